@@ -1,0 +1,54 @@
+# Builds the program natively (Linux) and for Windows (x86_64 and i686), and
+# runs every test. See README.md.
+JOBS ?= $(shell nproc)
+CMAKE_GEN := -G Ninja
+ROOT := $(abspath .)
+
+.PHONY: all setup native windows win64 win32 test test-native test-windows bench clean
+
+all: native windows
+
+setup:
+	@bash scripts/setup.sh
+
+build/native/build.ninja:
+	cmake -S . -B build/native $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build/win64/build.ninja:
+	cmake -S . -B build/win64 $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-x86_64.cmake \
+	  -DCMAKE_CROSSCOMPILING_EMULATOR=$(ROOT)/scripts/wine-run.sh
+
+build/win32/build.ninja:
+	cmake -S . -B build/win32 $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-i686.cmake
+
+native: setup build/native/build.ninja
+	cmake --build build/native -j $(JOBS)
+
+win64: setup build/win64/build.ninja
+	cmake --build build/win64 -j $(JOBS)
+
+win32: setup build/win32/build.ninja
+	cmake --build build/win32 -j $(JOBS)
+
+windows: win64 win32
+
+test-native: native
+	cd build/native && ctest --output-on-failure
+
+# The 32-bit build is compiled, never run: this kernel cannot run 32-bit code.
+test-windows: windows
+	cd build/win64 && ctest --output-on-failure
+
+test: test-native test-windows
+
+build/bench/build.ninja:
+	cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZW_BENCH=ON -DZW_TESTS=OFF
+
+bench: setup build/bench/build.ninja
+	cmake --build build/bench -j $(JOBS)
+	bash bench/run.sh build/bench
+
+clean:
+	rm -rf build

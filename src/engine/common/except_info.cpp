@@ -1,0 +1,53 @@
+#include "engine/common/except_info.h"
+
+#include <atomic>
+#include <typeinfo>
+#if defined(__GNUC__)
+#include <cxxabi.h>
+#endif
+
+namespace zw {
+
+namespace {
+std::atomic<TStackCapture> g_capture{nullptr};
+
+std::string Demangle(const char* name) {
+#if defined(__GNUC__)
+  int status = 0;
+  char* s = abi::__cxa_demangle(name, nullptr, nullptr, &status);
+  if (status == 0 && s) {
+    std::string out(s);
+    std::free(s);
+    return out;
+  }
+#endif
+  return name;
+}
+}  // namespace
+
+void SetStackCapture(TStackCapture capture) { g_capture.store(capture); }
+TStackCapture GetStackCapture() { return g_capture.load(); }
+
+std::shared_ptr<TZWExceptInfo> TZWExceptInfo::FromCurrent(const std::string& state) {
+  auto info = std::make_shared<TZWExceptInfo>();
+  info->ExceptObject = std::current_exception();
+  info->State = state;
+  try {
+    if (info->ExceptObject) std::rethrow_exception(info->ExceptObject);
+  } catch (const std::exception& e) {
+    info->ClassName = Demangle(typeid(e).name());
+    info->Message = e.what();
+  } catch (...) {
+#if defined(__GNUC__)
+    const std::type_info* t = abi::__cxa_current_exception_type();
+    info->ClassName = t ? Demangle(t->name()) : "unknown";
+#else
+    info->ClassName = "unknown";
+#endif
+    info->Message = "Unknown exception";
+  }
+  if (TStackCapture cap = GetStackCapture()) info->StackTrace = cap();
+  return info;
+}
+
+}  // namespace zw

@@ -1,0 +1,54 @@
+// The file entry: one scanned file, as every producer (folders, catalog files,
+// ZIP archives) hands it to the duplicate search. Entries are linked through
+// their own Next field, never copied, and owned by whichever stage holds them.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/filetime.h"
+
+namespace zw {
+
+namespace fiflag {
+constexpr uint8_t kCrcValid = 0x01;     // Crc holds the CRC32 of the whole file
+constexpr uint8_t kMiddleValid = 0x02;  // Middle holds the sample from the middle
+constexpr uint8_t kIOError = 0x04;      // could not be opened or read; skipped from then on
+constexpr uint8_t kLibrary = 0x08;      // came from the library list
+constexpr uint8_t kInArchive = 0x10;    // inside an archive or catalog: never opened or touched
+constexpr uint8_t kInZip = 0x20;        // inside a ZIP archive
+constexpr uint8_t kDatePacked = 0x40;   // Time holds the packed date form
+}  // namespace fiflag
+
+struct TFileInfos {
+  TFileInfos* Next = nullptr;
+  std::string Name;                      // file name without path
+  std::unique_ptr<std::string> NameKey;  // comparison key of the name, built on demand
+  std::string Path;                      // folder, ending with the separator
+  uint64_t Size = 0;
+  platform::FileTime Time = 0;           // last write, local time (or packed date, flag 0x40)
+  uint32_t Attr = 0;
+  uint32_t Crc = 0;
+  uint32_t Middle = 0;
+  uint8_t Flags = 0;
+
+  TFileInfos() = default;
+  TFileInfos(const TFileInfos&) = delete;
+  TFileInfos& operator=(const TFileInfos&) = delete;
+
+  bool IsLibrary() const { return (Flags & fiflag::kLibrary) != 0; }
+  std::string FullName() const { return Path + Name; }
+};
+
+// Releases one entry (its name key goes with it).
+inline void FreeFileInfos(TFileInfos* entry) { delete entry; }
+// Releases a whole list linked through Next.
+inline void FreeFileInfosList(TFileInfos* head) {
+  while (head) {
+    TFileInfos* next = head->Next;
+    delete head;
+    head = next;
+  }
+}
+
+}  // namespace zw
