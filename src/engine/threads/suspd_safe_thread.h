@@ -40,12 +40,13 @@ class TSuspdSafeThread : public std::enable_shared_from_this<TSuspdSafeThread> {
   void WaitFor();
   bool Finished() const { return finished_.load(); }
 
+  // Called only by the thread itself (or the objects working for it) at its
+  // safe points: waits while paused, then tells whether a stop was requested.
+  bool CheckStop();
+
  protected:
   // The thread body.
   virtual void Execute() = 0;
-  // Called only by the thread itself at its safe points: waits while
-  // paused, then tells whether a stop was requested.
-  bool CheckStop();
 
  private:
   void Start();
