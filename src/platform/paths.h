@@ -1,7 +1,11 @@
 // Path rules. Paths are byte strings; a folder path always ends with the
 // separator. Identity of paths is the platform's: case-insensitive in the
 // user's locale on Windows, exact bytes on POSIX.
+//
+// Windows: "\" and "/" both separate, "C:" drive prefixes and
+// "\\server\share" roots apply. POSIX: "/" only; "/" is the one root.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,16 +23,27 @@ constexpr bool kCaseInsensitivePaths = false;
 bool IsPathSep(char c);
 // "a/b" -> "a/b/"; an empty path stays empty.
 std::string IncludeTrailingSep(std::string_view path);
-// "a/b/" -> "a/b"; a root ("/" or "C:\") keeps its separator.
+// "a/b/" -> "a/b" (all trailing separators go); a root ("/" or "C:\")
+// keeps its separator.
 std::string ExcludeTrailingSep(std::string_view path);
 // The part after the last separator (and on Windows after a drive colon).
 std::string ExtractFileName(std::string_view path);
-// The part up to and including the last separator.
+// The part up to and including the last separator (or drive colon).
 std::string ExtractFilePath(std::string_view path);
-// The extension with its dot ("x.tar.gz" -> ".gz"); empty when there is none.
+// The extension with its dot ("x.tar.gz" -> ".gz"), taken from the last dot
+// of the name; empty when the name has no dot.
 std::string ExtractFileExt(std::string_view path);
-// Joins a folder and a name with exactly one separator between them.
+// Joins a folder and a name with exactly one separator between them; an
+// empty folder gives the name alone.
 std::string JoinPath(std::string_view folder, std::string_view name);
+
+// Length of the root part of a path: POSIX "/" -> 1 (0 for a relative
+// path); Windows "C:\" -> 3, "C:" -> 2, "\" -> 1, "\\server\share\" -> the
+// length up to and including the separator after the share name.
+size_t PathRootLength(std::string_view path);
+// True for a path that does not depend on the current folder
+// ("/x"; "C:\x" or "\\server\share\x").
+bool IsAbsolutePath(std::string_view path);
 
 // Lower case in the user's locale (Windows: CharLowerBuff in the ANSI code
 // page; POSIX: ASCII letters, other bytes unchanged, which keeps UTF-8 intact).
@@ -38,15 +53,18 @@ std::string LowerAscii(std::string_view text);
 char UpperAscii(char c);
 
 // The key under which the platform considers two paths the same:
-// LowerText on Windows, the bytes themselves on POSIX.
+// LowerText with "/" turned into "\" on Windows, the bytes themselves on POSIX.
 std::string PathKey(std::string_view path);
 bool SamePath(std::string_view a, std::string_view b);
-// True when `inner` lies in or below folder `outer` (both with trailing
-// separators), by platform path identity.
+// True when `inner` lies in or below folder `outer`, by platform path
+// identity. A missing trailing separator on either is supplied, so "/a/bc/"
+// is not below "/a/b".
 bool IsPathBelow(std::string_view inner, std::string_view outer);
 
 // Full absolute form of a path ("." and ".." resolved textually, relative
-// paths made absolute against the current folder). Empty on failure.
+// paths made absolute against the current folder; a trailing separator is
+// kept). Windows: GetFullPathName. POSIX: no symbolic link is resolved.
+// Empty on failure (and for an empty path).
 std::string FullPath(std::string_view path);
 
 }  // namespace zw::platform

@@ -1,0 +1,37 @@
+// Windows side of the path rules: locale lower case and GetFullPathName.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/paths.h"
+
+namespace zw::platform {
+
+std::string LowerText(std::string_view text) {
+  std::string out(text);
+  // CharLowerBuffA works in pieces of at most a DWORD's worth.
+  size_t done = 0;
+  while (done < out.size()) {
+    const DWORD n = static_cast<DWORD>(std::min<size_t>(out.size() - done, 0x40000000u));
+    CharLowerBuffA(out.data() + done, n);
+    done += n;
+  }
+  return out;
+}
+
+std::string FullPath(std::string_view path) {
+  if (path.empty()) return std::string();
+  const std::string in(path);
+  std::vector<char> buffer(MAX_PATH + 1);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const DWORD n = GetFullPathNameA(in.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (n == 0) return std::string();
+    if (n < buffer.size()) return std::string(buffer.data(), n);
+    buffer.resize(n + 1);  // too small: n is the size needed, terminator included
+  }
+  return std::string();
+}
+
+}  // namespace zw::platform
