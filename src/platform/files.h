@@ -1,8 +1,14 @@
 // Files and folders: enumeration with find-first/find-next semantics, file
-// attributes and reading. POSIX gives files the Windows attribute bits:
-// 0x10 folder, 0x01 read-only when the owner cannot write, 0x02 hidden for
-// names starting with ".", 0x400 for symbolic links, 0x80 when nothing else
-// applies.
+// attributes, reading and writing, and the few folder and name operations
+// the program needs.
+//
+// POSIX gives files the Windows attribute bits: 0x10 folder, 0x01 read-only
+// when the owner cannot write, 0x02 hidden for names starting with "." (not
+// "." and ".." themselves), 0x400 for symbolic links (without 0x10, whatever
+// they point at), 0x04 system for devices, pipes and sockets, 0x80 when
+// nothing else applies.
+//
+// Every failure sets an OsError with the native code (GetLastError / errno).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +26,7 @@ constexpr uint32_t kHidden = 0x02;
 constexpr uint32_t kSystem = 0x04;
 constexpr uint32_t kDirectory = 0x10;
 constexpr uint32_t kArchive = 0x20;
+constexpr uint32_t kDevice = 0x40;
 constexpr uint32_t kNormal = 0x80;
 constexpr uint32_t kReparsePoint = 0x400;
 }  // namespace attr
@@ -28,9 +35,9 @@ constexpr uint32_t kReparsePoint = 0x400;
 struct FindData {
   std::string name;
   uint32_t attributes = 0;
-  uint64_t size = 0;
+  uint64_t size = 0;          // 0 for folders, links and special files
   FileTime lastWriteUtc = 0;
-  FileTime creationUtc = 0;
+  FileTime creationUtc = 0;   // POSIX: the status-change time, the nearest it keeps
   // A symbolic link, junction or mount point: its target lies elsewhere, so
   // a scan neither descends into it nor takes it as a file of its own.
   bool isLink = false;
@@ -44,7 +51,8 @@ struct FindData {
 };
 
 // Enumerates the records of one folder in the order the file system returns
-// them, "." and ".." included where the file system has them.
+// them, "." and ".." included where the file system has them. A record that
+// vanishes between listing and inspection is left out.
 class DirEnum {
  public:
   DirEnum();
@@ -53,7 +61,8 @@ class DirEnum {
   DirEnum& operator=(const DirEnum&) = delete;
 
   // Opens the folder (path with or without trailing separator) and reads
-  // its first record. False with `err` set when the folder cannot be opened.
+  // its first record. False with `err` set when the folder cannot be opened
+  // (a missing folder: NotFound or PathNotFound with the native code).
   bool Open(const std::string& folder, OsError& err);
   // Hands out the next record; false at the end (or on a read error,
   // reported in LastError()).
@@ -66,12 +75,17 @@ class DirEnum {
   std::unique_ptr<Impl> impl_;
 };
 
-// Facts about one path (without following a final symbolic link).
+// Facts about one path (without following a final symbolic link). `name`
+// is the last part of the path.
 bool GetFileInfo(const std::string& path, FindData& out, OsError& err);
-bool FileExists(const std::string& path);    // a file, not a folder
-bool FolderExists(const std::string& path);  // a folder
+// Whether the path names a file (anything but a folder) or a folder. A
+// symbolic link counts as what it points at on POSIX; on Windows as what its
+// own folder bit says.
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
 
-// A file opened for reading, shared for reading and writing by others.
+// An open file. Closed by Close(), by the destructor and by moving another
+// file into it.
 class File {
  public:
   File();
@@ -81,7 +95,19 @@ class File {
   File(File&& other) noexcept;
   File& operator=(File&& other) noexcept;
 
+  // Opens an existing file for reading, shared for reading, writing and
+  // deleting by others (Windows: sequential-scan hint). A folder is refused
+  // (Windows: access denied; POSIX: EISDIR, kind AccessDenied).
   bool OpenRead(const std::string& path, OsError& err);
+  // Opens an existing file for reading and writing; on Windows no one else
+  // may open it meanwhile. A read-only file or a folder is refused.
+  bool OpenReadWrite(const std::string& path, OsError& err);
+  // Creates a new empty file for reading and writing; fails with kind
+  // AlreadyExists when anything already has the name.
+  bool CreateNew(const std::string& path, OsError& err);
+  // Creates a file for reading and writing, emptying an existing one.
+  bool CreateAlways(const std::string& path, OsError& err);
+
   bool IsOpen() const;
   // Size of the open file.
   bool Size(uint64_t& size, OsError& err) const;
@@ -90,7 +116,17 @@ class File {
   bool Read(void* buffer, size_t count, size_t& got, OsError& err);
   // Reads up to `count` bytes at `offset`, without moving the position.
   bool ReadAt(uint64_t offset, void* buffer, size_t count, size_t& got, OsError& err);
+  // Writes all `count` bytes at the current position, or fails.
+  bool Write(const void* buffer, size_t count, OsError& err);
+  // Moves the position to `offset` from the start.
   bool Seek(uint64_t offset, OsError& err);
+  // Cuts or extends the file to `size` bytes (an extension reads as zeros);
+  // the position stays where it was.
+  bool SetSize(uint64_t size, OsError& err);
+  // Sets the last-write time (UTC) of the open file.
+  bool SetLastWriteTime(FileTime utc, OsError& err);
+  // Hands written data to the storage device.
+  bool Flush(OsError& err);
   void Close();
 
  private:
@@ -100,5 +136,32 @@ class File {
   int fd_;
 #endif
 };
+
+// Deletes a file (not a folder). A read-only file is refused on Windows;
+// POSIX deletes it like any other.
+bool RemoveFile(const std::string& path, OsError& err);
+// Removes a folder only when it is empty.
+bool RemoveEmptyFolder(const std::string& path, OsError& err);
+// Creates a folder with every missing parent; true when it exists already.
+bool CreateFolders(const std::string& path, OsError& err);
+// Renames or moves a file or folder to `to`, and never replaces anything
+// that already has that name (kind AlreadyExists). A file moves to another
+// volume or file system by copy and delete (its contents, last-write time
+// and read-only state go with it).
+bool RenameNoReplace(const std::string& from, const std::string& to, OsError& err);
+// The attribute word of a path (without following a final symbolic link).
+bool GetAttributes(const std::string& path, uint32_t& attributes, OsError& err);
+// Sets the attribute word. POSIX: only read-only has an effect, and it only
+// sets or clears the owner's write permission.
+bool SetAttributes(const std::string& path, uint32_t attributes, OsError& err);
+// Bytes the current user may still write on the volume holding `path` (a
+// folder that exists).
+bool FreeSpace(const std::string& path, uint64_t& bytesAvailable, OsError& err);
+// The folder for temporary files, with trailing separator (Windows:
+// GetTempPath; POSIX: $TMPDIR or "/tmp/").
+std::string TempFolder();
+// The folder of the running executable, with trailing separator; empty when
+// it cannot be found.
+std::string ProgramFolder();
 
 }  // namespace zw::platform
