@@ -25,7 +25,9 @@ struct SystemTime {  // the fields of a Windows SYSTEMTIME
 
 // Current time, UTC.
 FileTime NowUtc();
-// UTC <-> local time of this machine's time zone.
+// UTC <-> local time of this machine's time zone. Windows applies the
+// offset in force now (FileTimeToLocalFileTime); POSIX the offset in force at
+// the instant converted (so a July time gets summer time in any season).
 FileTime UtcToLocal(FileTime utc);
 FileTime LocalToUtc(FileTime local);
 
