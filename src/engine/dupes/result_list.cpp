@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 namespace zw {
 
@@ -75,25 +76,34 @@ bool TResultList::UnpackDate(platform::FileTime packed, platform::FileTime& time
   return platform::JoinFileTime(st, time);
 }
 
-TResultEntry* TResultList::MakeEntry(const TFileInfos& file, uint32_t set) {
-  auto* e = new TResultEntry;
-  e->Set = set;
-  e->Flags = (set % 2 == 0) ? reflag::kShaded : 0;
-  e->Name = file.Name;
-  e->Path = file.Path;
-  e->Size = file.Size;
-  e->Time = file.Time;
+namespace {
+
+// Everything but the two strings.
+void FillEntry(TResultEntry& e, const TFileInfos& file, uint32_t set) {
+  e.Set = set;
+  e.Flags = (set % 2 == 0) ? reflag::kShaded : 0;
+  e.Size = file.Size;
+  e.Time = file.Time;
   if (file.Flags & fiflag::kDatePacked) {
     platform::FileTime t = 0;
-    e->Time = UnpackDate(file.Time, t) ? t : 0;
+    e.Time = TResultList::UnpackDate(file.Time, t) ? t : 0;
   }
-  e->Attributes = file.Attr;
-  e->Crc = file.Crc;
-  e->Sample = file.Middle;
-  if (file.Flags & fiflag::kInArchive) e->Flags |= reflag::kInArchive;
-  if (file.Flags & fiflag::kInZip) e->Flags |= reflag::kInZip;
-  if (file.Flags & fiflag::kCrcValid) e->Flags |= reflag::kCrcValid;
-  if (file.Flags & fiflag::kMiddleValid) e->Flags |= reflag::kSampleValid;
+  e.Attributes = file.Attr;
+  e.Crc = file.Crc;
+  e.Sample = file.Middle;
+  if (file.Flags & fiflag::kInArchive) e.Flags |= reflag::kInArchive;
+  if (file.Flags & fiflag::kInZip) e.Flags |= reflag::kInZip;
+  if (file.Flags & fiflag::kCrcValid) e.Flags |= reflag::kCrcValid;
+  if (file.Flags & fiflag::kMiddleValid) e.Flags |= reflag::kSampleValid;
+}
+
+}  // namespace
+
+TResultEntry* TResultList::MakeEntry(const TFileInfos& file, uint32_t set) {
+  auto* e = new TResultEntry;
+  FillEntry(*e, file, set);
+  e->Name = file.Name;
+  e->Path = file.Path;
   return e;
 }
 
@@ -125,7 +135,11 @@ void TResultList::AddSet(TFileInfos* first) {
   try {
     while (file) {
       TFileInfos* next = file->Next;
-      TResultEntry* e = MakeEntry(*file, static_cast<uint32_t>(setNo));
+      // The file entry is freed right after: its strings move over.
+      auto* e = new TResultEntry;
+      FillEntry(*e, *file, static_cast<uint32_t>(setNo));
+      e->Name = std::move(file->Name);
+      e->Path = std::move(file->Path);
       e->Next = setHeads_[setNo];
       setHeads_[setNo] = e;
       try {
