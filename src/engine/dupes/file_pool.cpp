@@ -1,0 +1,817 @@
+#include "engine/dupes/file_pool.h"
+
+#include <algorithm>
+#include <cassert>
+#include <limits>
+#include <map>
+#include <stdexcept>
+
+#include "engine/dupes/content_comparer.h"
+
+namespace zw {
+
+// ===========================================================================
+// Keys
+
+namespace {
+
+// The first key of lowest rank (ties keep the earlier key).
+size_t LowestRank(const std::vector<TCompKey>& keys, uint8_t (*rank)(TCompKey)) {
+  size_t best = 0;
+  for (size_t i = 1; i < keys.size(); ++i)
+    if (rank(keys[i]) < rank(keys[best])) best = i;
+  return best;
+}
+
+}  // namespace
+
+TKeyChoice ChooseKeys(const TSearchSettings& s) {
+  bool sizeOn = s.sizeOn;
+  bool sizeTolerant = s.size.tolerant;
+  // Comparing complete contents needs files of exactly equal size.
+  if (s.contentOn && s.content.range == acComplete) {
+    sizeOn = true;
+    sizeTolerant = false;
+  }
+  std::vector<TCompKey> keys;
+  if (sizeOn) keys.push_back(sizeTolerant ? ckSizeTolerant : ckSizeExact);
+  if (s.dateOn) {
+    if (!s.date.complete)
+      keys.push_back(ckDateParts);
+    else
+      keys.push_back(s.date.mayDiffer ? ckDateTolerant : ckDateExact);
+  }
+  if (s.filenameOn) keys.push_back(ckFilename);
+
+  TKeyChoice choice;
+  if (keys.empty()) return choice;
+  const size_t p = LowestRank(keys, &PrimaryRank);
+  choice.primary = keys[p];
+  keys.erase(keys.begin() + static_cast<std::ptrdiff_t>(p));
+  for (int slot = 0; slot < 2 && !keys.empty(); ++slot) {
+    const size_t k = LowestRank(keys, &SecondaryRank);
+    choice.secondary[slot] = keys[k];
+    keys.erase(keys.begin() + static_cast<std::ptrdiff_t>(k));
+  }
+  choice.tolerantPrimary = IsTolerantKey(choice.primary);
+  return choice;
+}
+
+TPoolKind PoolKindOf(const TKeyChoice& keys, const TSearchSettings& s) {
+  switch (keys.primary) {
+    case ckNone: return s.contentOn ? TPoolKind::Unsorted : TPoolKind::PassThru;
+    case ckSizeExact:
+    case ckSizeTolerant: return TPoolKind::BySize;
+    case ckDateExact:
+    case ckDateTolerant:
+    case ckDateParts: return TPoolKind::ByDate;
+    case ckFilename: return TPoolKind::ByFilename;
+  }
+  return TPoolKind::PassThru;
+}
+
+// ===========================================================================
+// Bucket functions
+
+uint32_t SizeBucket(uint64_t size) {
+  if (size <= 1) return static_cast<uint32_t>(size);
+  int b = 63;
+  while (!(size >> b)) --b;  // highest set bit
+  const uint32_t t = static_cast<uint32_t>((size >> (b - 1)) & 1);
+  return 2 * static_cast<uint32_t>(b) + t;
+}
+
+uint32_t FilenameBucket(const std::string& key) {
+  return key.empty() ? 0 : static_cast<unsigned char>(key[0]);
+}
+
+namespace {
+
+// x when x <= top; else the x shifted right by s into top..2*top-1, placed
+// after the s earlier ranges: (base + s) * top + (x >> s) - top.
+uint32_t LogScale(uint32_t x, uint32_t base, uint32_t top) {
+  if (x <= top) return x;
+  uint32_t s = 0;
+  while ((x >> s) > 2 * top - 1) ++s;
+  return (base + s) * top + (x >> s) - top;
+}
+
+}  // namespace
+
+uint32_t DateAgeBucket(platform::FileTime now, platform::FileTime time) {
+  // The age is taken as a magnitude and a direction, so that no time, however
+  // far off, wraps around into the wrong half.
+  if (time <= now) {
+    const uint64_t x = (now - time) >> 32;
+    if (x > (uint64_t{1} << 25)) return 0;
+    return 400 - LogScale(static_cast<uint32_t>(x), 4, 16);
+  }
+  const uint64_t x = (time - now) >> 32;
+  if (x > (uint64_t{1} << 24)) return 592;
+  return 400 + LogScale(static_cast<uint32_t>(x), 3, 8);
+}
+
+uint32_t DatePartsBucketCount(uint8_t parts) {
+  if ((parts & 0x0F) == adpTime) return 1440;
+  if ((parts & adpDay) && !(parts & (adpMonth | adpYear))) return 186;
+  if (parts & adpYear) return 454;
+  return 372;
+}
+
+uint32_t DatePartsBucket(uint8_t parts, uint32_t currentYear, uint64_t packed) {
+  const uint32_t high = static_cast<uint32_t>(packed >> 32);
+  const uint32_t low = static_cast<uint32_t>(packed);
+  const bool hasTime = parts & adpTime;
+  const uint32_t m = (parts & adpMonth) ? (high >> 8) & 0x0F : 0;
+  const uint32_t d = (parts & adpDay) ? high & 0x1F : 0;
+  const uint32_t h = hasTime ? (low >> 24) & 0xFF : 0;
+  const uint32_t count = DatePartsBucketCount(parts);
+  int64_t bucket;
+  if ((parts & 0x0F) == adpTime) {
+    bucket = h * 60 + ((low >> 16) & 0xFF);
+  } else if ((parts & adpDay) && !(parts & (adpMonth | adpYear))) {
+    bucket = 6 * d + h / 4;
+  } else if (parts & adpYear) {
+    const int64_t k = static_cast<int64_t>(currentYear) - static_cast<int64_t>((high >> 16) & 0x7FFF);
+    if (k == 0)
+      bucket = 8 * m + 326 + d / 4;
+    else if (k == 1)
+      bucket = 8 * m + 230 + d / 4;
+    else if (k >= 2 && k <= 10)
+      bucket = 242 - 12 * k + m;
+    else if (k >= 11 && k <= 50)
+      bucket = 151 - 3 * k + m / 4;
+    else if (k >= 51)
+      bucket = 0;
+    else if (k >= -10)  // -10..-1
+      bucket = 419 - 3 * k + m / 4;
+    else
+      bucket = 453;
+  } else {
+    bucket = 31 * m + d;
+  }
+  // Calendar fields come from a valid split; the clamp only guards the array.
+  return static_cast<uint32_t>(std::clamp<int64_t>(bucket, 0, count - 1));
+}
+
+// ===========================================================================
+// TFilePool
+
+std::unique_ptr<TResultManager> MakeContentComparer(TResultManager& next,
+                                                    const TSearchSettings& settings,
+                                                    const TPoolContext& context) {
+  auto comparer = std::make_unique<TContentComparer>(&next, settings.content);
+  comparer->SetOwner(context.owner);
+  comparer->SetStatus(context.status);
+  comparer->SetMessenger(context.messenger);
+  return comparer;
+}
+
+TFilePool::TFilePool(TPoolKind kind, const TSearchSettings& settings, const TKeyChoice& keys,
+                     const TPoolContext& context)
+    : kind_(kind), settings_(settings), keys_(keys), context_(context) {}
+
+TFilePool::~TFilePool() = default;
+
+bool TFilePool::CheckStop() { return context_.owner != nullptr && context_.owner->CheckStop(); }
+
+void TFilePool::Step() {
+  if (context_.status) context_.status->Step();
+}
+
+void TFilePool::Drop(TFileInfos* entry) {
+  if (context_.onDrop) context_.onDrop(*entry);
+  FreeFileInfos(entry);
+}
+
+void TFilePool::DropList(TFileInfos* head) {
+  while (head) {
+    TFileInfos* next = head->Next;
+    Drop(head);
+    head = next;
+  }
+}
+
+void TFilePool::PrepareFinish(TResultManager& results) {
+  int64_t maximum;
+  if (settings_.contentOn) {
+    contentStage_ = context_.contentStage ? context_.contentStage(results, settings_, context_)
+                                          : MakeContentComparer(results, settings_, context_);
+    if (!contentStage_) throw std::logic_error("no content stage");
+    next_ = contentStage_.get();
+    maximum = fileCount_;
+  } else {
+    next_ = &results;
+    maximum = groupCount_;
+  }
+  if (context_.status)
+    context_.status->SetMaximum(
+        static_cast<int32_t>(std::min<int64_t>(maximum, std::numeric_limits<int32_t>::max())));
+}
+
+// ===========================================================================
+// TFPPassThru
+
+TFPPassThru::TFPPassThru(const TSearchSettings& settings, const TKeyChoice& keys,
+                         const TPoolContext& context)
+    : TFilePool(TPoolKind::PassThru, settings, keys, context) {
+  if (context.results == nullptr)
+    throw std::invalid_argument("the pass-through pool needs the result list");
+}
+
+void TFPPassThru::AddFresh(TFileInfos* entry) {
+  entry->Next = nullptr;
+  ++fileCount_;
+  ++groupCount_;
+  context_.results->AddSet(entry);
+}
+
+void TFPPassThru::AddLibrary(TFileInfos* entry) {
+  entry->Flags |= fiflag::kLibrary;
+  hasLibrary_ = true;
+  AddFresh(entry);
+}
+
+void TFPPassThru::Finish(TResultManager& results) {
+  PrepareFinish(results);
+  Step();
+}
+
+// ===========================================================================
+// TFPUnsorted
+
+TFPUnsorted::TFPUnsorted(const TSearchSettings& settings, const TKeyChoice& keys,
+                         const TPoolContext& context)
+    : TFilePool(TPoolKind::Unsorted, settings, keys, context) {
+  groupCount_ = 1;
+}
+
+TFPUnsorted::~TFPUnsorted() { DropList(head_); }
+
+void TFPUnsorted::AddFresh(TFileInfos* entry) {
+  entry->Next = nullptr;
+  if (tail_)
+    tail_->Next = entry;
+  else
+    head_ = entry;
+  tail_ = entry;
+  ++fileCount_;
+}
+
+void TFPUnsorted::AddLibrary(TFileInfos* entry) {
+  entry->Flags |= fiflag::kLibrary;
+  hasLibrary_ = true;
+  AddFresh(entry);
+}
+
+void TFPUnsorted::Finish(TResultManager& results) {
+  PrepareFinish(results);
+  TFileInfos* all = head_;
+  head_ = tail_ = nullptr;
+  if (all) Next().AddSet(all);
+}
+
+// ===========================================================================
+// TFPSorted
+
+namespace {
+
+// A tree over a fixed row of entries that keeps the greatest entry of every
+// range (by a given order), to find the first entry at or after a position
+// that reaches a threshold without looking at the entries below it.
+class TMaxTree {
+ public:
+  template <class Less>
+  TMaxTree(TFileInfos* const* items, size_t count, Less less) : count_(count) {
+    leaves_ = 1;
+    while (leaves_ < count) leaves_ <<= 1;
+    node_.assign(2 * leaves_, nullptr);
+    for (size_t i = 0; i < count; ++i) node_[leaves_ + i] = items[i];
+    for (size_t i = leaves_ - 1; i >= 1; --i) {
+      TFileInfos* a = node_[2 * i];
+      TFileInfos* b = node_[2 * i + 1];
+      node_[i] = !a ? b : !b ? a : less(*a, *b) ? b : a;
+    }
+  }
+
+  // The first position in [from, to) whose entry satisfies `reaches`, which
+  // must hold for every entry at least as great as one for which it holds;
+  // `to` when there is none.
+  template <class Reaches>
+  size_t FirstReaching(size_t from, size_t to, Reaches reaches) const {
+    if (from >= to) return to;
+    const size_t r = Find(1, 0, leaves_, from, std::min(to, count_), reaches);
+    return r == kNone ? to : r;
+  }
+
+ private:
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+
+  template <class Reaches>
+  size_t Find(size_t node, size_t lo, size_t hi, size_t from, size_t to, Reaches& reaches) const {
+    if (hi <= from || to <= lo || !node_[node] || !reaches(*node_[node])) return kNone;
+    if (hi - lo == 1) return lo;
+    const size_t mid = lo + (hi - lo) / 2;
+    const size_t r = Find(2 * node, lo, mid, from, to, reaches);
+    if (r != kNone) return r;
+    return Find(2 * node + 1, mid, hi, from, to, reaches);
+  }
+
+  size_t count_;
+  size_t leaves_;
+  std::vector<TFileInfos*> node_;
+};
+
+}  // namespace
+
+struct TFPSorted::Impl {
+  // During the fresh phase: one class per set of files that are equal under
+  // every key, in (bucket, primary, secondary) order. A class is a chain of
+  // entries through Next: first .. anchor .. last, where the anchor is the
+  // first file that arrived. While its class opens its group, a new file is
+  // linked right after the anchor; once a lower class opened the group, at
+  // the front of the class. That is the order in which the sorted insertion
+  // of the groups' entry lists leaves equal files.
+  struct ClassKey {
+    uint32_t bucket;
+    TFileInfos* rep;
+  };
+  struct Class {
+    TFileInfos* first;
+    TFileInfos* anchor;
+    TFileInfos* last;
+  };
+  struct KeyLess {
+    Impl* impl;
+    bool operator()(const ClassKey& a, const ClassKey& b) const {
+      if (a.bucket != b.bucket) return a.bucket < b.bucket;
+      const int r = impl->Primary(*a.rep, *b.rep, false);
+      if (r != 0) return r < 0;
+      return impl->Secondary(*a.rep, *b.rep, false) < 0;
+    }
+  };
+
+  // After the fresh phase: the groups in order, each a null-terminated list
+  // of entries, and the fresh entries of all groups in one row for searching.
+  struct Group {
+    TFileInfos* first;
+    TFileInfos* last;
+    uint32_t bucket;
+    size_t freshBegin;
+    size_t freshEnd;
+  };
+
+  enum class Walk { Inserted, Stop, Exhausted };
+
+  TFPSorted& pool;
+  TCompareFunc primary;
+  std::vector<TCompareFunc> secondary;
+
+  std::map<ClassKey, Class, KeyLess> classes;
+  bool frozen = false;
+
+  std::vector<Group> groups;
+  std::vector<TFileInfos*> fresh;
+  std::vector<std::unique_ptr<TMaxTree>> groupTrees;  // per group, built on demand
+  std::unique_ptr<TMaxTree> lastFreshTree;            // over the groups' greatest fresh files
+  size_t consumed = 0;                                // groups handed over by Finish
+
+  explicit Impl(TFPSorted& p) : pool(p), classes(KeyLess{this}) {
+    primary = CompareFuncOf(p.keys_.primary);
+    for (TCompKey k : p.keys_.secondary)
+      if (k != ckNone) secondary.push_back(CompareFuncOf(k));
+  }
+
+  const TSearchSettings& S() const { return pool.settings_; }
+
+  int Primary(TFileInfos& a, TFileInfos& b, bool tolerant) {
+    return primary(S(), a, b, tolerant);
+  }
+  int Secondary(TFileInfos& a, TFileInfos& b, bool tolerant) {
+    for (TCompareFunc f : secondary) {
+      const int r = f(S(), a, b, tolerant);
+      if (r != 0) return r;
+    }
+    return 0;
+  }
+  bool SameGroup(const ClassKey& a, const ClassKey& b) {
+    return a.bucket == b.bucket && Primary(*a.rep, *b.rep, false) == 0;
+  }
+
+  // ---- fresh phase
+
+  void AddFresh(TFileInfos* x) {
+    const ClassKey key{pool.BucketOf(*x), x};
+    auto it = classes.lower_bound(key);
+    if (it != classes.end() && !classes.key_comp()(key, it->first)) {
+      Class& c = it->second;
+      const bool opensGroup = it == classes.begin() || !SameGroup(std::prev(it)->first, key);
+      if (opensGroup) {
+        x->Next = c.anchor->Next;
+        c.anchor->Next = x;
+        if (c.last == c.anchor) c.last = x;
+      } else {
+        x->Next = c.first;
+        c.first = x;
+      }
+    } else {
+      const bool joinsBelow = it != classes.begin() && SameGroup(std::prev(it)->first, key);
+      const bool joinsAbove = it != classes.end() && SameGroup(it->first, key);
+      if (!joinsBelow && !joinsAbove) ++pool.groupCount_;
+      x->Next = nullptr;
+      classes.emplace_hint(it, key, Class{x, x, x});
+    }
+    ++pool.fileCount_;
+  }
+
+  // Ends the fresh phase: chains the classes into the groups' lists.
+  void Freeze() {
+    if (frozen) return;
+    frozen = true;
+    groups.reserve(static_cast<size_t>(pool.groupCount_));
+    fresh.reserve(static_cast<size_t>(pool.fileCount_));
+    const ClassKey* prevKey = nullptr;
+    for (auto& [key, c] : classes) {
+      if (prevKey == nullptr || !SameGroup(*prevKey, key)) {
+        if (!groups.empty()) groups.back().freshEnd = fresh.size();
+        groups.push_back(Group{c.first, c.last, key.bucket, fresh.size(), 0});
+      } else {
+        groups.back().last->Next = c.first;
+        groups.back().last = c.last;
+      }
+      for (TFileInfos* e = c.first;; e = e->Next) {
+        fresh.push_back(e);
+        if (e == c.last) break;
+      }
+      prevKey = &key;
+    }
+    if (!groups.empty()) groups.back().freshEnd = fresh.size();
+    classes.clear();
+    assert(static_cast<int64_t>(groups.size()) == pool.groupCount_);
+
+    groupTrees.resize(groups.size());
+    if (pool.keys_.tolerantPrimary && !secondary.empty() && !groups.empty()) {
+      std::vector<TFileInfos*> greatest(groups.size());
+      for (size_t i = 0; i < groups.size(); ++i) greatest[i] = fresh[groups[i].freshEnd - 1];
+      TCompareFunc first = secondary[0];
+      const TSearchSettings& s = S();
+      lastFreshTree = std::make_unique<TMaxTree>(
+          greatest.data(), greatest.size(),
+          [first, &s](TFileInfos& a, TFileInfos& b) { return first(s, a, b, false) < 0; });
+    }
+  }
+
+  // ---- library phase
+
+  void InsertAfter(size_t gi, TFileInfos* e, TFileInfos* x) {
+    x->Next = e->Next;
+    e->Next = x;
+    if (groups[gi].last == e) groups[gi].last = x;
+  }
+
+  // Walks the fresh files of group gi for the first one the library entry
+  // matches, stopping at the first one it lies below.
+  Walk WalkGroup(size_t gi, TFileInfos* x) {
+    const Group& g = groups[gi];
+    TFileInfos** F = fresh.data() + g.freshBegin;
+    const size_t n = g.freshEnd - g.freshBegin;
+    if (secondary.empty()) {
+      InsertAfter(gi, F[0], x);
+      return Walk::Inserted;
+    }
+    if (n <= pool.context_.linearWalkLimit) {
+      for (size_t i = 0; i < n; ++i) {
+        const int r = Secondary(*x, *F[i], true);
+        if (r == 0) {
+          InsertAfter(gi, F[i], x);
+          return Walk::Inserted;
+        }
+        if (r < 0) return Walk::Stop;
+      }
+      return Walk::Exhausted;
+    }
+    const TSearchSettings& s = S();
+    TCompareFunc t1 = secondary[0];
+    // The fresh files are sorted by the first secondary key: those it lies
+    // above (beyond the tolerance) come first, those it lies below last.
+    TFileInfos** P = std::partition_point(F, F + n, [&](TFileInfos* e) { return t1(s, *x, *e, true) > 0; });
+    TFileInfos** Q = std::partition_point(P, F + n, [&](TFileInfos* e) { return t1(s, *x, *e, true) >= 0; });
+    const Walk afterWindow = Q < F + n ? Walk::Stop : Walk::Exhausted;
+    if (secondary.size() == 1) {
+      if (P == Q) return afterWindow;
+      InsertAfter(gi, *P, x);
+      return Walk::Inserted;
+    }
+    TCompareFunc t2 = secondary[1];
+    auto reaches = [&](TFileInfos& e) { return t2(s, *x, e, true) <= 0; };
+    TFileInfos** J;
+    if (!IsTolerantKey(pool.keys_.secondary[0])) {
+      // One value of the first key: the window is sorted by the second key.
+      J = std::partition_point(P, Q, [&](TFileInfos* e) { return !reaches(*e); });
+    } else {
+      if (!groupTrees[gi])
+        groupTrees[gi] = std::make_unique<TMaxTree>(
+            F, n, [t2, &s](TFileInfos& a, TFileInfos& b) { return t2(s, a, b, false) < 0; });
+      J = F + groupTrees[gi]->FirstReaching(static_cast<size_t>(P - F), static_cast<size_t>(Q - F), reaches);
+    }
+    if (J == Q) return afterWindow;
+    if (t2(s, *x, **J, true) != 0) return Walk::Stop;
+    InsertAfter(gi, *J, x);
+    return Walk::Inserted;
+  }
+
+  bool AddLibraryExact(TFileInfos* x) {
+    const uint32_t b = pool.BucketOf(*x);
+    auto it = std::partition_point(groups.begin(), groups.end(), [&](const Group& g) {
+      return g.bucket < b || (g.bucket == b && Primary(*g.first, *x, false) < 0);
+    });
+    if (it == groups.end() || it->bucket != b || Primary(*x, *it->first, true) != 0) return false;
+    return WalkGroup(static_cast<size_t>(it - groups.begin()), x) == Walk::Inserted;
+  }
+
+  bool AddLibraryTolerant(TFileInfos* x) {
+    const size_t n = groups.size();
+    if (n == 0) return false;
+    const uint32_t b = pool.BucketOf(*x);
+    auto bucketStart = [&](uint32_t bucket) {
+      return static_cast<size_t>(
+          std::partition_point(groups.begin(), groups.end(),
+                               [&](const Group& g) { return g.bucket < bucket; }) -
+          groups.begin());
+    };
+    // The bucket of the entry, else the nearest non-empty one below, else above.
+    const size_t lb = bucketStart(b);
+    size_t firstOfBucket;
+    if (lb < n && groups[lb].bucket == b)
+      firstOfBucket = lb;
+    else if (lb > 0)
+      firstOfBucket = bucketStart(groups[lb - 1].bucket);
+    else
+      firstOfBucket = lb;
+    // Below the bucket's first group: start with the previous bucket's last one.
+    size_t start = firstOfBucket;
+    if (firstOfBucket > 0 && Primary(*x, *groups[firstOfBucket].first, false) < 0)
+      start = firstOfBucket - 1;
+    // The groups within the tolerance follow those below it.
+    const auto from = groups.begin() + static_cast<std::ptrdiff_t>(start);
+    const auto winBegin = std::partition_point(
+        from, groups.end(), [&](const Group& g) { return Primary(*x, *g.first, true) > 0; });
+    const auto winEnd = std::partition_point(
+        winBegin, groups.end(), [&](const Group& g) { return Primary(*x, *g.first, true) >= 0; });
+    size_t j = static_cast<size_t>(winBegin - groups.begin());
+    const size_t w = static_cast<size_t>(winEnd - groups.begin());
+    if (j == w) return false;
+    if (secondary.empty()) {
+      InsertAfter(j, groups[j].first, x);
+      return true;
+    }
+    if (secondary.size() == 1 && lastFreshTree) {
+      // The first group in the window whose greatest fresh file the entry
+      // does not lie above; it decides (it cannot run out of files).
+      TCompareFunc t1 = secondary[0];
+      const TSearchSettings& s = S();
+      const size_t k = lastFreshTree->FirstReaching(
+          j, w, [&](TFileInfos& e) { return t1(s, *x, e, true) <= 0; });
+      if (k == w) return false;
+      return WalkGroup(k, x) == Walk::Inserted;
+    }
+    for (; j < w; ++j) {
+      const Walk r = WalkGroup(j, x);
+      if (r == Walk::Inserted) return true;
+      if (r == Walk::Stop) return false;
+    }
+    return false;
+  }
+
+  // ---- finishing
+
+  void DropHead(TFileInfos* h) {
+    pool.Drop(h);
+    if (pool.HasContentStage()) pool.Step();
+  }
+
+  // Splits a sorted entry list into sets: a set is a run of files that match
+  // its first file (the head) under `keys` with the tolerant flag set.
+  void Split(TFileInfos* h, const std::vector<TCompareFunc>& keys) {
+    const TSearchSettings& s = S();
+    auto matches = [&](TFileInfos* head, TFileInfos* e) {
+      for (TCompareFunc f : keys)
+        if (f(s, *head, *e, true) != 0) return false;
+      return true;
+    };
+    TFileInfos* pending = h;  // everything not yet handed on or freed
+    try {
+      if (!pool.hasLibrary_) {
+        while (h) {
+          if (pool.CheckStop()) break;
+          TFileInfos* succ = h->Next;
+          if (!succ) {
+            pending = nullptr;
+            DropHead(h);
+            return;
+          }
+          if (!matches(h, succ)) {
+            pending = succ;
+            DropHead(h);
+            h = succ;
+            continue;
+          }
+          TFileInfos* c = succ;
+          while (c->Next && matches(h, c->Next)) c = c->Next;
+          TFileInfos* rest = c->Next;
+          c->Next = nullptr;
+          pending = rest;
+          pool.Next().AddSet(h);
+          h = rest;
+        }
+      } else {
+        // A library file belongs to the fresh file before it and is never
+        // compared with the head; a run that ends in front of a library file
+        // gives its last fresh file (with that file's library files) to the
+        // next set.
+        TFileInfos* cursor = h;
+        while (h) {
+          if (pool.CheckStop()) break;
+          TFileInfos* c = cursor;
+          TFileInfos* p = nullptr;
+          while (c->Next && c->Next->IsLibrary()) c = c->Next;
+          while (c->Next && matches(h, c->Next)) {
+            if (!c->Next->IsLibrary()) p = c;
+            c = c->Next;
+          }
+          TFileInfos* n = c->Next;
+          TFileInfos* cut = (n && n->IsLibrary() && p) ? p : c;
+          TFileInfos* nextHead = cut->Next;
+          pending = nextHead;
+          if (cut == h) {
+            DropHead(h);
+          } else {
+            cut->Next = nullptr;
+            pool.Next().AddSet(h);
+          }
+          h = nextHead;
+          cursor = n;
+        }
+      }
+    } catch (...) {
+      pool.DropList(pending);
+      throw;
+    }
+    pool.DropList(pending);  // stopped: what is left goes
+  }
+
+  void Finish(TResultManager& results) {
+    Freeze();
+    pool.PrepareFinish(results);
+    const bool content = pool.HasContentStage();
+    if (!pool.keys_.tolerantPrimary) {
+      while (consumed < groups.size()) {
+        if (pool.CheckStop()) return;  // the rest is freed with the pool
+        TFileInfos* list = groups[consumed].first;
+        groups[consumed].first = nullptr;
+        ++consumed;
+        if (!secondary.empty()) {
+          Split(list, secondary);
+        } else if (list->Next == nullptr) {
+          DropHead(list);
+        } else {
+          pool.Next().AddSet(list);
+        }
+        if (!content) pool.Step();
+      }
+    } else {
+      // The tolerant primary key now decides membership, before the first
+      // secondary one; all groups form one list.
+      std::vector<TCompareFunc> keys{primary};
+      if (!secondary.empty()) keys.push_back(secondary[0]);
+      TFileInfos* head = nullptr;
+      TFileInfos* tail = nullptr;
+      for (; consumed < groups.size(); ++consumed) {
+        Group& g = groups[consumed];
+        if (tail)
+          tail->Next = g.first;
+        else
+          head = g.first;
+        tail = g.last;
+        g.first = nullptr;
+        if (!content) pool.Step();
+      }
+      Split(head, keys);
+    }
+    ReleaseIndexes();
+  }
+
+  void ReleaseIndexes() {
+    std::vector<TFileInfos*>().swap(fresh);
+    std::vector<std::unique_ptr<TMaxTree>>().swap(groupTrees);
+    lastFreshTree.reset();
+  }
+
+  void FreeAll() {
+    if (!frozen) {
+      for (auto& [key, c] : classes) {
+        TFileInfos* e = c.first;
+        while (true) {
+          TFileInfos* next = e->Next;
+          const bool last = e == c.last;
+          pool.Drop(e);
+          if (last) break;
+          e = next;
+        }
+      }
+      classes.clear();
+      return;
+    }
+    for (size_t i = consumed; i < groups.size(); ++i) pool.DropList(groups[i].first);
+    groups.clear();
+  }
+};
+
+TFPSorted::TFPSorted(TPoolKind kind, const TSearchSettings& settings, const TKeyChoice& keys,
+                     const TPoolContext& context)
+    : TFilePool(kind, settings, keys, context), impl_(std::make_unique<Impl>(*this)) {
+  if (keys.primary == ckNone) throw std::invalid_argument("a keyed pool needs a primary key");
+}
+
+TFPSorted::~TFPSorted() { impl_->FreeAll(); }
+
+void TFPSorted::AddFresh(TFileInfos* entry) {
+  if (impl_->frozen) {  // the fresh phase is over
+    AddLibrary(entry);
+    return;
+  }
+  impl_->AddFresh(entry);
+}
+
+void TFPSorted::AddLibrary(TFileInfos* entry) {
+  impl_->Freeze();
+  entry->Flags |= fiflag::kLibrary;
+  entry->Next = nullptr;
+  const bool taken = keys_.tolerantPrimary ? impl_->AddLibraryTolerant(entry)
+                                           : impl_->AddLibraryExact(entry);
+  if (taken) {
+    ++fileCount_;
+    hasLibrary_ = true;
+  } else {
+    Drop(entry);
+  }
+}
+
+void TFPSorted::Finish(TResultManager& results) { impl_->Finish(results); }
+
+// ---- concrete keyed pools
+
+TFPSortedBySize::TFPSortedBySize(const TSearchSettings& settings, const TKeyChoice& keys,
+                                 const TPoolContext& context)
+    : TFPSorted(TPoolKind::BySize, settings, keys, context) {}
+
+uint32_t TFPSortedBySize::BucketOf(TFileInfos& entry) { return SizeBucket(entry.Size); }
+
+TFPSortedByFilename::TFPSortedByFilename(const TSearchSettings& settings, const TKeyChoice& keys,
+                                         const TPoolContext& context)
+    : TFPSorted(TPoolKind::ByFilename, settings, keys, context) {}
+
+uint32_t TFPSortedByFilename::BucketOf(TFileInfos& entry) {
+  return FilenameBucket(NameKeyOf(entry, settings_.filename));
+}
+
+namespace {
+platform::FileTime LocalNow(platform::FileTime given) {
+  return given != 0 ? given : platform::UtcToLocal(platform::NowUtc());
+}
+}  // namespace
+
+TFPSortedByDate::TFPSortedByDate(const TSearchSettings& settings, const TKeyChoice& keys,
+                                 const TPoolContext& context)
+    : TFPSorted(TPoolKind::ByDate, settings, keys, context),
+      nowLocal_(LocalNow(context.nowLocal)),
+      currentYear_(platform::SplitFileTime(nowLocal_).year) {}
+
+uint32_t TFPSortedByDate::BucketCount() const {
+  return keys_.primary == ckDateParts ? DatePartsBucketCount(settings_.date.parts)
+                                      : kDateAgeBuckets;
+}
+
+uint32_t TFPSortedByDate::BucketOf(TFileInfos& entry) {
+  if (keys_.primary == ckDateParts) {
+    EnsureDatePacked(entry);
+    return DatePartsBucket(settings_.date.parts, currentYear_, entry.Time);
+  }
+  return DateAgeBucket(nowLocal_, entry.Time);
+}
+
+// ===========================================================================
+
+std::unique_ptr<TFilePool> CreatePool(const TSearchSettings& settings, const TKeyChoice& keys,
+                                      const TPoolContext& context) {
+  switch (PoolKindOf(keys, settings)) {
+    case TPoolKind::PassThru: return std::make_unique<TFPPassThru>(settings, keys, context);
+    case TPoolKind::Unsorted: return std::make_unique<TFPUnsorted>(settings, keys, context);
+    case TPoolKind::BySize: return std::make_unique<TFPSortedBySize>(settings, keys, context);
+    case TPoolKind::ByDate: return std::make_unique<TFPSortedByDate>(settings, keys, context);
+    case TPoolKind::ByFilename: return std::make_unique<TFPSortedByFilename>(settings, keys, context);
+  }
+  return nullptr;
+}
+
+}  // namespace zw
