@@ -1,0 +1,180 @@
+#include "engine/scan/thread_browse.h"
+
+#include <cstdio>
+#include <sstream>
+#include <thread>
+
+#include "platform/debug_output.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace zw {
+
+TThreadBrowse::TThreadBrowse(bool suspended) : TSuspdSafeThread(suspended) {}
+TThreadBrowse::~TThreadBrowse() = default;
+
+void TThreadBrowse::Emit(TFileInfos* entry) {
+  if (currentIsLibrary_) entry->Flags |= fiflag::kLibrary;
+  CurrentSet().filesFound.fetch_add(1, std::memory_order_relaxed);
+  queue_->Push(entry);
+}
+
+void TThreadBrowse::Execute() {
+  {
+    std::ostringstream id;
+    id << "BrowseThread: " << std::hex << std::this_thread::get_id();
+    platform::DebugOutput(id.str());
+  }
+  try {
+    try {
+      Body();
+    } catch (...) {
+      Finish();
+      throw;
+    }
+    Finish();
+  } catch (...) {
+    ReportException();
+  }
+}
+
+void TThreadBrowse::Body() {
+  phase_ = 0;
+  if (CheckStop()) return;
+  if (messenger_) messenger_->LogMsg(logCreatingFileList);
+  status_->PostStatus(strCreatingFileList);
+  status_->SetCurrent(strCreatingFileList);
+  status_->PostTask(0);
+  status_->SetMaximum(fresh.IncludedCount() + library.IncludedCount());
+  phase_ = 1;
+
+  currentIsLibrary_ = false;
+  BrowseList(fresh);
+  phase_ = 2;
+  if ((!criteriaSelected || fresh.filesFound > 0) && !CheckStop()) {
+    phase_ = 3;
+    currentIsLibrary_ = true;
+    BrowseList(library);
+    phase_ = 4;
+  }
+}
+
+// Runs whatever happened: a search thread waiting on the queue must always
+// get its end marker, and the manager must learn that browsing is over.
+void TThreadBrowse::Finish() {
+  if (!CheckStop()) {
+    const int64_t nFresh = fresh.filesFound;
+    const int64_t nLibrary = library.filesFound;
+    if (criteriaSelected && nFresh == 0) {
+      if (messenger_) messenger_->ShowMsg(msgNoFilesFound);
+    } else if (criteriaSelected && nFresh + nLibrary == 1) {
+      if (messenger_) messenger_->ShowMsg(msgOnlyOneFileFound);
+    } else {
+      if (messenger_) messenger_->LogMsg(logFilesFound, {nFresh + nLibrary, nFresh, nLibrary});
+      if (criteriaSelected) {
+        status_->PostStatus(strCompNoDetails);
+        status_->SetCurrent(strCompNoDetails);
+        status_->PostTask(1);
+        status_->SetMaximum(1);
+      }
+    }
+  }
+  queue_->Push(nullptr);
+  if (manager_) manager_->SetState(TZWThreadManager::tsFinished);
+}
+
+void TThreadBrowse::ReportException() {
+  TDebugRecord record;
+  if (status_) status_->RequestDebugRecord(record);
+  char state[160];
+  std::snprintf(state, sizeof state, "thr 1, prgr %d:%d/%d, ver %x, set %s", phase_,
+                record.position, record.maximum, record.build, record.criteria.c_str());
+  auto report = TZWExceptInfo::FromCurrent(state);
+  if (messenger_) {
+    messenger_->LogMsgExcept(logUnhandledException, {report->Message}, report);
+    messenger_->LogMsg(logPleaseMailLog);
+  }
+  if (status_) status_->SendExceptionReport(report);
+}
+
+void TThreadBrowse::BrowseList(TDirectories& set) {
+  for (const TDir& dir : set.Included()) {
+    switch (dir.state) {
+      case dsSingle:
+        attribFilter.ExcludeFolders(true);
+        BrowseFolder(dir.path);
+        break;
+      case dsRecursive:
+        attribFilter.ExcludeFolders(false);
+        BrowseFolder(dir.path);
+        break;
+      case dsArchive: {
+        const std::string ext = platform::LowerText(platform::ExtractFileExt(dir.path));
+        if (ext == ".zwc")
+          BrowseCatalog(dir.path);
+        else if (ext == ".zip")
+          BrowseZip(dir.path, false);
+        break;
+      }
+      default:
+        break;
+    }
+    status_->Step();
+    if (StopRequested()) return;
+  }
+}
+
+void TThreadBrowse::BrowseFolder(const std::string& path) {
+  TDirectories& set = CurrentSet();
+  if (!set.Excluded().empty() && set.IsExcluded(path)) return;
+  if (!status_->Quiet()) status_->PostStatus(strCreatingFileList, path);
+
+  platform::DirEnum dir;
+  platform::OsError err;
+  if (!dir.Open(path, err)) {
+    if (messenger_) messenger_->LogMsg(logIOErrorOnBrowse, {int64_t{err.code}, path});
+    return;
+  }
+  const bool library = currentIsLibrary_;
+  const bool sizeActive = sizeFilter.mode != fmIgnore;
+  platform::FindData fd;
+  while (!CheckStop() && dir.Next(fd)) {
+    // A link leads to something that lies elsewhere: followed, it could loop
+    // forever or list one file under two names, and deleting "the duplicate"
+    // would then remove the only copy. Pipes and devices are never read.
+    if (fd.isLink || fd.isSpecial) continue;
+    if (fd.IsFolder()) {
+      if (attribFilter.Accept(fd.attributes) && !fd.IsDotOrDotDot())
+        BrowseFolder(path + fd.name + platform::kPathSep);
+      continue;
+    }
+    if (scanArchives && platform::LowerText(platform::ExtractFileExt(fd.name)) == ".zip")
+      BrowseZip(path + fd.name, true);
+    if (!attribFilter.Accept(fd.attributes)) continue;
+    if (sizeActive && !sizeFilter.Accept(fd.size)) continue;
+    if (!nameFilter.Accept(fd.name)) continue;
+
+    auto* entry = new TFileInfos;
+    entry->Name = std::move(fd.name);
+    entry->Path = path;
+    entry->Size = fd.size;
+    entry->Flags = library ? fiflag::kLibrary : 0;
+    entry->Time = platform::UtcToLocal(fd.lastWriteUtc);
+    entry->Attr = fd.attributes;
+    set.filesFound.fetch_add(1, std::memory_order_relaxed);
+    queue_->Push(entry);
+  }
+  dir.Close();
+}
+
+void TThreadBrowse::BrowseCatalog(const std::string& path) {
+  if (!status_->Quiet()) status_->PostStatus(strCreatingFileList, path);
+  if (catalogBrowser_) catalogBrowser_(*this, path);
+}
+
+void TThreadBrowse::BrowseZip(const std::string& path, bool insideFolder) {
+  if (!status_->Quiet()) status_->PostStatus(strCreatingFileList, path);
+  if (zipBrowser_) zipBrowser_(*this, path, insideFolder);
+}
+
+}  // namespace zw
