@@ -151,7 +151,7 @@ class TResultList : public TResultManager {
 
   // Rebuilds the item array from the set chains: set after set in number
   // order, each set's entries in the order they were added; the shading flag
-  // alternates from one non-empty set to the next, starting set. Entries that
+  // alternates from one non-empty set to the next, the first one shaded. Entries that
   // no chain reaches keep their relative order after the last set.
   void OrderBySets();
   // Recomputes the shading along the item array: the first entry is shaded
