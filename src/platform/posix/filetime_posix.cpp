@@ -4,6 +4,8 @@
 // converted (localtime_r's tm_gmtoff), so a summer date gets the summer
 // offset even in winter. Windows' FileTimeToLocalFileTime instead applies the
 // offset in force now; the two agree for instants in the current season.
+#include <climits>
+#include <cstdint>
 #include <ctime>
 
 #include "platform/filetime.h"
@@ -21,9 +23,22 @@ int64_t OffsetAt(FileTime ft) {
       ft >= kUnixEpochFileTime
           ? static_cast<int64_t>((ft - kUnixEpochFileTime) / kTicksPerSecond)
           : -static_cast<int64_t>((kUnixEpochFileTime - ft + kTicksPerSecond - 1) / kTicksPerSecond);
+  // Offsets change on quarter hours at the finest, so the answer is kept per
+  // quarter hour: a scan meets the same few thousand quarters millions of
+  // times, and localtime_r takes a lock on every call.
+  struct Slot {
+    int64_t quarter = INT64_MIN;
+    int64_t offset = 0;
+  };
+  thread_local Slot cache[256];
+  const int64_t quarter = secs >= 0 ? secs / 900 : -((-secs + 899) / 900);
+  Slot& slot = cache[static_cast<uint64_t>(quarter) & 255];
+  if (slot.quarter == quarter) return slot.offset;
   const time_t t = static_cast<time_t>(secs);
   struct tm parts {};
   if (localtime_r(&t, &parts) == nullptr) return 0;
+  slot.quarter = quarter;
+  slot.offset = parts.tm_gmtoff;
   return parts.tm_gmtoff;
 }
 

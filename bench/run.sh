@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs the benchmarks against a build folder and prints their figures.
+#   bench/run.sh BUILD_DIR
+set -euo pipefail
+build="${1:-build/bench}"
+tree="${ZW_BENCH_TREE:-${TMPDIR:-/tmp}/zwillo-bench-tree}"
+
+echo "== CRC-32"
+"$build/bench/crc_bench"
+
+echo "== browsing 200,000 files in 2,000 folders"
+if [ ! -f "$tree/.complete" ]; then
+  rm -rf "$tree"
+  "$build/bench/make_tree" "$tree" 200000 2000 4096 20
+  touch "$tree/.complete"
+fi
+# Warm the cache once, then take the best of three for each.
+find "$tree" -printf '%s\n' >/dev/null
+best_find=""
+for i in 1 2 3; do
+  t0=$(date +%s.%N); find "$tree" -printf '%s\n' >/dev/null; t1=$(date +%s.%N)
+  s=$(awk -v a="$t0" -v b="$t1" 'BEGIN{printf "%.4f", b - a}')
+  if [ -z "$best_find" ] || awk "BEGIN{exit !($s < $best_find)}"; then best_find=$s; fi
+done
+read -r files bytes secs < <("$build/bench/browse_bench" "$tree" 3)
+echo "browse: $files files, $bytes bytes in ${secs}s; find -printf '%s': ${best_find}s"
+awk -v a="$secs" -v b="$best_find" 'BEGIN{ if (b < 0.001) b = 0.001; printf "browse/find time ratio: %.2f (goal: at most 1.5)\n", a / b }'
