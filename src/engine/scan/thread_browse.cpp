@@ -1,9 +1,9 @@
 #include "engine/scan/thread_browse.h"
 
-#include <cstdio>
 #include <sstream>
 #include <thread>
 
+#include "engine/threads/worker_report.h"
 #include "platform/debug_output.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -83,19 +83,7 @@ void TThreadBrowse::Finish() {
   if (manager_) manager_->SetState(TZWThreadManager::tsFinished);
 }
 
-void TThreadBrowse::ReportException() {
-  TDebugRecord record;
-  if (status_) status_->RequestDebugRecord(record);
-  char state[160];
-  std::snprintf(state, sizeof state, "thr 1, prgr %d:%d/%d, ver %x, set %s", phase_,
-                record.position, record.maximum, record.build, record.criteria.c_str());
-  auto report = TZWExceptInfo::FromCurrent(state);
-  if (messenger_) {
-    messenger_->LogMsgExcept(logUnhandledException, {report->Message}, report);
-    messenger_->LogMsg(logPleaseMailLog);
-  }
-  if (status_) status_->SendExceptionReport(report);
-}
+void TThreadBrowse::ReportException() { ReportWorkerException(1, phase_, status_, messenger_); }
 
 void TThreadBrowse::BrowseList(TDirectories& set) {
   for (const TDir& dir : set.Included()) {
