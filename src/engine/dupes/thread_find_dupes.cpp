@@ -1,0 +1,86 @@
+#include "engine/dupes/thread_find_dupes.h"
+
+#include <sstream>
+#include <thread>
+
+#include "engine/threads/worker_report.h"
+#include "platform/debug_output.h"
+
+namespace zw {
+
+TThreadFindDupes::TThreadFindDupes(TJobQueue* queue, TResultManager* results,
+                                   TZWStatusServer* status, const TAdvFilenameOptions* filename,
+                                   const TAdvDateOptions* date, const TAdvSizeOptions* size,
+                                   const TAdvContentOptions* content, bool suspended)
+    : TSuspdSafeThread(suspended), queue_(queue), results_(results), status_(status) {
+  // Copy now: the window may change its records while the search runs.
+  records_.criteria = MakeCriteria(filename != nullptr, size != nullptr, date != nullptr,
+                                   content != nullptr, content ? *content : TAdvContentOptions{});
+  if (filename) records_.filename = *filename;
+  if (size) records_.size = *size;
+  if (date) records_.date = *date;
+  if (content) records_.content = *content;
+}
+
+TThreadFindDupes::~TThreadFindDupes() = default;
+
+void TThreadFindDupes::Execute() {
+  {
+    std::ostringstream id;
+    id << "FindDupesThread: " << std::hex << std::this_thread::get_id();
+    platform::DebugOutput(id.str());
+  }
+  step_ = 1;
+  try {
+    if (!CheckStop()) {
+      SetUp();
+      step_ = 2;
+    }
+    if (!CheckStop()) {
+      Feed();
+      step_ = 3;
+    }
+    if (!CheckStop() && pool_ && pool_->FileCount() > 1) {
+      if (pool_->Kind() != TPoolKind::PassThru && messenger_) messenger_->LogMsg(logFindDoubles);
+      step_ = 4;
+      pool_->Finish(*results_);
+      step_ = 5;
+    }
+  } catch (...) {
+    ReportException();
+  }
+  if (manager_) manager_->SetState(TZWThreadManager::tsFinished);
+}
+
+void TThreadFindDupes::SetUp() {
+  settings_ = MakeSearchSettings(records_);
+  const TKeyChoice keys = ChooseKeys(settings_);
+  TPoolContext context;
+  context.owner = this;
+  context.status = status_;
+  context.messenger = messenger_;
+  context.results = results_;
+  context.nowLocal = nowLocal_;
+  pool_ = CreatePool(settings_, keys, context);
+}
+
+void TThreadFindDupes::Feed() {
+  bool library = false;
+  while (TFileInfos* entry = queue_->Pop()) {
+    if (CheckStop()) {
+      FreeFileInfos(entry);
+      break;
+    }
+    // Every fresh entry comes before the first library entry; from that one
+    // on, everything is taken as library.
+    library = library || entry->IsLibrary();
+    if (library)
+      pool_->AddLibrary(entry);
+    else
+      pool_->AddFresh(entry);
+  }
+}
+
+void TThreadFindDupes::ReportException() { ReportWorkerException(2, step_, status_, messenger_); }
+
+}  // namespace zw

@@ -1,0 +1,61 @@
+// The search thread: takes the file entries the browse thread produces,
+// feeds them into the file pool the criteria ask for while browsing still
+// runs, and at the end lets the pool (and the content comparer) hand the
+// duplicate sets to the result list.
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "engine/common/messages.h"
+#include "engine/dupes/criteria.h"
+#include "engine/dupes/file_pool.h"
+#include "engine/dupes/result_manager.h"
+#include "engine/threads/job_queue.h"
+#include "engine/threads/status_server.h"
+#include "engine/threads/suspd_safe_thread.h"
+#include "engine/threads/thread_manager.h"
+
+namespace zw {
+
+class TThreadFindDupes : public TSuspdSafeThread {
+ public:
+  // The settings records of the checked criteria (null for an unchecked
+  // one); they are copied when the search starts, and never read again.
+  TThreadFindDupes(TJobQueue* queue, TResultManager* results, TZWStatusServer* status,
+                   const TAdvFilenameOptions* filename, const TAdvDateOptions* date,
+                   const TAdvSizeOptions* size, const TAdvContentOptions* content,
+                   bool suspended = true);
+  ~TThreadFindDupes() override;
+
+  void SetManager(TZWThreadManager* manager) { manager_ = manager; }
+  void SetMessenger(IMessenger* messenger) { messenger_ = messenger; }
+  // Replaces the local time the date pool measures ages from (tests).
+  void SetNowLocal(platform::FileTime now) { nowLocal_ = now; }
+
+  // How far the search got, for the exception report: 1 set-up, 2 feeding,
+  // 3 fed, 4 finishing, 5 done.
+  uint8_t Step() const { return step_; }
+  const TFilePool* Pool() const { return pool_.get(); }
+  const TSearchSettings& Settings() const { return settings_; }
+
+ protected:
+  void Execute() override;
+
+ private:
+  void SetUp();
+  void Feed();
+  void ReportException();
+
+  TJobQueue* queue_;
+  TResultManager* results_;
+  TZWStatusServer* status_;
+  TZWThreadManager* manager_ = nullptr;
+  IMessenger* messenger_ = nullptr;
+  TCompareSettings records_;  // the window's records as they were at creation
+  TSearchSettings settings_;  // the private copies the search works on
+  platform::FileTime nowLocal_ = 0;
+  std::unique_ptr<TFilePool> pool_;
+  uint8_t step_ = 0;
+};
+
+}  // namespace zw
