@@ -1,0 +1,110 @@
+// The window model: plain data that mirrors what the main window's controls
+// hold. The application's behaviour (run driver, folder and mask lists,
+// scripts, settings) reads and changes only this; the Win32 window binds its
+// controls to it, and the program without a window has nothing else.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/dupes/criteria_options.h"
+#include "engine/scan/mask.h"
+#include "engine/scan/scan_job.h"
+
+namespace zw {
+
+// Pages of the main window.
+enum class TPage : uint8_t {
+  Results = 0,         // TabSheetZwillo
+  CompOptions = 1,     // TabSheetCompOptions
+  ScanOptions = 2,     // TabSheetScanOptions
+  CommonOptions = 3,   // TabSheetCommonOptions
+  Help = 4,            // TabSheetHelp
+  About = 5,           // TabSheetAbout
+};
+
+// Controls the application may focus or point at, by their component names.
+enum class TControl : uint16_t {
+  CBFilename, CBSize, CBDate, CBContent,
+  BtnFilename, BtnSize, BtnDate, BtnContent,
+  CLBoxFo, ClBoxFo2, ButtonAddFo, ButtonAddFo2, ButtonRemoveFo,
+  CLBoxLiMa, CLBoxExMa, EditLiMa, EditExMa,
+  ELimitSize1, ELimitSize2, ComboBoxLimitSizeUnit1, ComboBoxLimitSizeUnit2,
+  CBScanArchives, CheckBoxStatus, CBFindEmptyDirs,
+  ButtonRun, ButtonCancel, ListView1,
+};
+
+// Which of the two folder lists.
+enum class TFolderList : uint8_t { Fresh = 0, Library = 1 };  // CLBoxFo, ClBoxFo2
+
+// One folder list box: rows with caption and state, and the selected row.
+struct TFolderListModel {
+  std::vector<TDirRow> rows;
+  int32_t selected = -1;  // -1: none
+};
+
+// One mask list box with its edit field.
+struct TMaskListModel {
+  std::vector<TMaskRow> rows;
+  std::string edit;  // EditLiMa / EditExMa
+  int32_t selected = -1;
+};
+
+// A size edit with its unit box: the text shown, and the value in bytes
+// kept beside it.
+struct TSizeEditModel {
+  std::string text = "0";
+  uint8_t unit = 1;     // "kB"
+  uint64_t bytes = 0;
+};
+
+struct TWindowModel {
+  // Comparison options: the four criterion boxes and their advanced records.
+  bool cbFilename = false;
+  bool cbSize = true;
+  bool cbDate = false;
+  bool cbContent = true;
+  TAdvFilenameOptions advFilename;
+  TAdvSizeOptions advSize;
+  TAdvDateOptions advDate;
+  TAdvContentOptions advContent;
+
+  // Scan options.
+  TFolderListModel fresh;    // CLBoxFo: 'fresh' - compared among themselves
+  TFolderListModel library;  // ClBoxFo2: 'library' - compared against 'fresh' only
+  TMaskListModel limitMasks;    // CLBoxLiMa + EditLiMa
+  TMaskListModel excludeMasks;  // CLBoxExMa + EditExMa
+  // Attribute group: mode radios and the four boxes (factory: exclude system).
+  uint8_t attribMode = fmExclude;
+  bool attrReadOnly = false;
+  bool attrHidden = false;
+  bool attrArchive = false;
+  bool attrSystem = true;
+  // Size group (factory: ignore, 0 kB to 0 kB).
+  uint8_t sizeMode = fmIgnore;
+  TSizeEditModel sizeLow;
+  TSizeEditModel sizeHigh;
+  bool scanArchives = false;  // CBScanArchives
+
+  // Common options that the engine and the actions read.
+  bool lessStatus = false;      // CheckBoxStatus "less detailed status (slightly faster)"
+  bool findEmptyDirs = true;    // CBFindEmptyDirs
+  bool saveSettings = true;     // "save settings in registry"
+
+  // Window state.
+  TPage page = TPage::Results;
+  bool busy = false;        // IsBusy
+  bool listLocked = false;  // the result list is disabled (file operation)
+  std::string statusText;   // LabelStatus
+
+  TFolderListModel& Folders(TFolderList which) {
+    return which == TFolderList::Fresh ? fresh : library;
+  }
+  const TFolderListModel& Folders(TFolderList which) const {
+    return which == TFolderList::Fresh ? fresh : library;
+  }
+  // The criteria set of the four boxes and the content options.
+  TCompCriteria Criteria() const;
+};
+
+}  // namespace zw
