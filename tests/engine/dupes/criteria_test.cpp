@@ -120,14 +120,14 @@ TEST(CriteriaByteImages, ReadingFillsEveryField) {
   ASSERT_TRUE(FromBytes(Bytes{4, 2, 0, 0x10, 0, 0, 0, 0, 0, 0, 0xFF, 0x0B, 0, 0, 0, 0, 0, 0, 2}, r));
   EXPECT_EQ(r.range, acLastN);
   EXPECT_EQ(r.methods, acmByteByByte);
-  EXPECT_EQ(r.N, 4096);
-  EXPECT_EQ(r.M, 3071);
+  EXPECT_EQ(int64_t{r.N}, 4096);  // packed fields: read by value
+  EXPECT_EQ(int64_t{r.M}, 3071);
   EXPECT_EQ(r.unit, 2);
   TAdvFilenameOptions f;
   ASSERT_TRUE(FromBytes(Bytes{1, 2, 0, 0, 0, 4, 0, 0, 0, 'x', 1}, f));
   EXPECT_EQ(f.mode, afnCharsNToM);
-  EXPECT_EQ(f.N, 2);
-  EXPECT_EQ(f.M, 4);
+  EXPECT_EQ(int32_t{f.N}, 2);
+  EXPECT_EQ(int32_t{f.M}, 4);
   EXPECT_EQ(f.c, 'x');
   EXPECT_EQ(f.ignoreCase, 1);
 }
@@ -571,7 +571,7 @@ TEST(CriteriaSettings, PrivateCopiesFollowTheCriteriaAndRecords) {
   EXPECT_FALSE(s.date.complete);
   EXPECT_EQ(s.date.mask, kMaskMonth | kMaskTime);
   EXPECT_EQ(s.content.range, acFirstN);
-  EXPECT_EQ(s.content.N, 1000);
+  EXPECT_EQ(int64_t{s.content.N}, 1000);
 }
 
 }  // namespace
