@@ -38,6 +38,14 @@ class IHost {
   // 6 Yes, 7 No). `iconId` is a custom picture or 0.
   virtual int MessageBox(const std::string& text, const std::string& caption, TBoxStyle style,
                          uint16_t iconId) = 0;
+  // A question in a standard message box, with the answer the caller gave as
+  // its default (0: none). A window simply shows the box; a host that cannot
+  // ask anyone answers with the default, or without one with the safe answer
+  // (No, Cancel).
+  virtual int QuestionBox(const std::string& text, const std::string& caption, TBoxStyle style,
+                          uint16_t iconId, int defaultAnswer) {
+    return MessageBox(text, caption, style, iconId);
+  }
   // The program's own box with a countdown (seconds 0: none); returns the
   // chosen button's index.
   virtual int CountdownBox(const TCountdownRequest& request) = 0;
