@@ -41,6 +41,9 @@ enum class TFolderList : uint8_t { Fresh = 0, Library = 1 };  // CLBoxFo, ClBoxF
 struct TFolderListModel {
   std::vector<TDirRow> rows;
   int32_t selected = -1;  // -1: none
+  // A row the list should scroll into sight (a row just added); the window
+  // scrolls at its next redraw and sets this back to -1. Not a selection.
+  int32_t scrollTo = -1;
 };
 
 // One mask list box with its edit field.
@@ -48,6 +51,11 @@ struct TMaskListModel {
   std::vector<TMaskRow> rows;
   std::string edit;  // EditLiMa / EditExMa
   int32_t selected = -1;
+  // Caret and selected text of the edit, as the window applies them when the
+  // application moves the focus into the edit (start 0, length 0: caret at
+  // the start; length = text size: the whole text selected).
+  int32_t editSelStart = 0;
+  int32_t editSelLength = 0;
 };
 
 // A size edit with its unit box: the text shown, and the value in bytes
@@ -56,6 +64,9 @@ struct TSizeEditModel {
   std::string text = "0";
   uint8_t unit = 1;     // "kB"
   uint64_t bytes = 0;
+  // Selected text, applied when the application focuses the edit.
+  int32_t selStart = 0;
+  int32_t selLength = 0;
 };
 
 struct TWindowModel {
