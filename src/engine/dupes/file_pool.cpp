@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 #include <stdexcept>
+#include <string_view>
 
 #include "engine/dupes/content_comparer.h"
 
@@ -332,8 +333,14 @@ struct TFPSorted::Impl {
   // linked right after the anchor; once a lower class opened the group, at
   // the front of the class. That is the order in which the sorted insertion
   // of the groups' entry lists leaves equal files.
+  //
+  // The primary key is kept in the class key itself (a number, or the name
+  // key for the file name), so that ordering the classes of different
+  // groups does not have to visit the entries.
   struct ClassKey {
     uint32_t bucket;
+    uint64_t num;
+    std::string_view str;
     TFileInfos* rep;
   };
   struct Class {
@@ -344,8 +351,7 @@ struct TFPSorted::Impl {
   struct KeyLess {
     Impl* impl;
     bool operator()(const ClassKey& a, const ClassKey& b) const {
-      if (a.bucket != b.bucket) return a.bucket < b.bucket;
-      const int r = impl->Primary(*a.rep, *b.rep, false);
+      const int r = impl->ComparePrimaryKeys(a, b);
       if (r != 0) return r < 0;
       return impl->Secondary(*a.rep, *b.rep, false) < 0;
     }
@@ -394,14 +400,35 @@ struct TFPSorted::Impl {
     }
     return 0;
   }
-  bool SameGroup(const ClassKey& a, const ClassKey& b) {
-    return a.bucket == b.bucket && Primary(*a.rep, *b.rep, false) == 0;
+  // The bucket and primary key of an entry; they order entries exactly as
+  // the bucket and the primary comparison (flag clear) do.
+  ClassKey KeyOf(TFileInfos& e) {
+    ClassKey k{pool.BucketOf(e), 0, std::string_view(), &e};
+    switch (pool.keys_.primary) {
+      case ckSizeExact:
+      case ckSizeTolerant: k.num = e.Size; break;
+      case ckDateExact:
+      case ckDateTolerant: k.num = e.Time; break;
+      case ckDateParts:
+        EnsureDatePacked(e);
+        k.num = e.Time & S().date.mask;
+        break;
+      case ckFilename: k.str = NameKeyOf(e, S().filename); break;
+      default: break;
+    }
+    return k;
   }
+  int ComparePrimaryKeys(const ClassKey& a, const ClassKey& b) const {
+    if (a.bucket != b.bucket) return a.bucket < b.bucket ? -1 : 1;
+    if (a.num != b.num) return a.num < b.num ? -1 : 1;
+    return CompareOrdinal(a.str, b.str);
+  }
+  bool SameGroup(const ClassKey& a, const ClassKey& b) { return ComparePrimaryKeys(a, b) == 0; }
 
   // ---- fresh phase
 
   void AddFresh(TFileInfos* x) {
-    const ClassKey key{pool.BucketOf(*x), x};
+    const ClassKey key = KeyOf(*x);
     auto it = classes.lower_bound(key);
     if (it != classes.end() && !classes.key_comp()(key, it->first)) {
       Class& c = it->second;
