@@ -25,3 +25,14 @@ done
 read -r files bytes secs < <("$build/bench/browse_bench" "$tree" 3)
 echo "browse: $files files, $bytes bytes in ${secs}s; find -printf '%s': ${best_find}s"
 awk -v a="$secs" -v b="$best_find" 'BEGIN{ if (b < 0.001) b = 0.001; printf "browse/find time ratio: %.2f (goal: at most 1.5)\n", a / b }'
+
+echo "== scanning the same tree (browse and search threads together)"
+for mode in size-content size-bpb content-only; do
+  read -r n dupes sets secs < <("$build/bench/scan_bench" "$tree" "$mode")
+  awk -v m="$mode" -v n="$n" -v d="$dupes" -v st="$sets" -v s="$secs" -v b="$bytes" 'BEGIN{
+    printf "%-13s %d files, %d duplicates in %d sets, %.2f s: %.0f files/s, %.1f MB/s of file data\n",
+      m, n, d, st, s, n / s, b / s / 1e6 }'
+done
+
+echo "== file pools on quadratic shapes"
+"$build/bench/pool_bench" 100000 1000000
