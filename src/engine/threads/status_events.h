@@ -25,6 +25,7 @@ enum class TStatusMsg : uint8_t {
   ProgressMax = 12,      // sent: value = new maximum
   DebugRecord = 14,      // sent: the window fills `debug`
   ExceptionReport = 15,  // sent: `report`
+  ThreadEnded = 16,      // posted by a worker's end notification: value = 1 browse, 2 search
 };
 
 // What the window tells a worker that hit an exception about the state of
