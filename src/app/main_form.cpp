@@ -1,0 +1,152 @@
+#include "app/main_form.h"
+
+#include <cmath>
+
+#include "app/run/folder_lists.h"
+#include "app/text/string_table.h"
+
+namespace zw {
+
+TMainForm::TMainForm(IHost& host, IStatusTarget& events, TZWLog& log)
+    : host_(host),
+      log_(log),
+      status_(&events),
+      presenter_(&host, log),
+      driver_(model_, host, presenter_, log, results_, status_, events),
+      script_(*this) {
+  driver_.isAutomatic = [this] { return Automatic(); };
+  driver_.abortScript = [this] {
+    if (script_.IsRunning()) script_.Abort();
+    presenter_.SetScriptExecuting(script_.IsRunning());
+  };
+  driver_.scanEnded = [this] {
+    script_.Resume();
+    presenter_.SetScriptExecuting(script_.IsRunning());
+  };
+}
+
+TMainForm::~TMainForm() = default;
+
+bool TMainForm::Automatic() const {
+  return IsAutomaticMode(execMode_, script_.IsRunning());
+}
+
+bool TMainForm::RunCommandLine(const std::string& commandLine) {
+  // While the script runs, its questions are answered by the execution mode.
+  presenter_.SetScriptExecuting(true);
+  const bool ok = script_.RunCommandLine(commandLine);
+  presenter_.SetScriptExecuting(script_.IsRunning());
+  return ok;
+}
+
+bool TMainForm::Run() {
+  lastPosition_ = -1;
+  lastPercent_ = -1;
+  return driver_.Run();
+}
+
+void TMainForm::HandleStatusEvent(TStatusEvent& ev) {
+  switch (ev.kind) {
+    case TStatusMsg::StatusText: {
+      // Texts that arrive while the search is paused (the Cancel question is
+      // open) or over are dropped.
+      if (driver_.SearchManager().State() != TZWThreadManager::tsRunning) return;
+      const TStrID id = static_cast<TStrID>(ev.value);
+      std::string text;
+      if (ev.path) {
+        text = id == strCreatingFileList ? Str(strCreatingFileList) + "\t" + Str(strPath) : Str(id);
+        text += *ev.path;
+      } else {
+        text = Str(id);
+      }
+      host_.SetStatusText(text);
+      return;
+    }
+    case TStatusMsg::Task:
+      return;  // the busy animation is the window's own affair
+    case TStatusMsg::ProgressMax:
+      lastPosition_ = -1;
+      lastPercent_ = -1;
+      host_.SetProgress(0, ev.value, 0);
+      return;
+    case TStatusMsg::DebugRecord:
+      if (ev.debug) {
+        ev.debug->position = lastPosition_ < 0 ? 0 : lastPosition_;
+        ev.debug->maximum = status_.Maximum();
+        ev.debug->build = 0x1A0;
+        // Note the order: date 2, size 4 (unlike the criteria set).
+        std::string letters = "a";
+        if (model_.cbFilename) letters += '1';
+        if (model_.cbDate) letters += '2';
+        if (model_.cbSize) letters += '4';
+        if (model_.cbContent) letters += '8';
+        ev.debug->criteria = letters;
+      }
+      return;
+    case TStatusMsg::ExceptionReport:
+      return;  // already in the scan log with its details
+    case TStatusMsg::ThreadEnded:
+      if (ev.value == 1)
+        driver_.BrowseFinished();
+      else
+        driver_.SearchFinished();
+      return;
+  }
+}
+
+void TMainForm::UpdateProgress() {
+  const int32_t position = status_.Position();
+  const int32_t maximum = status_.Maximum();
+  if (position == lastPosition_) return;
+  lastPosition_ = position;
+  const int percent =
+      maximum > 0 ? static_cast<int>(std::lround(static_cast<double>(position) * 100 / maximum)) : 0;
+  host_.SetProgress(position, maximum, percent);
+  if (percent == lastPercent_) return;
+  lastPercent_ = percent;
+  std::string title = std::to_string(percent) + "%";
+  if (status_.Current() == strCreatingFileList) title += Str(strTaskBrowse);
+  if (status_.Current() == strCompNoDetails) title += Str(strTaskCompare);
+  host_.SetTitle(title + " - Zwillo Pro");
+}
+
+void TMainForm::SetExecMode(uint8_t mode) {
+  execMode_ = mode;
+  presenter_.SetExecMode(mode == emInteractive  ? TExecMode::Interactive
+                         : mode == emUnattended ? TExecMode::Unattended
+                                                : TExecMode::Default);
+}
+
+void TMainForm::ShowPage(TPage page) {
+  model_.page = page;
+  host_.ShowPage(page);
+}
+
+bool TMainForm::AddFolder(TFolderList list, const std::string& path, uint8_t state) {
+  return zw::AddFolder(model_, host_, presenter_, list, path, kAppendRow, true, state);
+}
+
+bool TMainForm::AddArchiveOrCatalog(TFolderList list, const std::string& path, uint8_t state) {
+  return zw::AddArchiveOrCatalog(model_, host_, presenter_, list, path, kAppendRow, true, state);
+}
+
+bool TMainForm::AddMask(TMaskListKind list, const std::string& mask, bool checked) {
+  return zw::AddMask(model_, host_, presenter_, list, mask, checked);
+}
+
+bool TMainForm::SetLogFile(const std::string& path, bool overwrite) {
+  return log_.SetLogFile(path, overwrite);
+}
+
+void TMainForm::ShowLog() { host_.ShowLog(false); }
+
+bool TMainForm::SaveLog(const std::string& path, bool overwrite) {
+  return log_.SaveToFile(path, overwrite);
+}
+
+void TMainForm::Close() {
+  closeRequested_ = true;
+  host_.Close();
+}
+
+}  // namespace zw

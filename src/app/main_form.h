@@ -1,0 +1,86 @@
+// The main window's behaviour without its controls: it owns what the window
+// owns for the whole run of the program (the window model, the result list,
+// the status channel, the run driver, the message presenter and the script
+// runner), handles the worker threads' messages and the progress tick, and
+// carries out the script commands. The Win32 window and the terminal program
+// each wrap one of these and implement IHost for it.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/host.h"
+#include "app/log/scan_log.h"
+#include "app/run/run_driver.h"
+#include "app/script/script_environment.h"
+#include "app/script/script_runner.h"
+#include "app/text/msg_presenter.h"
+#include "app/window_model.h"
+#include "engine/dupes/result_list.h"
+#include "engine/threads/status_events.h"
+#include "engine/threads/status_server.h"
+
+namespace zw {
+
+class TMainForm : public IScriptEnvironment {
+ public:
+  // `events` is where worker threads post and send their messages; the host
+  // delivers them back to HandleStatusEvent in the main thread.
+  TMainForm(IHost& host, IStatusTarget& events, TZWLog& log);
+  ~TMainForm() override;
+
+  // Hands the whole command line to the script runner (when the window is
+  // first shown). False when it did not parse or a command failed.
+  bool RunCommandLine(const std::string& commandLine);
+
+  // A message of a worker thread, in the main thread.
+  void HandleStatusEvent(TStatusEvent& ev);
+  // The 200 ms progress tick while a scan runs (and once at its end).
+  void UpdateProgress();
+
+  // The Run and Cancel buttons.
+  bool Run() override;
+  void Cancel() { driver_.Cancel(); }
+
+  bool Busy() const { return model_.busy; }
+  bool ScriptRunning() const { return script_.IsRunning(); }
+  TZWScriptRunner::TOutcome ScriptOutcome() const { return script_.Outcome(); }
+  bool CloseRequested() const { return closeRequested_; }
+  TResultList& Results() { return results_; }
+  TZWLog& Log() { return log_; }
+  TMsgPresenter& Presenter() { return presenter_; }
+  TRunDriver& Driver() { return driver_; }
+  TZWStatusServer& Status() { return status_; }
+
+  // --- IScriptEnvironment ---
+  TWindowModel& Model() override { return model_; }
+  void ModelChanged() override { host_.ModelChanged(); }
+  IMessenger& Messenger() override { return presenter_; }
+  void SetExecMode(uint8_t mode) override;
+  void ShowPage(TPage page) override;
+  bool AddFolder(TFolderList list, const std::string& path, uint8_t state) override;
+  bool AddArchiveOrCatalog(TFolderList list, const std::string& path, uint8_t state) override;
+  bool AddMask(TMaskListKind list, const std::string& mask, bool checked) override;
+  bool SetLogFile(const std::string& path, bool overwrite) override;
+  void ShowLog() override;
+  bool SaveLog(const std::string& path, bool overwrite) override;
+  void Close() override;
+
+ private:
+  bool Automatic() const;
+
+  IHost& host_;
+  TZWLog& log_;
+  TWindowModel model_;
+  TResultList results_;
+  TZWStatusServer status_;
+  TMsgPresenter presenter_;
+  TRunDriver driver_;
+  TZWScriptRunner script_;
+  uint8_t execMode_ = emDefault;
+  bool closeRequested_ = false;
+  int32_t lastPosition_ = -1;
+  int lastPercent_ = -1;
+};
+
+}  // namespace zw

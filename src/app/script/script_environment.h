@@ -1,0 +1,71 @@
+// What script commands need from the rest of the program. The main window
+// (and the program without a window) implements this once; the commands
+// change the window model directly where a control's value is all there is
+// to it, and ask for everything else here.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "app/run/folder_lists.h"
+#include "app/window_model.h"
+#include "engine/common/messages.h"
+
+namespace zw {
+
+// Execution modes of the script command execmode.
+enum TScriptExecMode : uint8_t {
+  emDefault = 0,      // questions answered automatically while a script runs
+  emInteractive = 1,  // never answered automatically
+  emUnattended = 2,   // always answered automatically
+};
+
+// Whether questions are answered with their default answers: always in the
+// unattended mode, in the default mode while a script runs, never in the
+// interactive mode.
+constexpr bool IsAutomaticMode(uint8_t execMode, bool scriptRunning) {
+  return execMode == emUnattended || (execMode == emDefault && scriptRunning);
+}
+
+class IScriptEnvironment {
+ public:
+  virtual ~IScriptEnvironment() = default;
+
+  // The model of the main window's controls. Commands change it and then
+  // call ModelChanged so that the view follows.
+  virtual TWindowModel& Model() = 0;
+  virtual void ModelChanged() = 0;
+  // Parse errors and execution failures are reported here.
+  virtual IMessenger& Messenger() = 0;
+
+  // execmode: 0 default, 1 interactive, 2 unattended (TScriptExecMode).
+  virtual void SetExecMode(uint8_t mode) = 0;
+  // page: the page control shows this page.
+  virtual void ShowPage(TPage page) = 0;
+
+  // addfolder: the add operations of the folder lists, with replace on (an
+  // equal row is replaced instead of refused) and the row appended at the
+  // end. They show their own messages; false when nothing was added.
+  virtual bool AddFolder(TFolderList list, const std::string& path, uint8_t state) = 0;
+  virtual bool AddArchiveOrCatalog(TFolderList list, const std::string& path, uint8_t state) = 0;
+  // addmask: validates the mask (msgInvalidMask), lower-cases it and adds it,
+  // or sets the check mark of an equal row and moves it to the end; never
+  // asks. False when the mask was refused.
+  virtual bool AddMask(TMaskListKind list, const std::string& mask, bool checked) = 0;
+
+  // run: the Run button's action. True when the scan was started; the
+  // end-of-scan step must then call TZWScriptRunner::Resume (also when the
+  // scan was canceled and the script aborted: Resume then does nothing).
+  virtual bool Run() = 0;
+
+  // logfile: from now on the scan log also writes every new line to this
+  // file (appending, or overwriting it first). False when it cannot be opened.
+  virtual bool SetLogFile(const std::string& path, bool overwrite) = 0;
+  // showlog: shows the scan log window.
+  virtual void ShowLog() = 0;
+  // savelog: saves the scan log to the file; false on failure.
+  virtual bool SaveLog(const std::string& path, bool overwrite) = 0;
+  // close: closes the main window (the program without a window ends).
+  virtual void Close() = 0;
+};
+
+}  // namespace zw

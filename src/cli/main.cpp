@@ -1,0 +1,77 @@
+// zwillo: the program without a window. The command line is the program's
+// own script language; the program ends when its script ends.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/main_form.h"
+#include "app/script/command_line_parser.h"
+#include "cli/terminal_host.h"
+#include "platform/console.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: zwillo COMMAND...\n"
+    "Finds duplicate files. Commands run in order; a scan (-run) finishes before\n"
+    "the next command starts. Quote paths that contain blanks.\n"
+    "\n"
+    "  -setcompare [f] [s] [d] [c]   criteria: file name, size, date, content\n"
+    "  -addfolder PATH [f|l] [r|s|x|i]\n"
+    "                                a folder: fresh or library list; recursive,\n"
+    "                                single, excluded or inactive\n"
+    "  -clearfolders [b|f|l]         remove the rows of the folder lists\n"
+    "  -addmask MASK [l|x]           limit to / exclude files matching MASK\n"
+    "  -clearmasks [b|l|x]           remove the masks\n"
+    "  -scanarchives [y|n]           also scan the *.zip archives in the folders\n"
+    "  -execmode d|i|p               questions: answered while a script runs (d),\n"
+    "                                asked (i), always answered (p)\n"
+    "  -run                          scan\n"
+    "  -showlog                      print the scan log\n"
+    "  -savelog FILE [a|o]           save the scan log (append or overwrite)\n"
+    "  -logfile FILE [a|o]           write the scan log to FILE as it grows\n"
+    "  -close                        end\n"
+    "\n"
+    "Example:\n"
+    "  zwillo -setcompare s c -addfolder \"/home/me/Pictures\" -addfolder \"/mnt/backup\" l -run -showlog\n"
+    "\n"
+    "Exit status: 0 when the script ran to its end, 1 when it did not parse or a\n"
+    "command failed.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0 ||
+        std::strcmp(argv[i], "/?") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
+  zw::platform::PrepareConsole();
+  zw::TZWLog log;
+  zw::TMainForm* form = nullptr;
+  zw::TEventQueue events([&form](zw::TStatusEvent& ev) {
+    if (form) form->HandleStatusEvent(ev);
+  });
+  zw::TTerminalHost host(events, log);
+  zw::TMainForm mainForm(host, events, log);
+  form = &mainForm;
+  host.SetForm(&mainForm);
+
+  std::string commandLine;
+  if (auto raw = zw::platform::RawCommandLine())
+    commandLine = *raw;
+  else
+    commandLine = zw::RebuildCommandLine(argc, argv);
+  if (argc < 2) {
+    std::fputs(kUsage, stderr);
+    return 1;
+  }
+  const bool parsed = mainForm.RunCommandLine(commandLine);
+  host.RunUntil([&] { return !mainForm.ScriptRunning() && !mainForm.Busy(); });
+  events.Close();
+  const bool completed =
+      parsed && mainForm.ScriptOutcome() == zw::TZWScriptRunner::TOutcome::Completed;
+  return completed ? 0 : 1;
+}

@@ -1,0 +1,178 @@
+#include "cli/terminal_host.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+
+#include "app/main_form.h"
+#include "app/text/string_table.h"
+#include "platform/console.h"
+
+namespace zw {
+
+namespace {
+
+// Line breaks of message texts are CR LF; a terminal wants LF.
+std::string TerminalText(std::string text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+struct Buttons {
+  std::vector<std::string> labels;
+  std::vector<int> answers;
+};
+
+Buttons ButtonsOf(TBoxStyle style) {
+  switch (style & 0x0F) {
+    case 1: return {{Str(lblOK), Str(lblCancel)}, {ansOK, ansCancel}};
+    case 3: return {{Str(lblYes), Str(lblNo), Str(lblCancel)}, {ansYes, ansNo, ansCancel}};
+    case 4: return {{Str(lblYes), Str(lblNo)}, {ansYes, ansNo}};
+    default: return {{Str(lblOK)}, {ansOK}};
+  }
+}
+
+}  // namespace
+
+TTerminalHost::TTerminalHost(TEventQueue& events, TZWLog& log)
+    : events_(events),
+      log_(log),
+      interactiveIn_(platform::StdinIsTerminal()),
+      terminalErr_(platform::StderrIsTerminal()) {
+  log_.AddListener([this](size_t, const TLogEntry& entry) { OnLogEntry(entry.Line); });
+}
+
+void TTerminalHost::ClearProgressLine() {
+  if (progressShown_) {
+    std::fputs("\r\x1b[K", stderr);
+    progressShown_ = false;
+  }
+}
+
+int TTerminalHost::MessageBox(const std::string& text, const std::string& caption, TBoxStyle style,
+                              uint16_t iconId) {
+  return QuestionBox(text, caption, style, iconId, 0);
+}
+
+int TTerminalHost::QuestionBox(const std::string& text, const std::string& caption,
+                               TBoxStyle style, uint16_t, int defaultAnswer) {
+  const Buttons b = ButtonsOf(style);
+  {
+    std::lock_guard<std::mutex> lock(outLock_);
+    const std::string flat = TZWLog::FlattenLineBreaks(text);
+    // An error just said through the log is not said twice.
+    const bool saidAlready = !lastLogged_.empty() && lastLogged_.find(flat) != std::string::npos;
+    lastBoxText_ = flat;
+    if (!saidAlready) {
+      ClearProgressLine();
+      std::fprintf(stderr, "%s%s%s\n", caption.c_str(), caption.empty() ? "" : ": ",
+                   TerminalText(text).c_str());
+      std::fflush(stderr);
+    }
+  }
+  if (b.answers.size() == 1) return ansOK;
+  // No default: the safe answer, the last of No and Cancel the box has.
+  int fallback = static_cast<int>(b.answers.size()) - 1;
+  for (size_t i = 0; i < b.answers.size(); ++i)
+    if (b.answers[i] == defaultAnswer) fallback = static_cast<int>(i);
+  return b.answers[static_cast<size_t>(AskTerminal("", b.labels, fallback))];
+}
+
+int TTerminalHost::CountdownBox(const TCountdownRequest& request) {
+  {
+    std::lock_guard<std::mutex> lock(outLock_);
+    ClearProgressLine();
+    std::fprintf(stderr, "%s%s%s\n", request.caption.c_str(), request.caption.empty() ? "" : ": ",
+                 TerminalText(request.text).c_str());
+  }
+  if (request.buttons.size() <= 1) return 0;
+  return AskTerminal("", request.buttons, request.defaultIndex);
+}
+
+int TTerminalHost::AskTerminal(const std::string&, const std::vector<std::string>& labels,
+                               int fallback) {
+  std::lock_guard<std::mutex> lock(outLock_);
+  if (!interactiveIn_) {
+    std::fprintf(stderr, "  -> %s\n", labels[static_cast<size_t>(fallback)].c_str());
+    return fallback;
+  }
+  for (;;) {
+    std::fputs("  ", stderr);
+    for (size_t i = 0; i < labels.size(); ++i)
+      std::fprintf(stderr, "[%zu] %s%s  ", i + 1, labels[i].c_str(),
+                   static_cast<int>(i) == fallback ? " (default)" : "");
+    std::fputs("? ", stderr);
+    std::fflush(stderr);
+    std::string line;
+    if (!std::getline(std::cin, line)) return fallback;
+    if (line.empty()) return fallback;
+    char* end = nullptr;
+    long n = std::strtol(line.c_str(), &end, 10);
+    if (end && *end == '\0' && n >= 1 && n <= static_cast<long>(labels.size()))
+      return static_cast<int>(n - 1);
+    // A label's first letter answers too ("y", "n", "c").
+    for (size_t i = 0; i < labels.size(); ++i)
+      if (!labels[i].empty() && std::tolower(static_cast<unsigned char>(labels[i][0])) ==
+                                    std::tolower(static_cast<unsigned char>(line[0])))
+        return static_cast<int>(i);
+  }
+}
+
+void TTerminalHost::OnLogEntry(const std::string& line) {
+  if (line.size() < 2 || line[0] != 'X' || line[1] != ' ') return;
+  std::lock_guard<std::mutex> lock(outLock_);
+  if (!lastBoxText_.empty() && line.find(lastBoxText_) != std::string::npos) return;
+  lastLogged_ = line;
+  ClearProgressLine();
+  std::fprintf(stderr, "%s\n", line.c_str());
+  std::fflush(stderr);
+}
+
+void TTerminalHost::SetStatusText(const std::string& text) {
+  std::lock_guard<std::mutex> lock(outLock_);
+  status_ = text;
+  std::replace(status_.begin(), status_.end(), '\t', ' ');
+}
+
+void TTerminalHost::SetProgress(int32_t position, int32_t maximum, int percent) {
+  if (!terminalErr_) return;
+  std::lock_guard<std::mutex> lock(outLock_);
+  std::string line = std::to_string(percent) + "% " + status_;
+  if (line.size() > 78) line = line.substr(0, 37) + "..." + line.substr(line.size() - 38);
+  std::fprintf(stderr, "\r\x1b[K%s", line.c_str());
+  std::fflush(stderr);
+  progressShown_ = true;
+}
+
+void TTerminalHost::SetBusy(bool busy, bool) {
+  if (busy) return;
+  std::lock_guard<std::mutex> lock(outLock_);
+  ClearProgressLine();
+}
+
+void TTerminalHost::ShowLog(bool) {
+  std::lock_guard<std::mutex> lock(outLock_);
+  ClearProgressLine();
+  const std::string text = log_.Text("\n");
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+void TTerminalHost::RunUntil(const std::function<bool()>& done) {
+  auto nextTick = std::chrono::steady_clock::now();
+  while (!done()) {
+    events_.DispatchWait(std::chrono::milliseconds(50));
+    if (form_ && form_->Busy() && std::chrono::steady_clock::now() >= nextTick) {
+      form_->UpdateProgress();
+      nextTick = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    }
+  }
+}
+
+}  // namespace zw

@@ -1,0 +1,71 @@
+// The host of the program without a window: messages go to standard error,
+// the scan log to standard output, progress to standard error when it is a
+// terminal. Questions are asked on the terminal when standard input is one;
+// otherwise they take their default answer, and one without a default its
+// safe answer (No, Cancel).
+#pragma once
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "app/host.h"
+#include "app/log/scan_log.h"
+#include "engine/threads/status_events.h"
+
+namespace zw {
+
+class TMainForm;
+
+class TTerminalHost : public IHost {
+ public:
+  TTerminalHost(TEventQueue& events, TZWLog& log);
+  void SetForm(TMainForm* form) { form_ = form; }
+
+  int MessageBox(const std::string& text, const std::string& caption, TBoxStyle style,
+                 uint16_t iconId) override;
+  int QuestionBox(const std::string& text, const std::string& caption, TBoxStyle style,
+                  uint16_t iconId, int defaultAnswer) override;
+  int CountdownBox(const TCountdownRequest& request) override;
+  std::optional<std::string> PickFolder(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  void ShowPage(TPage) override {}
+  void FocusControl(TControl) override {}
+  void ShowFolderRow(TFolderList, int32_t) override {}
+  void ModelChanged() override {}
+  void SetStatusText(const std::string& text) override;
+  void SetProgress(int32_t position, int32_t maximum, int percent) override;
+  void SetTitle(const std::string&) override {}
+  void SetBusy(bool busy, bool listLocked) override;
+  void ShowLog(bool modal) override;
+  void SetClipboardText(const std::string&) override {}
+  bool ShellOpen(const std::string&) override { return false; }
+  void Close() override { closed_ = true; }
+  void RunUntil(const std::function<bool()>& done) override;
+
+  bool Closed() const { return closed_; }
+  // Told about every new scan-log entry. Errors that went to the log instead
+  // of a box (every question is answered while a script runs) are also said
+  // on standard error, so that a failing command never fails silently.
+  void OnLogEntry(const std::string& line);
+
+ private:
+  // Asks on the terminal; returns the index of the chosen label, or
+  // `fallback` when nobody can answer.
+  int AskTerminal(const std::string& prompt, const std::vector<std::string>& labels, int fallback);
+  void ClearProgressLine();
+
+  TEventQueue& events_;
+  TZWLog& log_;
+  TMainForm* form_ = nullptr;
+  std::mutex outLock_;
+  bool interactiveIn_;
+  bool terminalErr_;
+  bool progressShown_ = false;
+  std::string status_;
+  std::string lastBoxText_;  // the last box, line breaks as blanks
+  std::string lastLogged_;   // the last error line said from the log
+  std::atomic<bool> closed_{false};
+};
+
+}  // namespace zw

@@ -1,0 +1,20 @@
+// The process's command line and its console.
+#pragma once
+#include <optional>
+#include <string>
+
+namespace zw::platform {
+
+// The command line as the system hands it to the process (Windows:
+// GetCommandLineA). POSIX has none: the shell has already split it.
+std::optional<std::string> RawCommandLine();
+
+// Whether standard input / standard error are terminals (not files or pipes).
+bool StdinIsTerminal();
+bool StderrIsTerminal();
+
+// Prepares the console for the program's byte strings (Windows: output in
+// the ANSI code page the program runs with).
+void PrepareConsole();
+
+}  // namespace zw::platform
