@@ -1,0 +1,222 @@
+// A scripted host for tests of the application layer: records every call in
+// order and answers boxes and pickers from queues.
+//
+// Boxes (MessageBox, QuestionBox, CountdownBox) take their answers from
+// `answers`, front first. With the queue empty, `onBox` decides when set;
+// otherwise a box answers like a user pressing Enter: a message box its
+// first button, a question box the caller's default (its first button when
+// there is none), a countdown box its default index. Folder pickers take
+// `folders` (empty queue: cancelled). RunUntil calls `onRunUntil` (when set)
+// and polls `done` until it holds, at most `runUntilLimit` rounds of 1 ms.
+// All calls may come from any thread.
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/host.h"
+
+namespace zwtest {
+
+struct HostCall {
+  enum Kind {
+    MessageBox,
+    QuestionBox,
+    CountdownBox,
+    PickFolder,
+    ShowPage,
+    FocusControl,
+    ShowFolderRow,
+    ModelChanged,
+    SetStatusText,
+    SetProgress,
+    SetTitle,
+    SetBusy,
+    ShowLog,
+    SetClipboardText,
+    ShellOpen,
+    Close,
+    RunUntil,
+  };
+  Kind kind;
+  std::string text;       // box text, status text, title, clipboard text, shell target, picker title
+  std::string caption;    // box caption, picker's initial folder
+  zw::TBoxStyle style = 0;
+  uint16_t iconId = 0;
+  int defaultAnswer = 0;  // QuestionBox: the caller's default (0 none)
+  zw::TCountdownRequest request;  // CountdownBox
+  int answer = 0;         // what the host answered (boxes)
+  // Other arguments: page / control / list, row, progress position, maximum,
+  // percent, busy, list locked, modal.
+  int64_t a = 0, b = 0, c = 0;
+};
+
+class TestHost : public zw::IHost {
+ public:
+  std::deque<int> answers;
+  std::function<int(const HostCall&)> onBox;
+  std::deque<std::optional<std::string>> folders;
+  bool shellOpenResult = true;
+  std::function<void()> onRunUntil;
+  int runUntilLimit = 60000;
+  bool runUntilGaveUp = false;
+
+  // --- boxes ---
+  int MessageBox(const std::string& text, const std::string& caption, zw::TBoxStyle style,
+                 uint16_t iconId) override {
+    HostCall call{HostCall::MessageBox};
+    call.text = text;
+    call.caption = caption;
+    call.style = style;
+    call.iconId = iconId;
+    return Answer(std::move(call), FirstButton(style));
+  }
+  int QuestionBox(const std::string& text, const std::string& caption, zw::TBoxStyle style,
+                  uint16_t iconId, int defaultAnswer) override {
+    HostCall call{HostCall::QuestionBox};
+    call.text = text;
+    call.caption = caption;
+    call.style = style;
+    call.iconId = iconId;
+    call.defaultAnswer = defaultAnswer;
+    return Answer(std::move(call), defaultAnswer != 0 ? defaultAnswer : FirstButton(style));
+  }
+  int CountdownBox(const zw::TCountdownRequest& request) override {
+    HostCall call{HostCall::CountdownBox};
+    call.text = request.text;
+    call.caption = request.caption;
+    call.style = request.style;
+    call.iconId = request.iconId;
+    call.request = request;
+    return Answer(std::move(call), request.defaultIndex);
+  }
+
+  // --- pickers ---
+  std::optional<std::string> PickFolder(const std::string& title,
+                                        const std::string& initial) override {
+    std::lock_guard<std::mutex> lock(mu_);
+    HostCall call{HostCall::PickFolder};
+    call.text = title;
+    call.caption = initial;
+    std::optional<std::string> out;
+    if (!folders.empty()) {
+      out = folders.front();
+      folders.pop_front();
+    }
+    calls_.push_back(std::move(call));
+    return out;
+  }
+
+  // --- pages, controls, rows ---
+  void ShowPage(zw::TPage page) override { Record(HostCall::ShowPage, {}, static_cast<int64_t>(page)); }
+  void FocusControl(zw::TControl control) override {
+    Record(HostCall::FocusControl, {}, static_cast<int64_t>(control));
+  }
+  void ShowFolderRow(zw::TFolderList list, int32_t row) override {
+    Record(HostCall::ShowFolderRow, {}, static_cast<int64_t>(list), row);
+  }
+  void ModelChanged() override { Record(HostCall::ModelChanged); }
+
+  // --- status and progress ---
+  void SetStatusText(const std::string& text) override { Record(HostCall::SetStatusText, text); }
+  void SetProgress(int32_t position, int32_t maximum, int percent) override {
+    Record(HostCall::SetProgress, {}, position, maximum, percent);
+  }
+  void SetTitle(const std::string& title) override { Record(HostCall::SetTitle, title); }
+  void SetBusy(bool busy, bool listLocked) override {
+    Record(HostCall::SetBusy, {}, busy, listLocked);
+  }
+
+  // --- the rest ---
+  void ShowLog(bool modal) override { Record(HostCall::ShowLog, {}, modal); }
+  void SetClipboardText(const std::string& text) override {
+    Record(HostCall::SetClipboardText, text);
+  }
+  bool ShellOpen(const std::string& target) override {
+    Record(HostCall::ShellOpen, target);
+    return shellOpenResult;
+  }
+  void Close() override { Record(HostCall::Close); }
+  void RunUntil(const std::function<bool()>& done) override {
+    Record(HostCall::RunUntil);
+    for (int i = 0; i < runUntilLimit; ++i) {
+      if (onRunUntil) onRunUntil();
+      if (done()) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    runUntilGaveUp = true;
+  }
+
+  // --- what happened ---
+  std::vector<HostCall> Calls() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return calls_;
+  }
+  std::vector<HostCall> CallsOf(HostCall::Kind kind) const {
+    std::vector<HostCall> out;
+    for (const auto& c : Calls())
+      if (c.kind == kind) out.push_back(c);
+    return out;
+  }
+  // Message, question and countdown boxes, in order.
+  std::vector<HostCall> Boxes() const {
+    std::vector<HostCall> out;
+    for (const auto& c : Calls())
+      if (c.kind == HostCall::MessageBox || c.kind == HostCall::QuestionBox ||
+          c.kind == HostCall::CountdownBox)
+        out.push_back(c);
+    return out;
+  }
+  size_t Count(HostCall::Kind kind) const { return CallsOf(kind).size(); }
+  void Clear() {
+    std::lock_guard<std::mutex> lock(mu_);
+    calls_.clear();
+  }
+
+  // The first button's answer of a message-box style (1 OK, 6 Yes).
+  static int FirstButton(zw::TBoxStyle style) {
+    const auto buttons = style & 0x0F;
+    return buttons == 3 || buttons == 4 ? 6 : 1;
+  }
+
+ private:
+  int Answer(HostCall call, int fallback) {
+    std::function<int(const HostCall&)> decide;
+    int answer = fallback;
+    {
+      std::lock_guard<std::mutex> lock(mu_);
+      if (!answers.empty()) {
+        answer = answers.front();
+        answers.pop_front();
+      } else {
+        decide = onBox;
+      }
+    }
+    if (decide) answer = decide(call);  // outside the lock: it may call back
+    call.answer = answer;
+    std::lock_guard<std::mutex> lock(mu_);
+    calls_.push_back(std::move(call));
+    return answer;
+  }
+  void Record(HostCall::Kind kind, std::string text = {}, int64_t a = 0, int64_t b = 0,
+              int64_t c = 0) {
+    HostCall call{kind};
+    call.text = std::move(text);
+    call.a = a;
+    call.b = b;
+    call.c = c;
+    std::lock_guard<std::mutex> lock(mu_);
+    calls_.push_back(std::move(call));
+  }
+
+  mutable std::mutex mu_;
+  std::vector<HostCall> calls_;
+};
+
+}  // namespace zwtest
