@@ -1,0 +1,327 @@
+// The run driver and the main window's behaviour, through a scripted host:
+// the checks of Run in their order with their questions, scans from start to
+// end, scripts that wait for a scan, and Cancel.
+#include "app/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/text/message_table.h"
+#include "app/text/text_format.h"
+#include "support/temp_tree.h"
+#include "app/support/test_host.h"
+
+using zwtest::HostCall;
+using zwtest::TempTree;
+
+namespace {
+
+class Form {
+ public:
+  Form()
+      : events([this](zw::TStatusEvent& ev) { form.HandleStatusEvent(ev); }),
+        form(host, events, log) {
+    host.onRunUntil = [this] { events.DispatchPending(); };
+    // Questions reach the host unless a test says otherwise.
+    form.SetExecMode(zw::emInteractive);
+  }
+
+  // Runs the driver and waits for the end of the scan it started.
+  bool RunAndWait() {
+    if (!form.Run()) return false;
+    host.RunUntil([this] { return !form.Busy(); });
+    return true;
+  }
+
+  // The texts of the boxes shown so far.
+  std::vector<std::string> BoxTexts() const {
+    std::vector<std::string> out;
+    for (const auto& c : host.Boxes()) out.push_back(c.text);
+    return out;
+  }
+  bool Shown(zw::TMsgID id, const zw::TFmtArgs& args = {}) const {
+    const std::string text = zw::Format(zw::MsgText(id), args);
+    for (const auto& t : BoxTexts())
+      if (t == text) return true;
+    return false;
+  }
+  bool Logged(const std::string& part) const { return log.Text().find(part) != std::string::npos; }
+
+  zwtest::TestHost host;
+  zw::TZWLog log;
+  zw::TEventQueue events;
+  zw::TMainForm form;
+};
+
+std::string Folder(const std::string& path) { return zw::platform::IncludeTrailingSep(path); }
+
+TEST(RunChecks, NoCriterionAskedFirstAndNoStopsEverything) {
+  TempTree t;
+  Form f;
+  auto& m = f.form.Model();
+  m.cbSize = m.cbContent = false;
+  m.fresh.rows.push_back({t.Dir("a"), zw::dsRecursive});
+  f.host.answers = {zw::ansNo};
+  EXPECT_FALSE(f.form.Run());
+  EXPECT_TRUE(f.Shown(zw::askNoCriterionSelected));
+  EXPECT_EQ(f.host.Boxes().size(), 1u);
+  EXPECT_FALSE(f.form.Busy());
+  EXPECT_EQ(f.log.Count(), 0u);
+}
+
+TEST(RunChecks, NoCriterionAnsweredYesListsEveryFileAndReportsNoDuplicateCount) {
+  TempTree t;
+  t.File("a/x", "same");
+  t.File("a/y", "same");
+  Form f;
+  auto& m = f.form.Model();
+  m.cbSize = m.cbContent = false;
+  m.fresh.rows.push_back({t.Dir("a"), zw::dsSingle});
+  f.host.answers = {zw::ansYes};
+  ASSERT_TRUE(f.RunAndWait());
+  EXPECT_EQ(f.form.Results().ItemCount(), 2);
+  EXPECT_EQ(f.form.Results().SetCount(), 2);
+  EXPECT_FALSE(f.Logged("duplicate files in"));
+  EXPECT_FALSE(f.Logged("No duplicate files found."));
+}
+
+TEST(RunChecks, OnlyLibraryRowsActiveAsksForAFolderAndStartsNothing) {
+  TempTree t;
+  Form f;
+  auto& m = f.form.Model();
+  m.fresh.rows.push_back({t.Dir("a"), zw::dsInactive});
+  m.fresh.rows.push_back({t.Dir("b"), zw::dsExclude});
+  m.library.rows.push_back({t.Dir("c"), zw::dsRecursive});
+  f.host.answers = {zw::ansNo};
+  EXPECT_FALSE(f.form.Run());
+  EXPECT_TRUE(f.Shown(zw::askNoFolderSelected));
+  EXPECT_FALSE(f.form.Busy());
+}
+
+TEST(RunChecks, MissingFolderOkRemovesTheRowAndGoesOnCancelStops) {
+  TempTree t;
+  t.File("a/x", "1");
+  const std::string gone = t.Dir("gone");
+  std::filesystem::remove(std::filesystem::path(zw::platform::ExcludeTrailingSep(gone)));
+  {
+    Form f;
+    auto& m = f.form.Model();
+    m.fresh.rows.push_back({gone, zw::dsRecursive});
+    m.fresh.rows.push_back({t.Dir("a"), zw::dsRecursive});
+    f.host.answers = {zw::ansCancel};
+    EXPECT_FALSE(f.form.Run());
+    EXPECT_TRUE(f.Shown(zw::askDirNotFound, {gone}));
+    EXPECT_EQ(m.fresh.rows.size(), 2u);
+  }
+  {
+    Form f;
+    auto& m = f.form.Model();
+    m.fresh.rows.push_back({gone, zw::dsRecursive});
+    m.fresh.rows.push_back({t.Dir("a"), zw::dsRecursive});
+    f.host.answers = {zw::ansOK};
+    EXPECT_TRUE(f.RunAndWait());
+    ASSERT_EQ(m.fresh.rows.size(), 1u);
+    EXPECT_EQ(m.fresh.rows[0].caption, t.Dir("a"));
+  }
+}
+
+TEST(RunChecks, FolderOverlapsAreRefusedUnlessAnExcludeRowCoversThem) {
+  TempTree t;
+  const std::string top = t.Dir("top"), sub = t.Dir("top/sub");
+  {
+    Form f;  // the same folder twice in one list
+    f.form.Model().fresh.rows = {{top, zw::dsSingle}, {top, zw::dsRecursive}};
+    EXPECT_FALSE(f.form.Run());
+    EXPECT_TRUE(f.Shown(zw::msgDuplicateFolderSameList, {top}));
+  }
+  {
+    Form f;  // a folder inside a recursive one: row i is named by its number
+    f.form.Model().fresh.rows = {{sub, zw::dsSingle}, {top, zw::dsRecursive}};
+    EXPECT_FALSE(f.form.Run());
+    EXPECT_TRUE(f.Shown(zw::msgFolderIsSubdirOfAnother, {sub, top, int64_t{2}}));
+  }
+  {
+    Form f;  // the same, but an exclude row of that list covers the inner folder
+    f.form.Model().fresh.rows = {{top, zw::dsRecursive}, {sub, zw::dsExclude}};
+    f.form.Model().library.rows = {{sub, zw::dsRecursive}};
+    EXPECT_TRUE(f.RunAndWait());
+  }
+  {
+    Form f;  // fresh recursive, and the same folder excluded in the library list
+    f.form.Model().fresh.rows = {{top, zw::dsRecursive}};
+    f.form.Model().library.rows = {{top, zw::dsExclude}};
+    EXPECT_TRUE(f.RunAndWait());
+  }
+  {
+    Form f;  // the same folder in both lists, neither excluded
+    f.form.Model().fresh.rows = {{top, zw::dsSingle}};
+    f.form.Model().library.rows = {{top, zw::dsSingle}};
+    EXPECT_FALSE(f.form.Run());
+    EXPECT_TRUE(f.Shown(zw::msgDuplicateFolder, {top}));
+  }
+}
+
+TEST(RunChecks, SizeBoundsThatAreTheWrongWayRoundAreSwappedAfterAsking) {
+  TempTree t;
+  t.SizedFile("a/x", 1500);
+  t.SizedFile("a/y", 1500);
+  for (int answer : {zw::ansCancel, zw::ansOK}) {
+    Form f;
+    auto& m = f.form.Model();
+    m.fresh.rows = {{t.Dir("a"), zw::dsSingle}};
+    m.sizeMode = zw::fmLimitTo;
+    m.sizeLow = {"2", 1, 0};
+    m.sizeHigh = {"1", 1, 0};
+    f.host.answers = {answer};
+    const bool started = answer == zw::ansOK ? f.RunAndWait() : f.form.Run();
+    EXPECT_EQ(started, answer == zw::ansOK);
+    EXPECT_TRUE(f.Shown(zw::askSwapRangeValues, {std::string("2 kB"), std::string("1 kB")}));
+    if (answer == zw::ansOK) {
+      EXPECT_EQ(m.sizeLow.bytes, 1024u);
+      EXPECT_EQ(m.sizeHigh.bytes, 2048u);
+      EXPECT_EQ(f.form.Results().ItemCount(), 2);  // 1500 bytes lie inside
+    }
+  }
+}
+
+TEST(RunChecks, ContentRestrictionsOfArchivesAndTheExactSizeQuestion) {
+  TempTree t;
+  t.File("a/x", "1");
+  {
+    Form f;
+    auto& m = f.form.Model();
+    m.fresh.rows = {{t.Dir("a"), zw::dsSingle}};
+    m.scanArchives = true;
+    m.advContent.methods = zw::acmByteByByte;
+    EXPECT_FALSE(f.form.Run());
+    EXPECT_TRUE(f.Shown(zw::msgZipFileRestrictions));
+  }
+  {
+    Form f;
+    auto& m = f.form.Model();
+    m.fresh.rows = {{t.Dir("a"), zw::dsSingle}};
+    m.cbSize = false;
+    f.host.answers = {zw::ansCancel};
+    EXPECT_FALSE(f.form.Run());
+    EXPECT_TRUE(f.Shown(zw::askUseExactSizeComp));
+  }
+}
+
+TEST(RunChecks, ArchiveRowsWithoutAReaderAreRefusedAsUnsupported) {
+  TempTree t;
+  t.File("a/x", "1");
+  const std::string zip = t.File("pack.zip", "PK");
+  Form f;
+  auto& m = f.form.Model();
+  m.fresh.rows = {{t.Dir("a"), zw::dsSingle}, {zip, zw::dsArchive}};
+  EXPECT_FALSE(f.form.Run());
+  EXPECT_TRUE(f.Shown(zw::msgFileTypeNotSupported, {std::string("*.zip")}));
+}
+
+TEST(RunChecks, UnattendedModeAnswersWithTheDefaultAndLogsTheAnswer) {
+  TempTree t;
+  t.File("a/x", "1");
+  Form f;
+  f.form.SetExecMode(zw::emUnattended);
+  auto& m = f.form.Model();
+  m.fresh.rows = {{t.Dir("a"), zw::dsSingle}};
+  m.cbSize = false;  // complete content: the exact size question, default OK
+  ASSERT_TRUE(f.RunAndWait());
+  EXPECT_TRUE(f.host.Boxes().empty());
+  const std::string question = zw::TZWLog::FlattenLineBreaks(zw::MsgText(zw::askUseExactSizeComp));
+  EXPECT_TRUE(f.Logged(question + " [OK]")) << f.log.Text();
+  EXPECT_EQ(f.host.Count(HostCall::ShowLog), 0u);  // automatic: no log window
+}
+
+TEST(Scan, FindsTheSetsLogsTheCountsAndShowsTheLogWhenAttended) {
+  TempTree t;
+  t.File("a/x1", "same content");
+  t.File("a/sub/x2", "same content");
+  t.File("a/y", "other content");
+  Form f;
+  f.form.Model().fresh.rows = {{t.Dir("a"), zw::dsRecursive}};
+  ASSERT_TRUE(f.RunAndWait());
+  EXPECT_EQ(f.form.Results().ItemCount(), 2);
+  EXPECT_EQ(f.form.Results().SetCount(), 1);
+  EXPECT_TRUE(f.Logged("Found 2 duplicate files in 1 sets.")) << f.log.Text();
+  EXPECT_TRUE(f.Logged("Starting the scan (on "));
+  EXPECT_TRUE(f.Logged("Scan finished, search took 00:"));
+  const auto showLog = f.host.CallsOf(HostCall::ShowLog);
+  ASSERT_EQ(showLog.size(), 1u);
+  EXPECT_EQ(showLog[0].a, 1);  // modal
+  // A second scan separates its lines from the first one's by an empty line.
+  const size_t before = f.log.Count();
+  ASSERT_TRUE(f.RunAndWait());
+  EXPECT_EQ(f.log.Line(before), "");
+}
+
+TEST(Scan, NoDuplicatesIsSaid) {
+  TempTree t;
+  t.File("a/x", "one");
+  t.File("a/y", "two!");
+  Form f;
+  f.form.Model().fresh.rows = {{t.Dir("a"), zw::dsRecursive}};
+  ASSERT_TRUE(f.RunAndWait());
+  EXPECT_EQ(f.form.Results().ItemCount(), 0);
+  EXPECT_TRUE(f.Logged("No duplicate files found."));
+}
+
+TEST(Scan, CancelAnsweredYesStopsTheScanNoLetsItGoOn) {
+  TempTree t;
+  for (int i = 0; i < 50; ++i) t.File("a/f" + std::to_string(i), "x");
+  {
+    Form f;
+    f.form.Model().fresh.rows = {{t.Dir("a"), zw::dsRecursive}};
+    ASSERT_TRUE(f.form.Run());
+    f.host.answers = {zw::ansNo};
+    f.form.Cancel();
+    f.host.RunUntil([&] { return !f.form.Busy(); });
+    EXPECT_FALSE(f.form.Driver().Canceled());
+    EXPECT_EQ(f.form.Results().ItemCount(), 50);
+  }
+  {
+    Form f;
+    f.form.Model().fresh.rows = {{t.Dir("a"), zw::dsRecursive}};
+    ASSERT_TRUE(f.form.Run());
+    f.host.answers = {zw::ansYes};
+    f.form.Cancel();
+    f.host.RunUntil([&] { return !f.form.Busy(); });
+    EXPECT_TRUE(f.form.Driver().Canceled());
+    EXPECT_TRUE(f.Logged("Current progress aborted by user"));
+    EXPECT_FALSE(f.host.runUntilGaveUp);
+  }
+}
+
+TEST(Script, WaitsForTheScanAndResumesWithTheNextCommand) {
+  TempTree t;
+  t.File("a/x1", "same");
+  t.File("a/x2", "same");
+  const std::string saved = t.PathOf("saved.log");
+  Form f;
+  f.form.SetExecMode(zw::emDefault);
+  const std::string line = "zwillo -addfolder \"" + zw::platform::ExcludeTrailingSep(t.Dir("a")) +
+                           "\" -run -savelog \"" + saved + "\"";
+  ASSERT_TRUE(f.form.RunCommandLine(line));
+  EXPECT_TRUE(f.form.ScriptRunning());  // waiting for the scan
+  EXPECT_FALSE(std::filesystem::exists(saved));
+  f.host.RunUntil([&] { return !f.form.ScriptRunning() && !f.form.Busy(); });
+  EXPECT_EQ(f.form.ScriptOutcome(), zw::TZWScriptRunner::TOutcome::Completed);
+  ASSERT_TRUE(std::filesystem::exists(saved));
+  std::ifstream in(saved);
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(content.find("Found 2 duplicate files in 1 sets."), std::string::npos);
+  EXPECT_EQ(f.host.Count(HostCall::ShowLog), 0u);  // automatic while the script runs
+}
+
+TEST(ElapsedText, MinutesAndSecondsWithMillisecondsOrHoursAndDays) {
+  const double second = 1.0 / 86400;
+  EXPECT_EQ(zw::TRunDriver::ElapsedText(0.25 * second + 1e-9), "00:00\"250");
+  EXPECT_EQ(zw::TRunDriver::ElapsedText(7.25 * second + 1e-9), "00:07\"250");
+  EXPECT_EQ(zw::TRunDriver::ElapsedText(65 * second + 1e-9), "01:05");
+  EXPECT_EQ(zw::TRunDriver::ElapsedText((3600 + 125) * second + 1e-9), "01:02:05");
+  EXPECT_EQ(zw::TRunDriver::ElapsedText(1 + (2 * 3600 + 3 * 60 + 4) * second + 1e-9), "1d, 02:03:04");
+}
+
+}  // namespace
