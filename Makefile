@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
 ROOT := $(abspath .)
 
-.PHONY: all setup native windows win64 win32 test test-native test-windows bench clean
+.PHONY: all setup native windows win64 win32 test test-native test-windows bench demo clean
 
 all: native windows
 
@@ -49,6 +49,11 @@ build/bench/build.ninja:
 bench: setup build/bench/build.ninja
 	cmake --build build/bench -j $(JOBS)
 	bash bench/run.sh build/bench
+
+# The main job: build the program and scan a generated demo tree with it
+# (DIR=/some/folder scans that folder instead).
+demo: native
+	bash scripts/demo.sh build/native/zwillo $(DIR)
 
 clean:
 	rm -rf build
