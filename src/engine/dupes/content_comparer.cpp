@@ -37,10 +37,12 @@
 // class, and so on. The bytes of two files are compared only when their CRC32
 // values agree, or when they are the only two candidates left.
 //
-// The files read, the flags and values stored in the entries and the texts
-// logged are those of the plain head-against-each-entry comparison (a file
-// that becomes unreadable half-way may be noticed earlier or later, and so be
-// logged at another point; it never counts as equal either way).
+// The sets, their order and members, the flags and values of the entries
+// handed on, the progress steps and the unreadable files logged are those of
+// the plain head-against-each-entry comparison; only which files are read,
+// and how often, differs. (A file that becomes unreadable half-way through
+// its reading may be noticed at another point, and so be logged at another
+// point or not at all; it never counts as equal either way.)
 
 namespace zw {
 
@@ -51,9 +53,6 @@ constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
 // Bucket kinds of the composite key index.
 enum : uint8_t { kClass = 0, kNoSample = 1, kCrcIndex = 2, kPrefix = 3, kFull = 4 };
 
-uint64_t CompositeKey(uint8_t kind, uint32_t parent, uint32_t value) {
-  return (uint64_t{kind} << 61) | (uint64_t{parent & 0x1FFFFFFFu} << 32) | value;
-}
 
 constexpr int64_t kStopCheckBytes = 4 << 20;  // between stop checks inside one long read
 
@@ -177,9 +176,13 @@ uint64_t TContentComparer::OrderKey(uint32_t i) const {
   return reordered_ ? ((uint64_t{items_[i].library} << 32) | i) : i;
 }
 
+TContentComparer::BucketKey TContentComparer::Key(uint8_t kind, uint32_t parent, uint32_t value) {
+  return BucketKey{(uint64_t{kind} << 32) | parent, value};
+}
+
 uint32_t TContentComparer::BucketOf(uint8_t kind, uint32_t parent, uint32_t value) {
   auto [it, added] =
-      bucketIndex_.try_emplace(CompositeKey(kind, parent, value), static_cast<uint32_t>(buckets_.size()));
+      bucketIndex_.try_emplace(Key(kind, parent, value), static_cast<uint32_t>(buckets_.size()));
   if (added) buckets_.emplace_back();
   return it->second;
 }
@@ -387,13 +390,32 @@ void TContentComparer::AddSet(TFileInfos* first) {
   empties_.clear();
   reordered_ = false;
 
+  // Whatever way this ends (a stop, library files left over, an exception
+  // from the next stage or from an allocation), what is still in the list
+  // is freed.
+  struct FreeRest {
+    std::vector<Item>& items;
+    TFileInfos* notTaken;  // the part of the list not yet taken into items
+    ~FreeRest() {
+      FreeFileInfosList(notTaken);
+      for (Item& it : items) {
+        if (!it.inList) continue;
+        FreeFileInfos(it.e);
+        it.e = nullptr;
+        it.inList = false;
+        it.alive = false;
+      }
+    }
+  } freeRest{items_, first};
+
   std::vector<uint32_t> fresh;
   std::vector<uint32_t> library;
   for (TFileInfos* e = first; e;) {
-    TFileInfos* next = e->Next;
-    e->Next = nullptr;
     const uint32_t i = static_cast<uint32_t>(items_.size());
     items_.emplace_back();
+    TFileInfos* next = e->Next;
+    e->Next = nullptr;
+    freeRest.notTaken = next;
     Item& it = items_.back();
     it.e = e;
     it.archive = (e->Flags & fiflag::kInArchive) != 0;
@@ -441,21 +463,6 @@ void TContentComparer::AddSet(TFileInfos* first) {
     // An archive entry that knows neither can never be compared (but still
     // counts as a partner of its length group, as it is compared with).
   }
-
-  // Whatever way the loop ends (a stop, library files left over, an
-  // exception from the next stage), what is still in the list is freed.
-  struct FreeRest {
-    std::vector<Item>& items;
-    ~FreeRest() {
-      for (Item& it : items) {
-        if (!it.inList) continue;
-        FreeFileInfos(it.e);
-        it.e = nullptr;
-        it.inList = false;
-        it.alive = false;
-      }
-    }
-  } freeRest{items_};
 
   size_t remaining = items_.size();
   size_t fi = 0;
@@ -584,7 +591,7 @@ void TContentComparer::FindPickOnly(uint32_t h, std::vector<uint32_t>& out) {
   }
   // Entries without a sample agree with the head only through equal stored
   // CRC32 values.
-  auto it = bucketIndex_.find(CompositeKey(kCrcIndex, g, crc));
+  auto it = bucketIndex_.find(Key(kCrcIndex, g, crc));
   if (it == bucketIndex_.end()) return;
   const bool headSampled = items_[h].HasSample();
   for (uint32_t i : buckets_[it->second].members) {
@@ -600,7 +607,7 @@ void TContentComparer::FindCrcOnly(uint32_t h, std::vector<uint32_t>& out) {
     if (!items_[h].HasCrc() && items_[h].archive) return;
     const uint32_t cls = items_[h].cls;
     int32_t others = buckets_[cls].alive - 1;
-    auto ns = bucketIndex_.find(CompositeKey(kNoSample, g, 0));
+    auto ns = bucketIndex_.find(Key(kNoSample, g, 0));
     if (ns != bucketIndex_.end()) others += buckets_[ns->second].alive;
     if (others <= 0) return;
     if (!EnsureCrc(h)) return;
@@ -622,7 +629,7 @@ void TContentComparer::FindCrcOnly(uint32_t h, std::vector<uint32_t>& out) {
     }
   }
   const Item& head = items_[h];
-  auto it = bucketIndex_.find(CompositeKey(kCrcIndex, g, head.e->Crc));
+  auto it = bucketIndex_.find(Key(kCrcIndex, g, head.e->Crc));
   if (it == bucketIndex_.end()) return;
   const bool headSampled = head.HasSample();
   for (uint32_t i : buckets_[it->second].members) {
@@ -671,7 +678,7 @@ void TContentComparer::FindBytes(uint32_t h, std::vector<uint32_t>& out) {
     return true;
   };
   auto fullBucketOf = [&](uint32_t parent) {
-    auto it = bucketIndex_.find(CompositeKey(kFull, parent, items_[h].fullCrc));
+    auto it = bucketIndex_.find(Key(kFull, parent, items_[h].fullCrc));
     if (it == bucketIndex_.end()) return;
     for (uint32_t i : buckets_[it->second].members)
       if (i != h && items_[i].alive) cands.push_back(i);

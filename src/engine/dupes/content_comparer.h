@@ -78,6 +78,22 @@ class TContentComparer : public TResultManager {
  private:
   struct Item;
   struct Bucket;
+  // A bucket's name: its kind and parent bucket, and the key value.
+  struct BucketKey {
+    uint64_t kindAndParent;
+    uint32_t value;
+    bool operator==(const BucketKey& o) const {
+      return kindAndParent == o.kindAndParent && value == o.value;
+    }
+  };
+  struct BucketKeyHash {
+    size_t operator()(const BucketKey& k) const {
+      uint64_t x = (k.kindAndParent * 0x9E3779B97F4A7C15ull) ^ k.value;
+      x ^= x >> 29;
+      x *= 0xBF58476D1CE4E5B9ull;
+      return static_cast<size_t>(x ^ (x >> 32));
+    }
+  };
 
   // One round: the entries still in the list that equal the head.
   void FindEqual(uint32_t head, std::vector<uint32_t>& out);
@@ -103,6 +119,7 @@ class TContentComparer : public TResultManager {
   bool Stopped();
   void PostStatus(uint16_t id, const std::string* path);
   void Step();
+  static BucketKey Key(uint8_t kind, uint32_t parent, uint32_t value);
   uint32_t BucketOf(uint8_t kind, uint32_t parent, uint32_t value);
   uint64_t OrderKey(uint32_t i) const;
 
@@ -117,7 +134,7 @@ class TContentComparer : public TResultManager {
   // State of the set being split (kept between sets to reuse the memory).
   std::vector<Item> items_;
   std::vector<Bucket> buckets_;
-  std::unordered_map<uint64_t, uint32_t> bucketIndex_;
+  std::unordered_map<BucketKey, uint32_t, BucketKeyHash> bucketIndex_;
   std::unordered_map<int64_t, uint32_t> groupIndex_;
   std::vector<uint32_t> empties_;
   bool reordered_ = false;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -852,6 +853,30 @@ TEST_F(ContentComparerTest, StopHalfWayEndsWithTheSetsFoundSoFar) {
     for (size_t s = 0; s < out.sets.size(); ++s) EXPECT_EQ(out.sets[s], full.sets[s]);
     EXPECT_LT(out.steps, full.steps);
   }
+}
+
+TEST_F(ContentComparerTest, FailingNextStageLeavesTheComparerUsable) {
+  const std::string x = Random(2500, 29);
+  const std::string y = Random(2500, 30);
+  File("x1", x);
+  File("x2", x);
+  File("y1", y);
+  File("y2", y);
+  struct Throwing : Collector {
+    bool thrown = false;
+    void AddSet(TFileInfos* first) override {
+      if (!thrown) {
+        thrown = true;
+        zw::FreeFileInfosList(first);
+        throw std::runtime_error("result list full");
+      }
+      Collector::AddSet(first);
+    }
+  } next;
+  TContentComparer cmp(&next, Opts(0, kCrc));
+  EXPECT_THROW(cmp.AddSet(Link({E("x1"), E("x2"), E("y1"), E("y2")})), std::runtime_error);
+  cmp.AddSet(Link({E("y1"), E("x1"), E("y2"), E("x2")}));
+  EXPECT_EQ(next.Names(), (NameSets{{"y1", "y2"}, {"x1", "x2"}}));
 }
 
 // ---------------------------------------------------------------------------
