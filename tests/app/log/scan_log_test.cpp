@@ -36,11 +36,6 @@ std::string ReadFile(const std::string& path) {
   return ss.str();
 }
 
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-}
-
 // A details object with a text of its own, for saving.
 class TextDetails : public zw::TZWLogDetails {
  public:
@@ -273,7 +268,9 @@ TEST_F(ScanLogTest, ConcurrentAppendsLoseNothingAndKeepEachThreadsOrder) {
   size_t seen = 0;
   while (seen < static_cast<size_t>(kThreads * kEach)) {
     const size_t n = log.Count();
-    if (n > 0) EXPECT_FALSE(log.Line(n - 1).empty());
+    if (n > 0) {
+      EXPECT_FALSE(log.Line(n - 1).empty());
+    }
     seen = n;
   }
   for (auto& th : threads) th.join();

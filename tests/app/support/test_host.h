@@ -44,6 +44,7 @@ struct HostCall {
     Close,
     RunUntil,
   };
+  explicit HostCall(Kind k) : kind(k) {}
   Kind kind;
   std::string text;       // box text, status text, title, clipboard text, shell target, picker title
   std::string caption;    // box caption, picker's initial folder
