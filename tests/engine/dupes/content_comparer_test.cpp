@@ -515,6 +515,34 @@ TEST_F(ContentComparerTest, LargeFilesAreComparedOverSeveralBlocks) {
   }
 }
 
+TEST_F(ContentComparerTest, ManyCopiesAreAllConfirmedByteByByte) {
+  // More copies than are read along with one pass over the head.
+  const size_t size = TContentComparer::kPrefixLength + 5000;
+  const std::string data = Random(size, 31);
+  std::vector<std::string> copies;
+  for (int k = 0; k < 37; ++k) {
+    copies.push_back("c" + std::to_string(k));
+    File(copies.back(), data);
+  }
+  std::string other = data;
+  other[size - 3] = static_cast<char>(other[size - 3] ^ 4);
+  File("other1", other);
+  File("other2", other);
+  for (uint8_t methods : {kBpB, kCrcBpB}) {
+    std::vector<TFileInfos*> v = {E("other1")};
+    for (const auto& c : copies) v.push_back(E(c));
+    v.push_back(E("other2"));
+    auto out = Run(Opts(0, methods), v);
+    ASSERT_EQ(out.sets.size(), 2u) << int(methods);
+    EXPECT_EQ(Names(out)[0], (std::vector<std::string>{"other1", "other2"}));
+    EXPECT_EQ(Names(out)[1], copies);
+    for (const auto& f : out.sets[1]) {
+      EXPECT_EQ(f.flags & fiflag::kCrcValid, (methods & kCrc) ? fiflag::kCrcValid : 0);
+    }
+    EXPECT_EQ(out.steps, 39);
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Ranges of the file
 
