@@ -10,6 +10,19 @@
 // byte per byte only files whose cheaper keys agree. Every file's sample,
 // prefix CRC and range CRC are read at most once per set.
 //
+// When two files count as equal: never when either is unreadable (it is
+// flagged 0x04 and logged once, and not read again); an empty file equals
+// only an empty file; ranges of different lengths (after clipping) differ;
+// the middle samples must agree; ranges of at most 4 bytes are decided by the
+// samples unless CRC32 is a method; then byte-per-byte decides (with the CRC32
+// stored on the way when it is a method), or CRC32 alone, or, with no method,
+// the samples. Archive and catalog entries (flag 0x10) are never opened: they
+// take part through the CRC32 and sample stored with them, and where a method
+// would have to read them they equal nothing (without a log entry); an entry
+// with a stored CRC32 but no sample equals, under pick-into-the-middle alone,
+// only entries with the same known CRC32. Files on disk are always read here,
+// whatever their entries claim.
+//
 // Buffers: one comparer serves a whole search (the pool makes it once), and it
 // allocates its two read buffers once, in the constructor, from the methods:
 // the small one (2048 bytes) when CRC32 or byte-per-byte is a method, the large
