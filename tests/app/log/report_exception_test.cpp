@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <regex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/log/exception_report.h"
+#include "engine/common/except_info.h"
+
+using namespace zw;
+
+namespace {
+
+TSystemFacts SampleFacts() {
+  TSystemFacts f;
+  f.os = {"Windows", 5, 1, 2600, "Service Pack 3"};
+  f.memory.availPhys = 1536;                      // 1 kiB (integer division)
+  f.memory.totalPhys = uint64_t{8} << 30;         // 8388608 kiB
+  f.memory.availPageFile = 3 * 1048576 - 1;       // 2 MiB
+  f.memory.totalPageFile = uint64_t{5} << 40;     // 5242880 MiB: beyond 32 bits of kiB
+  f.screen = {1280, 1024};
+  return f;
+}
+
+TZWExceptInfo SampleInfo() {
+  TZWExceptInfo info;
+  info.ClassName = "EAccessViolation";
+  info.Message = "Access violation at address 0040A1B2";
+  info.ExceptAddr = reinterpret_cast<const void*>(uintptr_t{0x40A1B2});
+  info.StackTrace =
+      "Stack trace, generated 2004-03-18 21:39:42\r\n[0040A1B2] zwillo.exe: Run + 0x12\r\n"
+      "[0040C000] zwillo.exe + 0xC000";
+  return info;
+}
+
+std::string Addr(uintptr_t v) { return FormatPointer(reinterpret_cast<const void*>(v)); }
+
+// --- the lines and their order ---------------------------------------------------
+
+TEST(ExceptionReportTest, LinesComeInTheirOrderWithTheStateLine) {
+  TZWExceptInfo info = SampleInfo();
+  info.State = "thr 0, prgr 3/10, ver 1a, set SC";
+  std::vector<std::string> lines;
+  BuildReport(lines, info, SampleFacts());
+  const std::vector<std::string> want = {
+      "Exception of class EAccessViolation at [" + Addr(0x40A1B2) + "]:",
+      "Access violation at address 0040A1B2.",
+      "",
+      "State: thr 0, prgr 3/10, ver 1a, set SC",
+      "",
+      "Windows Version 5.1 build 2600, Service Pack 3",
+      "Free Memory: 1 of 8388608 kiB; Swapfile: 2 of 5242880 MiB",
+      "Display: 1280x1024 pixels",
+      "",
+      "Stack trace, generated 2004-03-18 21:39:42",
+      "[0040A1B2] zwillo.exe: Run + 0x12",
+      "[0040C000] zwillo.exe + 0xC000",
+  };
+  EXPECT_EQ(lines, want);
+}
+
+TEST(ExceptionReportTest, WithoutStateThereIsNoStateLineAndNoExtraEmptyLine) {
+  std::vector<std::string> lines;
+  BuildReport(lines, SampleInfo(), SampleFacts());
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[2], "");
+  EXPECT_EQ(lines[3], "Windows Version 5.1 build 2600, Service Pack 3");
+  for (const auto& l : lines) EXPECT_NE(l.rfind("State:", 0), 0u) << l;
+}
+
+TEST(ExceptionReportTest, ReportLinesAreAppended) {
+  std::vector<std::string> lines = {"before"};
+  BuildReport(lines, SampleInfo(), SampleFacts());
+  EXPECT_EQ(lines.front(), "before");
+  EXPECT_EQ(lines[1].rfind("Exception of class ", 0), 0u);
+}
+
+TEST(ExceptionReportTest, WithoutStackTraceTheReportEndsWithTheEmptyLine) {
+  TZWExceptInfo info = SampleInfo();
+  info.StackTrace.clear();
+  std::vector<std::string> lines;
+  BuildReport(lines, info, SampleFacts());
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[5], "Display: 1280x1024 pixels");
+  EXPECT_EQ(lines[6], "");
+}
+
+// --- the message and its full stop -----------------------------------------------
+
+TEST(ExceptionReportTest, MessageGetsOneFullStop) {
+  struct Case {
+    const char* message;
+    std::vector<std::string> want;
+  };
+  const std::vector<Case> cases = {
+      {"Disk full", {"Disk full."}},
+      {"Disk full.", {"Disk full."}},
+      {"Two\r\nlines", {"Two", "lines."}},
+      {"Ends with a break.\r\n", {"Ends with a break."}},
+      {"Unix\nbreaks", {"Unix", "breaks."}},
+      {"", {"."}},
+  };
+  for (const Case& c : cases) {
+    TZWExceptInfo info = SampleInfo();
+    info.Message = c.message;
+    std::vector<std::string> lines;
+    BuildReport(lines, info, SampleFacts());
+    const std::vector<std::string> got(lines.begin() + 1,
+                                       lines.begin() + 1 + static_cast<long>(c.want.size()));
+    EXPECT_EQ(got, c.want) << c.message;
+    EXPECT_EQ(lines[1 + c.want.size()], "") << c.message;
+  }
+}
+
+// --- formatting helpers -----------------------------------------------------------
+
+TEST(ExceptionReportTest, PointersShowAllTheirHexDigits) {
+  const std::string zeros(2 * sizeof(void*) - 6, '0');
+  EXPECT_EQ(Addr(0x40a1b2), zeros + "40A1B2");
+  EXPECT_EQ(FormatPointer(nullptr), std::string(2 * sizeof(void*), '0'));
+}
+
+TEST(ExceptionReportTest, StackFrameLinesSayWhatIsKnown) {
+  platform::StackFrame f;
+  f.address = 0x1234;
+  EXPECT_EQ(FormatStackFrame(f), "[" + Addr(0x1234) + "] ?");
+  f.module = "zwillo.exe";
+  f.moduleBase = 0x1000;
+  EXPECT_EQ(FormatStackFrame(f), "[" + Addr(0x1234) + "] zwillo.exe + 0x234");
+  f.procedure = "zw::Run()";
+  f.procOffset = 0x1f;
+  EXPECT_EQ(FormatStackFrame(f), "[" + Addr(0x1234) + "] zwillo.exe: zw::Run() + 0x1F");
+  f.file = "run_driver.cpp";
+  f.line = 30;
+  EXPECT_EQ(FormatStackFrame(f),
+            "[" + Addr(0x1234) + "] zwillo.exe: zw::Run() + 0x1F (Line 30, \"run_driver.cpp\")");
+}
+
+TEST(ExceptionReportTest, DateAndTimeOfTheTrace) {
+  platform::SystemTime st;
+  st.year = 2004;
+  st.month = 3;
+  st.day = 18;
+  st.hour = 21;
+  st.minute = 9;
+  st.second = 2;
+  st.milliseconds = 999;
+  platform::FileTime ft = 0;
+  ASSERT_TRUE(platform::JoinFileTime(st, ft));
+  EXPECT_EQ(ReportDateTimeText(ft), "2004-03-18 21:09:02");
+}
+
+// --- the running system -------------------------------------------------------------
+
+TEST(ExceptionReportTest, FactsOfTheRunningSystemFillTheirLines) {
+  std::vector<std::string> lines;
+  BuildReport(lines, SampleInfo(), CurrentSystemFacts());
+  ASSERT_EQ(lines.size(), 10u);
+#ifdef _WIN32
+  EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(Windows Version \d+\.\d+ build \d+, .*)")))
+      << lines[3];
+#else
+  EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(\S+ Version \d+\.\d+ build \d+, .+)")))
+      << lines[3];
+#endif
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(
+      lines[4], m, std::regex(R"(Free Memory: (\d+) of (\d+) kiB; Swapfile: (\d+) of (\d+) MiB)")))
+      << lines[4];
+  EXPECT_GT(std::stoull(m[2]), 0u) << "a machine has memory";
+  EXPECT_LE(std::stoull(m[1]), std::stoull(m[2]));
+  EXPECT_LE(std::stoull(m[3]), std::stoull(m[4]));
+  EXPECT_TRUE(std::regex_match(lines[5], std::regex(R"(Display: \d+x\d+ pixels)"))) << lines[5];
+}
+
+// --- the recorded stack -------------------------------------------------------------
+
+[[gnu::noinline]] void ThrowFromHere(int depth) {
+  if (depth > 0) {
+    ThrowFromHere(depth - 1);
+    return;
+  }
+  throw std::runtime_error("broken on purpose");
+}
+
+class StackCaptureTest : public ::testing::Test {
+ protected:
+  void SetUp() override { previous_ = GetStackCapture(); }
+  void TearDown() override { SetStackCapture(previous_); }
+
+ private:
+  TStackCapture previous_ = nullptr;
+};
+
+TEST_F(StackCaptureTest, InstalledCaptureRecordsTheStackOfACaughtException) {
+  InstallStackCapture();
+  std::shared_ptr<TZWExceptInfo> info;
+  try {
+    ThrowFromHere(3);
+  } catch (...) {
+    info = TZWExceptInfo::FromCurrent("thr 0, prgr 0/0, ver 1, set S");
+  }
+  ASSERT_TRUE(info);
+  std::vector<std::string> lines;
+  BuildReport(lines, *info, SampleFacts());
+  EXPECT_EQ(lines[0].rfind("Exception of class std::runtime_error at [", 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1], "broken on purpose.");
+  EXPECT_EQ(lines[3], "State: thr 0, prgr 0/0, ver 1, set S");
+
+  // The trace follows the empty line after the display line.
+  ASSERT_GT(lines.size(), 10u);
+  EXPECT_EQ(lines[8], "");
+  EXPECT_TRUE(std::regex_match(
+      lines[9], std::regex(R"(Stack trace, generated \d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")))
+      << lines[9];
+  const std::regex frame(R"(\[[0-9A-F]+\] \S.*)");
+  size_t frames = 0;
+  bool testModule = false;
+  for (size_t i = 10; i < lines.size(); ++i) {
+    EXPECT_TRUE(std::regex_match(lines[i], frame)) << lines[i];
+    ++frames;
+    if (lines[i].find("zw_test_app") != std::string::npos) testModule = true;
+  }
+  EXPECT_GE(frames, 1u);
+  EXPECT_TRUE(testModule) << "frames of the test program name its module";
+}
+
+TEST_F(StackCaptureTest, WithoutCaptureTheRecordHasNoTrace) {
+  SetStackCapture(nullptr);
+  std::shared_ptr<TZWExceptInfo> info;
+  try {
+    ThrowFromHere(0);
+  } catch (...) {
+    info = TZWExceptInfo::FromCurrent("");
+  }
+  ASSERT_TRUE(info);
+  EXPECT_TRUE(info->StackTrace.empty());
+  std::vector<std::string> lines;
+  BuildReport(lines, *info, SampleFacts());
+  EXPECT_EQ(lines.size(), 7u);
+}
+
+}  // namespace
