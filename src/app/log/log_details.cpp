@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "app/log/exception_report.h"
 #include "app/text/countdown_box.h"
 #include "app/text/string_table.h"
 #include "app/text/text_format.h"
@@ -66,7 +67,10 @@ std::vector<std::string> BuildExceptReport(const TZWExceptInfo& info) {
     std::lock_guard<std::mutex> lock(g_hooksMu);
     builder = g_reportBuilder;
   }
-  return builder ? builder(info) : BasicExceptReport(info);
+  if (builder) return builder(info);
+  std::vector<std::string> lines;
+  BuildReport(lines, info);
+  return lines;
 }
 
 std::vector<std::string> BasicExceptReport(const TZWExceptInfo& info) {

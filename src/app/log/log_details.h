@@ -71,9 +71,9 @@ class TZWLogExceptDetails : public TZWLogDetails {
 
 // --- the exception report -------------------------------------------------
 
-// Builds the lines of the report for a record. The program sets the full
-// builder (with the facts about the system) at start-up; until then the
-// basic report below is used.
+// Builds the lines of the report for a record: the full report with the
+// facts about the system (BuildReport) unless another builder is set (null
+// goes back to the full report).
 using TExceptReportBuilder = std::function<std::vector<std::string>(const TZWExceptInfo&)>;
 void SetExceptReportBuilder(TExceptReportBuilder builder);
 std::vector<std::string> BuildExceptReport(const TZWExceptInfo& info);

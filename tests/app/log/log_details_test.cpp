@@ -99,6 +99,7 @@ TEST_F(LogDetailsTest, ReportWithoutStateHasNoStateLines) {
 }
 
 TEST_F(LogDetailsTest, ExceptDetailsAreAnErrorWithTheReportAsText) {
+  zw::SetExceptReportBuilder(&zw::BasicExceptReport);
   auto info = Info("E", "boom", "", "");
   zw::TZWLogExceptDetails d(info);
   EXPECT_EQ(d.GetKind(), 1);
@@ -114,6 +115,15 @@ TEST_F(LogDetailsTest, ReportBuilderCanBeReplaced) {
   EXPECT_EQ(d.GetDetailText(), "full report of E\r\nDisplay: 1x1 pixels\r\n");
 }
 
+TEST_F(LogDetailsTest, DefaultReportIsTheFullOne) {
+  auto info = Info("E", "boom", "thr 1", "");
+  const std::string text = zw::TZWLogExceptDetails(info).GetDetailText();
+  EXPECT_EQ(text.rfind("Exception of class E at [", 0), 0u);
+  EXPECT_NE(text.find("]:\r\nboom.\r\n\r\nState: thr 1\r\n\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nDisplay: "), std::string::npos);  // a fact about the system
+  EXPECT_NE(text.find("\r\nFree Memory: "), std::string::npos);
+}
+
 TEST_F(LogDetailsTest, ExceptDetailsOpenTheDialogWhenThereIsOne) {
   std::shared_ptr<zw::TZWExceptInfo> shown;
   zw::SetExceptDialog([&](std::shared_ptr<zw::TZWExceptInfo> i) { shown = i; });
@@ -124,6 +134,7 @@ TEST_F(LogDetailsTest, ExceptDetailsOpenTheDialogWhenThereIsOne) {
 }
 
 TEST_F(LogDetailsTest, ExceptDetailsFallBackToABox) {
+  zw::SetExceptReportBuilder(&zw::BasicExceptReport);
   zw::TZWLogExceptDetails(Info("E", "boom", "", "")).ShowDetails(host, "line");
   const auto boxes = host.CallsOf(HostCall::MessageBox);
   ASSERT_EQ(boxes.size(), 1u);
