@@ -277,26 +277,30 @@ void TFPUnsorted::Finish(TResultManager& results) {
 
 namespace {
 
-// A tree over a fixed row of entries that keeps the greatest entry of every
-// range (by a given order), to find the first entry at or after a position
-// that reaches a threshold without looking at the entries below it.
+// A tree over a fixed row of items 0..count-1 that keeps the greatest item of
+// every range (by a given order), to find the first item at or after a
+// position that reaches a threshold without looking at the items below it.
+// It holds item numbers, not entries: the caller compares through its own
+// compact key row, so a search touches no entry.
 class TMaxTree {
  public:
+  // less(i, j): item i orders below item j.
   template <class Less>
-  TMaxTree(TFileInfos* const* items, size_t count, Less less) : count_(count) {
+  TMaxTree(size_t count, Less less) : count_(count) {
     leaves_ = 1;
     while (leaves_ < count) leaves_ <<= 1;
-    node_.assign(2 * leaves_, nullptr);
-    for (size_t i = 0; i < count; ++i) node_[leaves_ + i] = items[i];
+    node_.assign(2 * leaves_, kEmpty);
+    for (size_t i = 0; i < count; ++i) node_[leaves_ + i] = static_cast<uint32_t>(i);
     for (size_t i = leaves_ - 1; i >= 1; --i) {
-      TFileInfos* a = node_[2 * i];
-      TFileInfos* b = node_[2 * i + 1];
-      node_[i] = !a ? b : !b ? a : less(*a, *b) ? b : a;
+      const uint32_t a = node_[2 * i];
+      const uint32_t b = node_[2 * i + 1];
+      node_[i] = a == kEmpty ? b : b == kEmpty ? a : less(a, b) ? b : a;
     }
   }
 
-  // The first position in [from, to) whose entry satisfies `reaches`, which
-  // must hold for every entry at least as great as one for which it holds;
+  // The first position in [from, to) whose item satisfies `reaches` (called
+  // with an item number), which must hold for every item at least as great
+  // as one for which it holds;
   // `to` when there is none.
   template <class Reaches>
   size_t FirstReaching(size_t from, size_t to, Reaches reaches) const {
@@ -307,10 +311,11 @@ class TMaxTree {
 
  private:
   static constexpr size_t kNone = static_cast<size_t>(-1);
+  static constexpr uint32_t kEmpty = static_cast<uint32_t>(-1);
 
   template <class Reaches>
   size_t Find(size_t node, size_t lo, size_t hi, size_t from, size_t to, Reaches& reaches) const {
-    if (hi <= from || to <= lo || !node_[node] || !reaches(*node_[node])) return kNone;
+    if (hi <= from || to <= lo || node_[node] == kEmpty || !reaches(node_[node])) return kNone;
     if (hi - lo == 1) return lo;
     const size_t mid = lo + (hi - lo) / 2;
     const size_t r = Find(2 * node, lo, mid, from, to, reaches);
@@ -320,8 +325,16 @@ class TMaxTree {
 
   size_t count_;
   size_t leaves_;
-  std::vector<TFileInfos*> node_;
+  std::vector<uint32_t> node_;
 };
+
+int CompareNum(uint64_t a, uint64_t b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+// 0 when a and b differ by at most the tolerance, else the sign of a - b.
+int CompareNumWithin(uint64_t a, uint64_t b, uint64_t tolerance) {
+  if (a >= b) return a - b <= tolerance ? 0 : 1;
+  return b - a <= tolerance ? 0 : -1;
+}
 
 }  // namespace
 
@@ -336,11 +349,25 @@ struct TFPSorted::Impl {
   //
   // The primary key is kept in the class key itself (a number, or the name
   // key for the file name), so that ordering the classes of different
-  // groups does not have to visit the entries.
+  // groups does not have to visit the entries. So are the secondary keys
+  // (see SecKeys): at a million files every visit of an entry is a cache
+  // miss, and comparing through the entries cost several per step.
+  //
+  // How a secondary key is held: as a number (size, complete date), as the
+  // name key, or not at all (date parts: the entry's time is packed when it
+  // is first compared, and that stays with the comparison function).
+  enum class Held : uint8_t { Num, Str, Entry };
+  // The secondary keys of an entry, slot by slot (only the file name is a
+  // string, and there is at most one).
+  struct SecKeys {
+    uint64_t num[2];
+    std::string_view str;
+  };
   struct ClassKey {
     uint32_t bucket;
     uint64_t num;
     std::string_view str;
+    SecKeys sec;
     TFileInfos* rep;
   };
   struct Class {
@@ -353,7 +380,7 @@ struct TFPSorted::Impl {
     bool operator()(const ClassKey& a, const ClassKey& b) const {
       const int r = impl->ComparePrimaryKeys(a, b);
       if (r != 0) return r < 0;
-      return impl->Secondary(*a.rep, *b.rep, false) < 0;
+      return impl->SecondaryHeld(a.sec, *a.rep, b.sec, *b.rep, false) < 0;
     }
   };
 
@@ -363,6 +390,8 @@ struct TFPSorted::Impl {
     TFileInfos* first;
     TFileInfos* last;
     uint32_t bucket;
+    uint64_t num;           // the primary key, as in ClassKey
+    std::string_view str;
     size_t freshBegin;
     size_t freshEnd;
   };
@@ -378,6 +407,11 @@ struct TFPSorted::Impl {
 
   std::vector<Group> groups;
   std::vector<TFileInfos*> fresh;
+  std::vector<SecKeys> freshKeys;  // the secondary keys of `fresh`, row by row
+  Held held[2] = {Held::Entry, Held::Entry};
+  bool tolerantSec[2] = {false, false};
+  uint64_t toleranceSec[2] = {0, 0};
+  uint64_t tolerancePrimary = 0;
   std::vector<std::unique_ptr<TMaxTree>> groupTrees;  // per group, built on demand
   std::unique_ptr<TMaxTree> lastFreshTree;            // over the groups' greatest fresh files
   size_t consumed = 0;                                // groups handed over by Finish
@@ -386,24 +420,69 @@ struct TFPSorted::Impl {
     primary = CompareFuncOf(p.keys_.primary);
     for (TCompKey k : p.keys_.secondary)
       if (k != ckNone) secondary.push_back(CompareFuncOf(k));
+    const TSearchSettings& s = p.settings_;
+    auto toleranceOf = [&s](TCompKey k) -> uint64_t {
+      return k == ckSizeTolerant ? s.size.tolerance : k == ckDateTolerant ? s.date.tolerance : 0;
+    };
+    for (size_t i = 0; i < secondary.size(); ++i) {
+      const TCompKey k = p.keys_.secondary[i];
+      held[i] = k == ckFilename ? Held::Str : k == ckDateParts ? Held::Entry : Held::Num;
+      tolerantSec[i] = IsTolerantKey(k);
+      toleranceSec[i] = toleranceOf(k);
+    }
+    tolerancePrimary = toleranceOf(p.keys_.primary);
   }
 
   const TSearchSettings& S() const { return pool.settings_; }
 
-  int Primary(TFileInfos& a, TFileInfos& b, bool tolerant) {
-    return primary(S(), a, b, tolerant);
+  // Secondary key slot i of two entries, compared as secondary[i] does.
+  int CompareSlot(size_t i, const SecKeys& a, TFileInfos& ea, const SecKeys& b, TFileInfos& eb,
+                  bool tolerant) {
+    switch (held[i]) {
+      case Held::Num:
+        if (tolerant && tolerantSec[i]) return CompareNumWithin(a.num[i], b.num[i], toleranceSec[i]);
+        return CompareNum(a.num[i], b.num[i]);
+      case Held::Str: return CompareOrdinal(a.str, b.str);
+      case Held::Entry: break;
+    }
+    return secondary[i](S(), ea, eb, tolerant);
   }
-  int Secondary(TFileInfos& a, TFileInfos& b, bool tolerant) {
-    for (TCompareFunc f : secondary) {
-      const int r = f(S(), a, b, tolerant);
+  // All secondary keys, as Secondary.
+  int SecondaryHeld(const SecKeys& a, TFileInfos& ea, const SecKeys& b, TFileInfos& eb,
+                    bool tolerant) {
+    for (size_t i = 0; i < secondary.size(); ++i) {
+      const int r = CompareSlot(i, a, ea, b, eb, tolerant);
       if (r != 0) return r;
     }
     return 0;
   }
-  // The bucket and primary key of an entry; they order entries exactly as
-  // the bucket and the primary comparison (flag clear) do.
+  // The primary key of an entry against a group's, as Primary.
+  int PrimaryHeld(const ClassKey& x, const Group& g, bool tolerant) const {
+    if (tolerant && pool.keys_.tolerantPrimary) return CompareNumWithin(x.num, g.num, tolerancePrimary);
+    if (x.num != g.num) return x.num < g.num ? -1 : 1;
+    return CompareOrdinal(x.str, g.str);
+  }
+  SecKeys SecKeysOf(TFileInfos& e) {
+    SecKeys k{{0, 0}, std::string_view()};
+    for (size_t i = 0; i < secondary.size(); ++i) {
+      switch (pool.keys_.secondary[i]) {
+        case ckSizeExact:
+        case ckSizeTolerant: k.num[i] = e.Size; break;
+        case ckDateExact:
+        case ckDateTolerant: k.num[i] = e.Time; break;
+        case ckFilename: k.str = NameKeyOf(e, S().filename); break;
+        default: break;
+      }
+    }
+    return k;
+  }
+
+  // The bucket, primary key and secondary keys of an entry; they order
+  // entries exactly as the bucket and the comparisons (flag clear) do. (The
+  // masked packed date orders as the date parts comparison: its time part
+  // is either all of the low word or none of it.)
   ClassKey KeyOf(TFileInfos& e) {
-    ClassKey k{pool.BucketOf(e), 0, std::string_view(), &e};
+    ClassKey k{pool.BucketOf(e), 0, std::string_view(), SecKeysOf(e), &e};
     switch (pool.keys_.primary) {
       case ckSizeExact:
       case ckSizeTolerant: k.num = e.Size; break;
@@ -457,17 +536,21 @@ struct TFPSorted::Impl {
     frozen = true;
     groups.reserve(static_cast<size_t>(pool.groupCount_));
     fresh.reserve(static_cast<size_t>(pool.fileCount_));
+    freshKeys.reserve(static_cast<size_t>(pool.fileCount_));
     const ClassKey* prevKey = nullptr;
     for (auto& [key, c] : classes) {
       if (prevKey == nullptr || !SameGroup(*prevKey, key)) {
         if (!groups.empty()) groups.back().freshEnd = fresh.size();
-        groups.push_back(Group{c.first, c.last, key.bucket, fresh.size(), 0});
+        groups.push_back(Group{c.first, c.last, key.bucket, key.num, key.str, fresh.size(), 0});
       } else {
         groups.back().last->Next = c.first;
         groups.back().last = c.last;
       }
+      // The files of a class are equal under every key: they share its keys
+      // (which point into the class's first file, alive as long as the pool).
       for (TFileInfos* e = c.first;; e = e->Next) {
         fresh.push_back(e);
+        freshKeys.push_back(key.sec);
         if (e == c.last) break;
       }
       prevKey = &key;
@@ -478,13 +561,11 @@ struct TFPSorted::Impl {
 
     groupTrees.resize(groups.size());
     if (pool.keys_.tolerantPrimary && !secondary.empty() && !groups.empty()) {
-      std::vector<TFileInfos*> greatest(groups.size());
-      for (size_t i = 0; i < groups.size(); ++i) greatest[i] = fresh[groups[i].freshEnd - 1];
-      TCompareFunc first = secondary[0];
-      const TSearchSettings& s = S();
-      lastFreshTree = std::make_unique<TMaxTree>(
-          greatest.data(), greatest.size(),
-          [first, &s](TFileInfos& a, TFileInfos& b) { return first(s, a, b, false) < 0; });
+      // Item k: the greatest fresh file of group k.
+      lastFreshTree = std::make_unique<TMaxTree>(groups.size(), [this](uint32_t a, uint32_t b) {
+        const size_t i = groups[a].freshEnd - 1, j = groups[b].freshEnd - 1;
+        return CompareSlot(0, freshKeys[i], *fresh[i], freshKeys[j], *fresh[j], false) < 0;
+      });
     }
   }
 
@@ -496,11 +577,27 @@ struct TFPSorted::Impl {
     if (groups[gi].last == e) groups[gi].last = x;
   }
 
+  // The first position in [lo, hi) where `pred` fails (pred must hold on a
+  // leading run of positions and fail after it).
+  template <class Pred>
+  static size_t PartitionPoint(size_t lo, size_t hi, Pred pred) {
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (pred(mid))
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    return lo;
+  }
+
   // Walks the fresh files of group gi for the first one the library entry
-  // matches, stopping at the first one it lies below.
-  Walk WalkGroup(size_t gi, TFileInfos* x) {
+  // matches, stopping at the first one it lies below. The fresh files are
+  // compared through their compact key row, not visited.
+  Walk WalkGroup(size_t gi, TFileInfos* x, const SecKeys& xk) {
     const Group& g = groups[gi];
     TFileInfos** F = fresh.data() + g.freshBegin;
+    const SecKeys* K = freshKeys.data() + g.freshBegin;
     const size_t n = g.freshEnd - g.freshBegin;
     if (secondary.empty()) {
       InsertAfter(gi, F[0], x);
@@ -508,7 +605,7 @@ struct TFPSorted::Impl {
     }
     if (n <= pool.context_.linearWalkLimit) {
       for (size_t i = 0; i < n; ++i) {
-        const int r = Secondary(*x, *F[i], true);
+        const int r = SecondaryHeld(xk, *x, K[i], *F[i], true);
         if (r == 0) {
           InsertAfter(gi, F[i], x);
           return Walk::Inserted;
@@ -517,49 +614,51 @@ struct TFPSorted::Impl {
       }
       return Walk::Exhausted;
     }
-    const TSearchSettings& s = S();
-    TCompareFunc t1 = secondary[0];
+    auto t1 = [&](size_t i) { return CompareSlot(0, xk, *x, K[i], *F[i], true); };
     // The fresh files are sorted by the first secondary key: those it lies
     // above (beyond the tolerance) come first, those it lies below last.
-    TFileInfos** P = std::partition_point(F, F + n, [&](TFileInfos* e) { return t1(s, *x, *e, true) > 0; });
-    TFileInfos** Q = std::partition_point(P, F + n, [&](TFileInfos* e) { return t1(s, *x, *e, true) >= 0; });
-    const Walk afterWindow = Q < F + n ? Walk::Stop : Walk::Exhausted;
+    const size_t P = PartitionPoint(0, n, [&](size_t i) { return t1(i) > 0; });
+    const size_t Q = PartitionPoint(P, n, [&](size_t i) { return t1(i) >= 0; });
+    const Walk afterWindow = Q < n ? Walk::Stop : Walk::Exhausted;
     if (secondary.size() == 1) {
       if (P == Q) return afterWindow;
-      InsertAfter(gi, *P, x);
+      InsertAfter(gi, F[P], x);
       return Walk::Inserted;
     }
-    TCompareFunc t2 = secondary[1];
-    auto reaches = [&](TFileInfos& e) { return t2(s, *x, e, true) <= 0; };
-    TFileInfos** J;
+    auto t2 = [&](size_t i) { return CompareSlot(1, xk, *x, K[i], *F[i], true); };
+    auto reaches = [&](size_t i) { return t2(i) <= 0; };
+    size_t J;
     if (!IsTolerantKey(pool.keys_.secondary[0])) {
       // One value of the first key: the window is sorted by the second key.
-      J = std::partition_point(P, Q, [&](TFileInfos* e) { return !reaches(*e); });
+      J = PartitionPoint(P, Q, [&](size_t i) { return !reaches(i); });
     } else {
       if (!groupTrees[gi])
-        groupTrees[gi] = std::make_unique<TMaxTree>(
-            F, n, [t2, &s](TFileInfos& a, TFileInfos& b) { return t2(s, a, b, false) < 0; });
-      J = F + groupTrees[gi]->FirstReaching(static_cast<size_t>(P - F), static_cast<size_t>(Q - F), reaches);
+        groupTrees[gi] = std::make_unique<TMaxTree>(n, [&](uint32_t a, uint32_t b) {
+          return CompareSlot(1, K[a], *F[a], K[b], *F[b], false) < 0;
+        });
+      J = groupTrees[gi]->FirstReaching(P, Q, reaches);
     }
     if (J == Q) return afterWindow;
-    if (t2(s, *x, **J, true) != 0) return Walk::Stop;
-    InsertAfter(gi, *J, x);
+    if (t2(J) != 0) return Walk::Stop;
+    InsertAfter(gi, F[J], x);
     return Walk::Inserted;
   }
 
   bool AddLibraryExact(TFileInfos* x) {
-    const uint32_t b = pool.BucketOf(*x);
+    const ClassKey xk = KeyOf(*x);
+    const uint32_t b = xk.bucket;
     auto it = std::partition_point(groups.begin(), groups.end(), [&](const Group& g) {
-      return g.bucket < b || (g.bucket == b && Primary(*g.first, *x, false) < 0);
+      return g.bucket < b || (g.bucket == b && PrimaryHeld(xk, g, false) > 0);
     });
-    if (it == groups.end() || it->bucket != b || Primary(*x, *it->first, true) != 0) return false;
-    return WalkGroup(static_cast<size_t>(it - groups.begin()), x) == Walk::Inserted;
+    if (it == groups.end() || it->bucket != b || PrimaryHeld(xk, *it, true) != 0) return false;
+    return WalkGroup(static_cast<size_t>(it - groups.begin()), x, xk.sec) == Walk::Inserted;
   }
 
   bool AddLibraryTolerant(TFileInfos* x) {
     const size_t n = groups.size();
     if (n == 0) return false;
-    const uint32_t b = pool.BucketOf(*x);
+    const ClassKey xk = KeyOf(*x);
+    const uint32_t b = xk.bucket;
     auto bucketStart = [&](uint32_t bucket) {
       return static_cast<size_t>(
           std::partition_point(groups.begin(), groups.end(),
@@ -577,14 +676,14 @@ struct TFPSorted::Impl {
       firstOfBucket = lb;
     // Below the bucket's first group: start with the previous bucket's last one.
     size_t start = firstOfBucket;
-    if (firstOfBucket > 0 && Primary(*x, *groups[firstOfBucket].first, false) < 0)
+    if (firstOfBucket > 0 && PrimaryHeld(xk, groups[firstOfBucket], false) < 0)
       start = firstOfBucket - 1;
     // The groups within the tolerance follow those below it.
     const auto from = groups.begin() + static_cast<std::ptrdiff_t>(start);
     const auto winBegin = std::partition_point(
-        from, groups.end(), [&](const Group& g) { return Primary(*x, *g.first, true) > 0; });
+        from, groups.end(), [&](const Group& g) { return PrimaryHeld(xk, g, true) > 0; });
     const auto winEnd = std::partition_point(
-        winBegin, groups.end(), [&](const Group& g) { return Primary(*x, *g.first, true) >= 0; });
+        winBegin, groups.end(), [&](const Group& g) { return PrimaryHeld(xk, g, true) >= 0; });
     size_t j = static_cast<size_t>(winBegin - groups.begin());
     const size_t w = static_cast<size_t>(winEnd - groups.begin());
     if (j == w) return false;
@@ -595,15 +694,15 @@ struct TFPSorted::Impl {
     if (secondary.size() == 1 && lastFreshTree) {
       // The first group in the window whose greatest fresh file the entry
       // does not lie above; it decides (it cannot run out of files).
-      TCompareFunc t1 = secondary[0];
-      const TSearchSettings& s = S();
-      const size_t k = lastFreshTree->FirstReaching(
-          j, w, [&](TFileInfos& e) { return t1(s, *x, e, true) <= 0; });
+      const size_t k = lastFreshTree->FirstReaching(j, w, [&](uint32_t gk) {
+        const size_t i = groups[gk].freshEnd - 1;
+        return CompareSlot(0, xk.sec, *x, freshKeys[i], *fresh[i], true) <= 0;
+      });
       if (k == w) return false;
-      return WalkGroup(k, x) == Walk::Inserted;
+      return WalkGroup(k, x, xk.sec) == Walk::Inserted;
     }
     for (; j < w; ++j) {
-      const Walk r = WalkGroup(j, x);
+      const Walk r = WalkGroup(j, x, xk.sec);
       if (r == Walk::Inserted) return true;
       if (r == Walk::Stop) return false;
     }
@@ -730,6 +829,7 @@ struct TFPSorted::Impl {
 
   void ReleaseIndexes() {
     std::vector<TFileInfos*>().swap(fresh);
+    std::vector<SecKeys>().swap(freshKeys);
     std::vector<std::unique_ptr<TMaxTree>>().swap(groupTrees);
     lastFreshTree.reset();
   }
