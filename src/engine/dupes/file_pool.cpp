@@ -359,8 +359,11 @@ struct TFPSorted::Impl {
   enum class Held : uint8_t { Num, Str, Entry };
   // The secondary keys of an entry, slot by slot (only the file name is a
   // string, and there is at most one).
+  // The name key also gives its first 8 bytes as a big-endian number (zero
+  // padded), which decides most comparisons without reading the key itself.
   struct SecKeys {
     uint64_t num[2];
+    uint64_t strHead;
     std::string_view str;
   };
   struct ClassKey {
@@ -435,6 +438,21 @@ struct TFPSorted::Impl {
 
   const TSearchSettings& S() const { return pool.settings_; }
 
+  // Two name keys, ordinal: when their heads differ they decide; equal heads
+  // of keys of at most 8 bytes leave the shorter key (a prefix of the
+  // other) first; else the keys are compared in full.
+  static int CompareNameKeys(const SecKeys& a, const SecKeys& b) {
+    if (a.strHead != b.strHead) return a.strHead < b.strHead ? -1 : 1;
+    if (a.str.size() <= 8 && b.str.size() <= 8) return CompareNum(a.str.size(), b.str.size());
+    return CompareOrdinal(a.str, b.str);
+  }
+  static uint64_t HeadOf(std::string_view key) {
+    uint64_t h = 0;
+    for (size_t i = 0; i < 8; ++i)
+      h = (h << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    return h;
+  }
+
   // Secondary key slot i of two entries, compared as secondary[i] does.
   int CompareSlot(size_t i, const SecKeys& a, TFileInfos& ea, const SecKeys& b, TFileInfos& eb,
                   bool tolerant) {
@@ -442,7 +460,7 @@ struct TFPSorted::Impl {
       case Held::Num:
         if (tolerant && tolerantSec[i]) return CompareNumWithin(a.num[i], b.num[i], toleranceSec[i]);
         return CompareNum(a.num[i], b.num[i]);
-      case Held::Str: return CompareOrdinal(a.str, b.str);
+      case Held::Str: return CompareNameKeys(a, b);
       case Held::Entry: break;
     }
     return secondary[i](S(), ea, eb, tolerant);
@@ -463,14 +481,17 @@ struct TFPSorted::Impl {
     return CompareOrdinal(x.str, g.str);
   }
   SecKeys SecKeysOf(TFileInfos& e) {
-    SecKeys k{{0, 0}, std::string_view()};
+    SecKeys k{{0, 0}, 0, std::string_view()};
     for (size_t i = 0; i < secondary.size(); ++i) {
       switch (pool.keys_.secondary[i]) {
         case ckSizeExact:
         case ckSizeTolerant: k.num[i] = e.Size; break;
         case ckDateExact:
         case ckDateTolerant: k.num[i] = e.Time; break;
-        case ckFilename: k.str = NameKeyOf(e, S().filename); break;
+        case ckFilename:
+          k.str = NameKeyOf(e, S().filename);
+          k.strHead = HeadOf(k.str);
+          break;
         default: break;
       }
     }
