@@ -26,4 +26,12 @@ struct StackFrame {
 //   procedure and line names from dbghelp where it finds symbols.
 std::vector<StackFrame> CaptureStack(int skip = 0, int maxFrames = 62);
 
+// The readable form of a compiler's mangled type name ("N2zw4TDirE" ->
+// "zw::TDir", as typeid gives it); a name that is not mangled comes back as
+// it is.
+std::string DemangleName(const char* name);
+// The same for a symbol name of a stack frame: only names that start with
+// "_Z" are mangled ("main" stays "main").
+std::string DemangleSymbol(const char* name);
+
 }  // namespace zw::platform

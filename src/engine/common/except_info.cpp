@@ -1,5 +1,7 @@
 #include "engine/common/except_info.h"
 
+#include "platform/stack_trace.h"
+
 #include <atomic>
 #include <typeinfo>
 #if defined(__GNUC__)
@@ -11,18 +13,6 @@ namespace zw {
 namespace {
 std::atomic<TStackCapture> g_capture{nullptr};
 
-std::string Demangle(const char* name) {
-#if defined(__GNUC__)
-  int status = 0;
-  char* s = abi::__cxa_demangle(name, nullptr, nullptr, &status);
-  if (status == 0 && s) {
-    std::string out(s);
-    std::free(s);
-    return out;
-  }
-#endif
-  return name;
-}
 }  // namespace
 
 void SetStackCapture(TStackCapture capture) { g_capture.store(capture); }
@@ -35,12 +25,12 @@ std::shared_ptr<TZWExceptInfo> TZWExceptInfo::FromCurrent(const std::string& sta
   try {
     if (info->ExceptObject) std::rethrow_exception(info->ExceptObject);
   } catch (const std::exception& e) {
-    info->ClassName = Demangle(typeid(e).name());
+    info->ClassName = platform::DemangleName(typeid(e).name());
     info->Message = e.what();
   } catch (...) {
 #if defined(__GNUC__)
     const std::type_info* t = abi::__cxa_current_exception_type();
-    info->ClassName = t ? Demangle(t->name()) : "unknown";
+    info->ClassName = t ? platform::DemangleName(t->name()) : "unknown";
 #else
     info->ClassName = "unknown";
 #endif

@@ -16,18 +16,6 @@
 namespace zw::platform {
 
 namespace {
-std::string Demangle(const char* name) {
-#if defined(__GNUC__)
-  int status = 0;
-  char* s = abi::__cxa_demangle(name, nullptr, nullptr, &status);
-  if (status == 0 && s) {
-    std::string out(s);
-    std::free(s);
-    return out;
-  }
-#endif
-  return name;
-}
 
 std::string BaseName(const char* path) {
   std::string p = path ? path : "";
@@ -53,7 +41,7 @@ __attribute__((noinline)) std::vector<StackFrame> CaptureStack(int skip, int max
       f.module = BaseName(dl.dli_fname);
       f.moduleBase = reinterpret_cast<uintptr_t>(dl.dli_fbase);
       if (dl.dli_sname && dl.dli_saddr) {
-        f.procedure = Demangle(dl.dli_sname);
+        f.procedure = DemangleSymbol(dl.dli_sname);
         f.procOffset = f.address - reinterpret_cast<uintptr_t>(dl.dli_saddr);
       }
     }

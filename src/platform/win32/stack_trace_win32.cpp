@@ -22,20 +22,6 @@ namespace zw::platform {
 
 namespace {
 
-std::string Demangle(const char* name) {
-#if defined(__GNUC__)
-  if (name[0] == '_' && name[1] == 'Z') {
-    int status = 0;
-    char* s = abi::__cxa_demangle(name, nullptr, nullptr, &status);
-    if (status == 0 && s) {
-      std::string out(s);
-      std::free(s);
-      return out;
-    }
-  }
-#endif
-  return name;
-}
 
 std::string BaseName(const std::string& path) {
   const size_t slash = path.find_last_of("\\/");
@@ -79,7 +65,7 @@ void Resolve(StackFrame& f) {
   sym->MaxNameLen = MAX_SYM_NAME;
   DWORD64 displacement = 0;
   if (SymFromAddr(process, lookup, &displacement, sym) && sym->Name[0] != '\0') {
-    f.procedure = Demangle(sym->Name);
+    f.procedure = DemangleSymbol(sym->Name);
     f.procOffset = static_cast<uintptr_t>(displacement + 1);
   }
   IMAGEHLP_LINE64 line{};
