@@ -17,12 +17,8 @@ TMainForm::TMainForm(IHost& host, IStatusTarget& events, TZWLog& log)
   driver_.isAutomatic = [this] { return Automatic(); };
   driver_.abortScript = [this] {
     if (script_.IsRunning()) script_.Abort();
-    presenter_.SetScriptExecuting(script_.IsRunning());
   };
-  driver_.scanEnded = [this] {
-    script_.Resume();
-    presenter_.SetScriptExecuting(script_.IsRunning());
-  };
+  driver_.scanEnded = [this] { script_.Resume(); };
 }
 
 TMainForm::~TMainForm() = default;
@@ -32,11 +28,7 @@ bool TMainForm::Automatic() const {
 }
 
 bool TMainForm::RunCommandLine(const std::string& commandLine) {
-  // While the script runs, its questions are answered by the execution mode.
-  presenter_.SetScriptExecuting(true);
-  const bool ok = script_.RunCommandLine(commandLine);
-  presenter_.SetScriptExecuting(script_.IsRunning());
-  return ok;
+  return script_.RunCommandLine(commandLine);
 }
 
 bool TMainForm::Run() {
@@ -141,7 +133,7 @@ bool TMainForm::SetLogFile(const std::string& path, bool overwrite) {
 void TMainForm::ShowLog() { host_.ShowLog(false); }
 
 bool TMainForm::SaveLog(const std::string& path, bool overwrite) {
-  return log_.SaveToFile(path, overwrite);
+  return presenter_.SaveLog(path, overwrite);  // a failure says why
 }
 
 void TMainForm::Close() {

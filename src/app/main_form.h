@@ -65,6 +65,7 @@ class TMainForm : public IScriptEnvironment {
   void ShowLog() override;
   bool SaveLog(const std::string& path, bool overwrite) override;
   void Close() override;
+  void ScriptRunning(bool running) override { presenter_.SetScriptExecuting(running); }
 
  private:
   bool Automatic() const;

@@ -66,6 +66,11 @@ class IScriptEnvironment {
   virtual bool SaveLog(const std::string& path, bool overwrite) = 0;
   // close: closes the main window (the program without a window ends).
   virtual void Close() = 0;
+
+  // Told when the main script starts or stops running (it keeps running
+  // while it waits for a scan). Questions are answered automatically by the
+  // execution mode only while it runs, so parse errors are always shown.
+  virtual void ScriptRunning(bool running) {}
 };
 
 }  // namespace zw

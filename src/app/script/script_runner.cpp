@@ -29,8 +29,10 @@ bool TZWScriptRunner::RunCommandLine(const std::string& commandLine) {
 
 void TZWScriptRunner::ExecuteMain() {
   aborted_ = false;
+  env_.ScriptRunning(true);
   TScrResult result = main_.Execute(env_);
   if (result == srFailed && !aborted_) failed_ = true;
+  env_.ScriptRunning(main_.Running());
 }
 
 void TZWScriptRunner::Resume() {
@@ -41,6 +43,7 @@ void TZWScriptRunner::Abort() {
   if (!main_.Running()) return;
   aborted_ = true;
   main_.Abort();
+  env_.ScriptRunning(false);
 }
 
 bool TZWScriptRunner::IsRunning() const {
