@@ -55,8 +55,6 @@ class Form {
   zw::TMainForm form;
 };
 
-std::string Folder(const std::string& path) { return zw::platform::IncludeTrailingSep(path); }
-
 TEST(RunChecks, NoCriterionAskedFirstAndNoStopsEverything) {
   TempTree t;
   Form f;
