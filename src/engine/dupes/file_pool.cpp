@@ -551,13 +551,17 @@ struct TFPSorted::Impl {
     ++pool.fileCount_;
   }
 
-  // Ends the fresh phase: chains the classes into the groups' lists.
-  void Freeze() {
+  // Ends the fresh phase: chains the classes into the groups' lists. The
+  // fresh row, its key row and the trees serve only library placement, so
+  // Finish without library files (forLibrary false) does not build them.
+  void Freeze(bool forLibrary) {
     if (frozen) return;
     frozen = true;
     groups.reserve(static_cast<size_t>(pool.groupCount_));
-    fresh.reserve(static_cast<size_t>(pool.fileCount_));
-    freshKeys.reserve(static_cast<size_t>(pool.fileCount_));
+    if (forLibrary) {
+      fresh.reserve(static_cast<size_t>(pool.fileCount_));
+      freshKeys.reserve(static_cast<size_t>(pool.fileCount_));
+    }
     const ClassKey* prevKey = nullptr;
     for (auto& [key, c] : classes) {
       if (prevKey == nullptr || !SameGroup(*prevKey, key)) {
@@ -569,7 +573,7 @@ struct TFPSorted::Impl {
       }
       // The files of a class are equal under every key: they share its keys
       // (which point into the class's first file, alive as long as the pool).
-      for (TFileInfos* e = c.first;; e = e->Next) {
+      for (TFileInfos* e = c.first; forLibrary; e = e->Next) {
         fresh.push_back(e);
         freshKeys.push_back(key.sec);
         if (e == c.last) break;
@@ -579,6 +583,7 @@ struct TFPSorted::Impl {
     if (!groups.empty()) groups.back().freshEnd = fresh.size();
     classes.clear();
     assert(static_cast<int64_t>(groups.size()) == pool.groupCount_);
+    if (!forLibrary) return;
 
     groupTrees.resize(groups.size());
     if (pool.keys_.tolerantPrimary && !secondary.empty() && !groups.empty()) {
@@ -808,7 +813,7 @@ struct TFPSorted::Impl {
   }
 
   void Finish(TResultManager& results) {
-    Freeze();
+    Freeze(false);
     pool.PrepareFinish(results);
     const bool content = pool.HasContentStage();
     if (!pool.keys_.tolerantPrimary) {
@@ -892,7 +897,7 @@ void TFPSorted::AddFresh(TFileInfos* entry) {
 }
 
 void TFPSorted::AddLibrary(TFileInfos* entry) {
-  impl_->Freeze();
+  impl_->Freeze(true);
   entry->Flags |= fiflag::kLibrary;
   entry->Next = nullptr;
   const bool taken = keys_.tolerantPrimary ? impl_->AddLibraryTolerant(entry)
