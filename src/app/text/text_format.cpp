@@ -73,7 +73,7 @@ std::string FixedNumber(int64_t value, int64_t decimals, bool grouped, const TNu
   return out;
 }
 
-struct Spec {
+struct Conversion {
   int64_t index = -1;  // explicit argument index, -1 = next
   bool left = false;
   int64_t width = -1;
@@ -107,7 +107,7 @@ bool ReadCount(std::string_view fmt, size_t& i, const TFmtArgs& args, size_t& ne
   return true;
 }
 
-std::string Pad(std::string text, const Spec& s) {
+std::string Pad(std::string text, const Conversion& s) {
   if (s.width > static_cast<int64_t>(text.size())) {
     const size_t fill = static_cast<size_t>(s.width) - text.size();
     if (s.left)
@@ -119,7 +119,7 @@ std::string Pad(std::string text, const Spec& s) {
 }
 
 // Converts one argument; false when the argument does not fit the type.
-bool Convert(const Spec& s, const TFmtArg& arg, const TNumberFormat& nf, std::string& out) {
+bool Convert(const Conversion& s, const TFmtArg& arg, const TNumberFormat& nf, std::string& out) {
   const int64_t* num = std::get_if<int64_t>(&arg);
   switch (s.type) {
     case 's': {
@@ -207,7 +207,7 @@ std::string Format(std::string_view fmt, const TFmtArgs& args, const TNumberForm
       ++i;
       continue;
     }
-    Spec s;
+    Conversion s;
     bool fits = true;
     const size_t nextBefore = next;
     // Optional index: digits followed by ':'.

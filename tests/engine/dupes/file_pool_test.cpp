@@ -892,7 +892,7 @@ TRunInput FromShape(poolshapes::TShapeKind kind, size_t n) {
   TRunInput in;
   in.settings = MakeSearchSettings(shape.settings);
   in.nowLocal = shape.nowLocal;
-  auto spec = [](const TFileInfos& e) {
+  auto describe = [](const TFileInfos& e) {
     TEntrySpec s;
     s.id = e.Attr;
     s.name = e.Name;
@@ -901,8 +901,8 @@ TRunInput FromShape(poolshapes::TShapeKind kind, size_t n) {
     s.flags = e.Flags;
     return s;
   };
-  for (const auto& e : shape.fresh) in.fresh.push_back(spec(*e));
-  for (const auto& e : shape.library) in.library.push_back(spec(*e));
+  for (const auto& e : shape.fresh) in.fresh.push_back(describe(*e));
+  for (const auto& e : shape.library) in.library.push_back(describe(*e));
   return in;
 }
 
