@@ -16,7 +16,25 @@ TThreadBrowse::~TThreadBrowse() = default;
 void TThreadBrowse::Emit(TFileInfos* entry) {
   if (currentIsLibrary_) entry->Flags |= fiflag::kLibrary;
   CurrentSet().filesFound.fetch_add(1, std::memory_order_relaxed);
+  FlushHeld();
   queue_->Push(entry);
+}
+
+void TThreadBrowse::Hold(TFileInfos* entry) {
+  entry->Next = nullptr;
+  if (heldTail_)
+    heldTail_->Next = entry;
+  else
+    heldHead_ = entry;
+  heldTail_ = entry;
+  if (++heldCount_ >= 256) FlushHeld();
+}
+
+void TThreadBrowse::FlushHeld() {
+  if (!heldHead_) return;
+  queue_->PushList(heldHead_, heldTail_);
+  heldHead_ = heldTail_ = nullptr;
+  heldCount_ = 0;
 }
 
 void TThreadBrowse::Execute() {
@@ -79,6 +97,7 @@ void TThreadBrowse::Finish() {
       }
     }
   }
+  FlushHeld();
   queue_->Push(nullptr);
   if (manager_) manager_->SetState(TZWThreadManager::tsFinished);
 }
@@ -132,12 +151,16 @@ void TThreadBrowse::BrowseFolder(const std::string& path) {
     // would then remove the only copy. Pipes and devices are never read.
     if (fd.isLink || fd.isSpecial) continue;
     if (fd.IsFolder()) {
-      if (attribFilter.Accept(fd.attributes) && !fd.IsDotOrDotDot())
+      if (attribFilter.Accept(fd.attributes) && !fd.IsDotOrDotDot()) {
+        FlushHeld();  // entries keep the order in which they were found
         BrowseFolder(path + fd.name + platform::kPathSep);
+      }
       continue;
     }
-    if (scanArchives && platform::LowerText(platform::ExtractFileExt(fd.name)) == ".zip")
+    if (scanArchives && platform::LowerText(platform::ExtractFileExt(fd.name)) == ".zip") {
+      FlushHeld();
       BrowseZip(path + fd.name, true);
+    }
     if (!attribFilter.Accept(fd.attributes)) continue;
     if (sizeActive && !sizeFilter.Accept(fd.size)) continue;
     if (!nameFilter.Accept(fd.name)) continue;
@@ -150,9 +173,10 @@ void TThreadBrowse::BrowseFolder(const std::string& path) {
     entry->Time = platform::UtcToLocal(fd.lastWriteUtc);
     entry->Attr = fd.attributes;
     set.filesFound.fetch_add(1, std::memory_order_relaxed);
-    queue_->Push(entry);
+    Hold(entry);
   }
   dir.Close();
+  FlushHeld();
 }
 
 void TThreadBrowse::BrowseCatalog(const std::string& path) {

@@ -69,6 +69,12 @@ class TThreadBrowse : public TSuspdSafeThread {
   void BrowseFolder(const std::string& path);
   void BrowseCatalog(const std::string& path);
   void BrowseZip(const std::string& path, bool insideFolder);
+  // Entries of the folder being read wait here and go into the queue
+  // together (before a subfolder is entered, at the end of the folder, and
+  // every few hundred files): one wake-up of the search thread per batch
+  // instead of per file.
+  void Hold(TFileInfos* entry);
+  void FlushHeld();
 
   TJobQueue* queue_ = nullptr;
   TZWStatusServer* status_ = nullptr;
@@ -76,6 +82,9 @@ class TThreadBrowse : public TSuspdSafeThread {
   IMessenger* messenger_ = nullptr;
   TCatalogBrowser catalogBrowser_;
   TZipBrowser zipBrowser_;
+  TFileInfos* heldHead_ = nullptr;
+  TFileInfos* heldTail_ = nullptr;
+  int heldCount_ = 0;
   bool currentIsLibrary_ = false;
   uint8_t phase_ = 0;
 };

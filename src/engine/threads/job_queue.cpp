@@ -29,6 +29,22 @@ void TJobQueue::Push(TFileInfos* entry) {
   if (wake) ready_.notify_one();
 }
 
+void TJobQueue::PushList(TFileInfos* head, TFileInfos* tail) {
+  if (!head) return;
+  bool wake;
+  {
+    std::lock_guard<std::mutex> lock(lock_);
+    if (tail_)
+      tail_->Next = head;
+    else
+      head_ = head;
+    tail_ = tail;
+    wake = waiting_;
+    waiting_ = false;
+  }
+  if (wake) ready_.notify_one();
+}
+
 TFileInfos* TJobQueue::Pop() {
   std::unique_lock<std::mutex> lock(lock_);
   while (!head_ && !closed_) {

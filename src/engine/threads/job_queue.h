@@ -19,6 +19,9 @@ class TJobQueue {
 
   // Appends an entry (its Next is cleared); null closes the queue.
   void Push(TFileInfos* entry);
+  // Appends a list linked through Next (tail->Next must be null) at once:
+  // one lock and at most one wake-up for many entries.
+  void PushList(TFileInfos* head, TFileInfos* tail);
   // Takes the first entry, waiting while the queue is empty and open. Null
   // means: closed and drained (at once, every time, from then on).
   TFileInfos* Pop();

@@ -249,6 +249,33 @@ TEST(JobQueue, ProducerAndConsumerOnTwoThreadsLoseNothing) {
   EXPECT_EQ(expected, static_cast<uint64_t>(kCount));
 }
 
+TEST(JobQueue, PushListAppendsAWholeListInOrderAndWakesAWaitingConsumer) {
+  zw::TJobQueue q;
+  q.Push(Entry("0"));
+  auto* a = Entry("1");
+  auto* b = Entry("2");
+  a->Next = b;
+  q.PushList(a, b);
+  q.PushList(nullptr, nullptr);  // nothing
+  std::vector<std::string> names;
+  for (int i = 0; i < 3; ++i) {
+    zw::TFileInfos* e = q.Pop();
+    ASSERT_NE(e, nullptr);
+    names.push_back(e->Name);
+    zw::FreeFileInfos(e);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"0", "1", "2"}));
+  std::atomic<zw::TFileInfos*> got{nullptr};
+  std::thread consumer([&] { got = q.PopAll(); });
+  std::this_thread::sleep_for(20ms);
+  auto* c = Entry("3");
+  q.PushList(c, c);
+  consumer.join();
+  ASSERT_NE(got.load(), nullptr);
+  EXPECT_EQ(got.load()->Name, "3");
+  zw::FreeFileInfosList(got.load());
+}
+
 struct Recorder {
   std::vector<zw::TStatusEvent> events;
   std::thread::id handledOn;
