@@ -53,6 +53,18 @@ class IHost {
   // --- pickers ---
   virtual std::optional<std::string> PickFolder(const std::string& title,
                                                 const std::string& initial) = 0;
+  // A file to write (export): `filter` in the "text|*.ext|text|*.ext" form,
+  // `filterIndex` the chosen filter (1-based) in and out; with an overwrite
+  // prompt, the path must exist. nullopt: cancelled.
+  virtual std::optional<std::string> PickSaveFile(const std::string& title,
+                                                  const std::string& filter, int& filterIndex) {
+    return std::nullopt;
+  }
+  // An existing file to read (import). nullopt: cancelled.
+  virtual std::optional<std::string> PickOpenFile(const std::string& title,
+                                                  const std::string& filter) {
+    return std::nullopt;
+  }
 
   // --- pages, controls, rows ---
   virtual void ShowPage(TPage page) = 0;
@@ -61,6 +73,10 @@ class IHost {
   virtual void ShowFolderRow(TFolderList list, int32_t row) = 0;
   // The model changed: redraw what shows it.
   virtual void ModelChanged() = 0;
+  // The result list changed (entries, order, flags, focus): redraw it. With
+  // `scrollToFocus` the focused row (TResultViewModel::focused) is brought
+  // into sight, as the top row when `focusOnTop`.
+  virtual void ResultsChanged(bool scrollToFocus = false, bool focusOnTop = false) {}
 
   // --- status and progress ---
   virtual void SetStatusText(const std::string& text) = 0;
@@ -71,7 +87,9 @@ class IHost {
   // --- the rest of the screen ---
   virtual void ShowLog(bool modal) = 0;
   virtual void SetClipboardText(const std::string& text) = 0;
-  virtual bool ShellOpen(const std::string& target) = 0;
+  // Opens a file or folder with its default handler, `workingFolder` as the
+  // working folder (may be empty). 0 on success, else the system error code.
+  virtual int ShellOpen(const std::string& target, const std::string& workingFolder) = 0;
   virtual void Close() = 0;
 
   // Runs the host's event loop until `done` returns true: worker events are

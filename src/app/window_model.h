@@ -69,6 +69,27 @@ struct TSizeEditModel {
   int32_t selLength = 0;
 };
 
+// What the result list view shows and how: display options, focus, the
+// check direction and what the last scan or import left.
+struct TResultViewModel {
+  // CBFilesizeDisplayUnit: 0 bytes ... 6 Ebytes, 7 best fitting unit.
+  uint8_t sizeUnit = 0;
+  bool displaySecs = false;        // CBDisplaySecs
+  bool altPathShortening = false;  // CBAltPathShortening
+  // Backgrounds of the row kinds light, light checked, dark, dark checked
+  // (0x00BBGGRR); kDefaultColor = the row kind's default colour.
+  static constexpr uint32_t kDefaultColor = 0x20000000;
+  uint32_t colors[4] = {kDefaultColor, kDefaultColor, kDefaultColor, kDefaultColor};
+  bool hideExtensions = true;  // CBHideExtensions: hide extensions when renaming
+  // The CRC32-available option: the last scan compared contents by CRC32,
+  // or the imported list carried CRC32 values.
+  bool crcAvailable = false;
+  // The focused row of the list (-1 none) and the top row on screen.
+  int32_t focused = -1;
+  int32_t topRow = 0;
+  bool uncheckTab = false;  // TabControlCheck shows "Uncheck" (rules uncheck)
+};
+
 struct TWindowModel {
   // Comparison options: the four criterion boxes and their advanced records.
   bool cbFilename = false;
@@ -101,6 +122,9 @@ struct TWindowModel {
   bool lessStatus = false;      // CheckBoxStatus "less detailed status (slightly faster)"
   bool findEmptyDirs = true;    // CBFindEmptyDirs
   bool saveSettings = true;     // "save settings in registry"
+
+  // The result list view.
+  TResultViewModel results;
 
   // Window state.
   TPage page = TPage::Results;

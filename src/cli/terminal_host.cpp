@@ -8,6 +8,7 @@
 #include "app/main_form.h"
 #include "app/text/string_table.h"
 #include "platform/console.h"
+#include "platform/shell.h"
 
 namespace zw {
 
@@ -173,6 +174,11 @@ void TTerminalHost::RunUntil(const std::function<bool()>& done) {
       nextTick = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
     }
   }
+}
+
+int TTerminalHost::ShellOpen(const std::string& target, const std::string& workingFolder) {
+  platform::OsError err;
+  return platform::ShellOpen(target, workingFolder, err) ? 0 : (err.code != 0 ? err.code : 1);
 }
 
 }  // namespace zw

@@ -39,7 +39,7 @@ class TTerminalHost : public IHost {
   void SetBusy(bool busy, bool listLocked) override;
   void ShowLog(bool modal) override;
   void SetClipboardText(const std::string&) override {}
-  bool ShellOpen(const std::string&) override { return false; }
+  int ShellOpen(const std::string& target, const std::string& workingFolder) override;
   void Close() override { closed_ = true; }
   void RunUntil(const std::function<bool()>& done) override;
 

@@ -49,7 +49,7 @@ class ListsFakeHost : public zw::IHost {
   void SetBusy(bool, bool) override {}
   void ShowLog(bool) override {}
   void SetClipboardText(const std::string&) override {}
-  bool ShellOpen(const std::string&) override { return false; }
+  int ShellOpen(const std::string&, const std::string&) override { return 0; }
   void Close() override {}
   void RunUntil(const std::function<bool()>&) override {}
 

@@ -41,6 +41,9 @@ struct HostCall {
     ShowLog,
     SetClipboardText,
     ShellOpen,
+    PickSaveFile,
+    PickOpenFile,
+    ResultsChanged,
     Close,
     RunUntil,
   };
@@ -63,7 +66,11 @@ class TestHost : public zw::IHost {
   std::deque<int> answers;
   std::function<int(const HostCall&)> onBox;
   std::deque<std::optional<std::string>> folders;
-  bool shellOpenResult = true;
+  int shellOpenResult = 0;  // 0 success, else a system error code
+  // Answers of PickSaveFile / PickOpenFile (empty queue: cancelled), and the
+  // filter index PickSaveFile reports as chosen (0: leave it as given).
+  std::deque<std::optional<std::string>> files;
+  int saveFilterIndex = 0;
   std::function<void()> onRunUntil;
   int runUntilLimit = 60000;
   bool runUntilGaveUp = false;
@@ -114,6 +121,27 @@ class TestHost : public zw::IHost {
     return out;
   }
 
+  std::optional<std::string> PickSaveFile(const std::string& title, const std::string& filter,
+                                          int& filterIndex) override {
+    std::lock_guard<std::mutex> lock(mu_);
+    HostCall call{HostCall::PickSaveFile};
+    call.text = title;
+    call.caption = filter;
+    call.a = filterIndex;
+    if (saveFilterIndex != 0) filterIndex = saveFilterIndex;
+    calls_.push_back(std::move(call));
+    return PopFile();
+  }
+  std::optional<std::string> PickOpenFile(const std::string& title,
+                                          const std::string& filter) override {
+    std::lock_guard<std::mutex> lock(mu_);
+    HostCall call{HostCall::PickOpenFile};
+    call.text = title;
+    call.caption = filter;
+    calls_.push_back(std::move(call));
+    return PopFile();
+  }
+
   // --- pages, controls, rows ---
   void ShowPage(zw::TPage page) override { Record(HostCall::ShowPage, {}, static_cast<int64_t>(page)); }
   void FocusControl(zw::TControl control) override {
@@ -123,6 +151,9 @@ class TestHost : public zw::IHost {
     Record(HostCall::ShowFolderRow, {}, static_cast<int64_t>(list), row);
   }
   void ModelChanged() override { Record(HostCall::ModelChanged); }
+  void ResultsChanged(bool scrollToFocus, bool focusOnTop) override {
+    Record(HostCall::ResultsChanged, {}, scrollToFocus, focusOnTop);
+  }
 
   // --- status and progress ---
   void SetStatusText(const std::string& text) override { Record(HostCall::SetStatusText, text); }
@@ -139,8 +170,12 @@ class TestHost : public zw::IHost {
   void SetClipboardText(const std::string& text) override {
     Record(HostCall::SetClipboardText, text);
   }
-  bool ShellOpen(const std::string& target) override {
-    Record(HostCall::ShellOpen, target);
+  int ShellOpen(const std::string& target, const std::string& workingFolder) override {
+    HostCall call{HostCall::ShellOpen};
+    call.text = target;
+    call.caption = workingFolder;
+    std::lock_guard<std::mutex> lock(mu_);
+    calls_.push_back(std::move(call));
     return shellOpenResult;
   }
   void Close() override { Record(HostCall::Close); }
@@ -204,6 +239,14 @@ class TestHost : public zw::IHost {
     std::lock_guard<std::mutex> lock(mu_);
     calls_.push_back(std::move(call));
     return answer;
+  }
+  std::optional<std::string> PopFile() {  // mu_ held
+    std::optional<std::string> out;
+    if (!files.empty()) {
+      out = files.front();
+      files.pop_front();
+    }
+    return out;
   }
   void Record(HostCall::Kind kind, std::string text = {}, int64_t a = 0, int64_t b = 0,
               int64_t c = 0) {

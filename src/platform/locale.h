@@ -1,0 +1,41 @@
+// The user's conventions for texts: dates and times, byte sizes and text
+// comparison.
+//
+// Windows uses the user's default locale (GetDateFormatA, GetTimeFormatA,
+// StrFormatByteSizeA, CompareStringA). POSIX has no per-user date format that
+// programs agree on; it writes ISO dates ("2004-03-18") and 24-hour times
+// ("21:39" / "21:39:42"), and formats byte sizes like the Windows shell.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/filetime.h"
+
+namespace zw::platform {
+
+// The short date of a FILETIME, as is (no time-zone conversion).
+std::string ShortDateText(FileTime time);
+// The time of day, with or without seconds.
+std::string TimeOfDayText(FileTime time, bool seconds);
+// Short date, one space, time of day; a trailing space is removed when the
+// time part came out empty.
+std::string DateTimeText(FileTime time, bool seconds);
+
+// Reads a date (and optional time) typed in the user's short date / time
+// format. False when it does not parse; `time` may then be anything.
+// A text that parses to a date outside FILETIME's range gives false with
+// `outOfRange` set.
+bool ParseLocalDateTime(std::string_view text, FileTime& time, bool& outOfRange);
+
+// Whether the shell's byte-size formatter is there (Windows: looked up at
+// run time; POSIX: always).
+bool HaveByteSizeFormatter();
+// A byte count in the best-fitting unit ("500 bytes", "1.45 KB", "12.0 MB"),
+// like the Windows shell's StrFormatByteSize.
+std::string ByteSizeText(uint64_t bytes);
+
+// Compares two texts ignoring case in the user's locale: < 0, 0, > 0.
+int CompareTextNoCase(std::string_view a, std::string_view b);
+
+}  // namespace zw::platform
