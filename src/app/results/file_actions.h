@@ -1,0 +1,156 @@
+// The file actions on the checked entries of the result list: delete, move
+// to the recycle bin, move into a destination folder (keeping the folder
+// structure) and replace by a shortcut to a remaining duplicate.
+//
+// Each action confirms, then handles the checked entries one by one on the
+// calling (window) thread while the window is busy, logs every failure and
+// removes each handled entry from the result list at once, so that an
+// interrupted action leaves exactly the unhandled entries, still checked.
+// Afterwards it offers the folders left empty for deletion (not after
+// replacing by shortcuts) and the single leftovers of sets for removal from
+// the list.
+//
+// A file is only touched while it is still the file the list describes: its
+// size and last-write time must be those of the entry (and, for a shortcut,
+// the target's as well). A file that changed or vanished since the scan is
+// left alone, logged as an error and counted as a failure; its entry stays.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/host.h"
+#include "app/log/scan_log.h"
+#include "app/text/msg_presenter.h"
+#include "app/window_model.h"
+#include "engine/common/messages.h"
+#include "engine/dupes/result_list.h"
+#include "platform/filetime.h"
+
+namespace zw {
+
+class TZWTouchedDirectories;
+
+// How an action asks its questions.
+enum TConfirmMode : uint8_t {
+  cmInteractive = 0,  // message boxes (the execution mode still applies)
+  cmCountdown = 1,    // countdown boxes that take their default answer after 30 s
+  cmUnattended = 2,   // nothing is shown; every question takes its default answer
+};
+
+class TFileActions {
+ public:
+  // Seconds of the countdown boxes in countdown mode.
+  static constexpr int kCountdownSeconds = 30;
+
+  // Log texts of files that are no longer what the list says (error lines,
+  // formatted with the file's full name; the target text also takes the
+  // replaced file's full name second).
+  static constexpr const char* kLogFileChanged =
+      "File \"%s\" has changed since the scan; it was not touched";
+  static constexpr const char* kLogFileGone = "File \"%s\" no longer exists; it was not touched";
+  static constexpr const char* kLogTargetChanged =
+      "Shortcut target \"%s\" has changed or is gone since the scan; \"%s\" was not replaced";
+
+  TFileActions(IHost& host, TMsgPresenter& presenter, TZWLog& log, TWindowModel& model,
+               TResultList& list);
+  ~TFileActions();
+  TFileActions(const TFileActions&) = delete;
+  TFileActions& operator=(const TFileActions&) = delete;
+
+  // The four actions. `mode` is a TConfirmMode. Each returns true when every
+  // file it handled succeeded, false when it was declined, had nothing to
+  // do, or a file failed.
+  bool Delete(uint8_t mode);
+  bool Recycle(uint8_t mode);
+  // `destination` empty: the user picks the folder.
+  bool Move(uint8_t mode, const std::string& destination);
+  bool ReplaceByShortcut(uint8_t mode);
+
+  // The Cancel button: the running action stops before its next entry.
+  // Cleared when an action starts its work.
+  void RequestCancel() { cancel_.store(true); }
+  bool CancelRequested() const { return cancel_.load(); }
+
+  // Called after each handled entry and before the empty-folder search, so
+  // the window can process pending messages (the Cancel button, repainting).
+  std::function<void()> processMessages;
+
+  // A command-line script is running: no empty-folder search (which would
+  // ask about each folder). The presenter's script flag counts as well.
+  void SetScriptExecuting(bool executing) { scriptExecuting_ = executing; }
+  bool ScriptExecuting() const;
+  // The list came from a scan with at least one comparison criterion: only
+  // then is the removal of single leftovers offered.
+  void SetListFromCriteriaScan(bool fromScan) { listFromCriteriaScan_ = fromScan; }
+  bool ListFromCriteriaScan() const { return listFromCriteriaScan_; }
+
+  // The folder a file of folder `path` is moved into below `destination`
+  // (with trailing separator): POSIX destination + path without its leading
+  // "/"; Windows destination + path without its first ":" and then its
+  // first "\\" (C:\Data\ -> dest\C\Data\, \\server\share\ -> dest\server\share\).
+  static std::string MoveTargetFolder(const std::string& destination, const std::string& path);
+  // Whether a file's last-write time (local, as a scan makes it) is the
+  // entry's time. An entry time of whole milliseconds (a date restored from
+  // its calendar form) matches any time within that millisecond.
+  static bool SameTime(platform::FileTime entryTime, platform::FileTime fileTime);
+
+ private:
+  enum class TAction { Delete, Recycle, Move, Link };
+  enum class TFileState { Same, Changed, Gone };
+  struct TTexts;
+  static const TTexts& TextsOf(TAction action);
+
+  bool Run(TAction action, uint8_t mode, const std::string& destination);
+  // Asks a question by the confirmation mode; `interactiveDefault` is the
+  // default passed to the presenter in interactive mode.
+  int Ask(uint8_t mode, TMsgID id, const TFmtArgs& args, int defaultAnswer,
+          int interactiveDefault);
+  // The first set (by number) that the action would leave without a copy,
+  // or -1.
+  int32_t FirstSetWithoutEntryLeft(bool forLinks) const;
+  void FocusSet(int32_t set);
+  bool PrepareDestination(uint8_t mode, const std::string& given, std::string& destination);
+  void SetStatus(const std::string& text);
+  void Advance();
+  void Pump();
+
+  // Per file; true when the file was handled and its entry may go.
+  bool DeleteOne(const TResultEntry& entry);
+  bool RecycleOne(const TResultEntry& entry);
+  bool MoveOne(uint8_t mode, const TResultEntry& entry, const std::string& destination);
+  // Walks the list (files in list order) for Delete, Recycle and Move.
+  void WalkFiles(TAction action, uint8_t mode, const std::string& destination,
+                 TZWTouchedDirectories* touched);
+  // Walks the sets for Replace by shortcut.
+  void WalkSets(uint8_t mode);
+  // 0 link to the archive, 1 skip such sets, 2 cancel.
+  int AskLinkToArchive(uint8_t mode);
+
+  // Whether the file still is what the entry describes; logs it when not.
+  TFileState CheckFile(const TResultEntry& entry);
+  static TFileState FileState(const std::string& fullName, uint64_t size, platform::FileTime time);
+  void LogError(const std::string& text);
+  void RemoveEntry(TResultEntry* entry);
+  void TidyUp(uint8_t mode);
+  std::string SizeText(uint64_t bytes) const;
+
+  IHost& host_;
+  TMsgPresenter& presenter_;
+  TZWLog& log_;
+  TWindowModel& model_;
+  TResultList& list_;
+  std::atomic<bool> cancel_{false};
+  bool scriptExecuting_ = false;
+  bool listFromCriteriaScan_ = false;
+
+  // State of the running action.
+  bool failed_ = false;
+  bool writeAllowed_ = false;  // the write-permission question was answered Yes
+  int32_t progressTotal_ = 0;
+  int32_t progress_ = 0;
+};
+
+}  // namespace zw
