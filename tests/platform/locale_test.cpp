@@ -1,0 +1,226 @@
+#include "platform/locale.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/locale_detail.h"
+
+namespace zw::platform {
+namespace {
+
+FileTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+  SystemTime st;
+  st.year = static_cast<uint16_t>(y);
+  st.month = static_cast<uint16_t>(mo);
+  st.day = static_cast<uint16_t>(d);
+  st.hour = static_cast<uint16_t>(h);
+  st.minute = static_cast<uint16_t>(mi);
+  st.second = static_cast<uint16_t>(s);
+  FileTime ft = 0;
+  EXPECT_TRUE(JoinFileTime(st, ft));
+  return ft;
+}
+
+constexpr uint64_t KiB = 1024, MiB = KiB * 1024, GiB = MiB * 1024, TiB = GiB * 1024,
+                   PiB = TiB * 1024, EiB = PiB * 1024;
+
+// --- byte sizes the way the shell writes them --------------------------------
+
+TEST(ShellByteSizeText, BelowOneKilobyteCountsBytes) {
+  EXPECT_EQ(detail::ShellByteSizeText(0), "0 bytes");
+  EXPECT_EQ(detail::ShellByteSizeText(500), "500 bytes");
+  EXPECT_EQ(detail::ShellByteSizeText(1023), "1023 bytes");
+}
+
+TEST(ShellByteSizeText, KeepsThreeSignificantDigits) {
+  EXPECT_EQ(detail::ShellByteSizeText(1024), "1.00 KB");
+  EXPECT_EQ(detail::ShellByteSizeText(1485), "1.45 KB");
+  EXPECT_EQ(detail::ShellByteSizeText(12 * MiB + 300 * KiB + 1), "12.2 MB");
+  EXPECT_EQ(detail::ShellByteSizeText(12 * MiB + 310 * KiB), "12.3 MB");
+  EXPECT_EQ(detail::ShellByteSizeText(123 * MiB + 900 * KiB), "123 MB");
+  EXPECT_EQ(detail::ShellByteSizeText(5 * GiB), "5.00 GB");
+}
+
+TEST(ShellByteSizeText, TruncatesInsteadOfRounding) {
+  EXPECT_EQ(detail::ShellByteSizeText(2047), "1.99 KB");
+  EXPECT_EQ(detail::ShellByteSizeText(10 * KiB - 1), "9.99 KB");
+  EXPECT_EQ(detail::ShellByteSizeText(1023999), "999 KB");
+}
+
+TEST(ShellByteSizeText, ThousandUnitsMoveToTheNextUnit) {
+  EXPECT_EQ(detail::ShellByteSizeText(1000 * KiB), "0.97 MB");
+  EXPECT_EQ(detail::ShellByteSizeText(1000 * MiB), "0.97 GB");
+}
+
+TEST(ShellByteSizeText, LargeUnitsUpToExabytes) {
+  EXPECT_EQ(detail::ShellByteSizeText(3 * TiB), "3.00 TB");
+  EXPECT_EQ(detail::ShellByteSizeText(250 * PiB), "250 PB");
+  EXPECT_EQ(detail::ShellByteSizeText(2 * EiB + EiB / 2), "2.50 EB");
+  EXPECT_EQ(detail::ShellByteSizeText(UINT64_MAX), "15.9 EB");
+}
+
+TEST(ShellByteSizeText, UsesTheGivenDecimalPoint) {
+  EXPECT_EQ(detail::ShellByteSizeText(1485, ','), "1,45 KB");
+}
+
+TEST(ByteSizeText, FormatterIsThereAndWritesUnits) {
+  EXPECT_TRUE(HaveByteSizeFormatter());
+  EXPECT_NE(ByteSizeText(500).find("500"), std::string::npos);
+  EXPECT_NE(ByteSizeText(1485).find("KB"), std::string::npos);
+  // Sizes beyond 32 bits are not cut down to their low word.
+  EXPECT_NE(ByteSizeText(5 * GiB).find("GB"), std::string::npos);
+  EXPECT_NE(ByteSizeText(5 * GiB).find('5'), std::string::npos);
+#ifndef _WIN32
+  EXPECT_EQ(ByteSizeText(1485), "1.45 KB");
+  EXPECT_EQ(ByteSizeText(123 * MiB + 5), "123 MB");
+#endif
+}
+
+// --- dates and times ---------------------------------------------------------
+
+TEST(DateTimeText, JoinsDateAndTimeWithOneSpace) {
+  const FileTime t = At(2004, 3, 18, 21, 39, 42);
+  EXPECT_EQ(DateTimeText(t, true), ShortDateText(t) + " " + TimeOfDayText(t, true));
+  EXPECT_EQ(DateTimeText(t, false), ShortDateText(t) + " " + TimeOfDayText(t, false));
+  EXPECT_NE(ShortDateText(t).find("2004"), std::string::npos);
+  EXPECT_NE(TimeOfDayText(t, true).find("42"), std::string::npos);
+  EXPECT_EQ(TimeOfDayText(t, false).find("42"), std::string::npos);
+}
+
+TEST(DateTimeText, TakesTheValueAsItIs) {
+  // No time-zone shift: midnight stays on its own day.
+  const FileTime t = At(2020, 1, 1, 0, 0, 5);
+  EXPECT_NE(ShortDateText(t).find("2020"), std::string::npos);
+  EXPECT_EQ(ShortDateText(t), ShortDateText(At(2020, 1, 1, 23, 59, 59)));
+}
+
+#ifndef _WIN32
+TEST(DateTimeText, PosixWritesIsoDatesAnd24HourTimes) {
+  const FileTime t = At(2004, 3, 8, 9, 5, 7);
+  EXPECT_EQ(ShortDateText(t), "2004-03-08");
+  EXPECT_EQ(TimeOfDayText(t, false), "09:05");
+  EXPECT_EQ(TimeOfDayText(t, true), "09:05:07");
+  EXPECT_EQ(DateTimeText(At(2004, 3, 18, 21, 39, 42), true), "2004-03-18 21:39:42");
+  EXPECT_EQ(DateTimeText(At(1601, 1, 1), false), "1601-01-01 00:00");
+}
+#endif
+
+TEST(ParseLocalDateTime, ReadsBackWhatWasWritten) {
+  const FileTime t = At(2004, 3, 18, 21, 39, 42);
+  FileTime got = 0;
+  bool outOfRange = true;
+  ASSERT_TRUE(ParseLocalDateTime(DateTimeText(t, true), got, outOfRange)) << DateTimeText(t, true);
+  EXPECT_FALSE(outOfRange);
+  EXPECT_EQ(got, t);
+
+  ASSERT_TRUE(ParseLocalDateTime(DateTimeText(t, false), got, outOfRange));
+  EXPECT_EQ(got, At(2004, 3, 18, 21, 39, 0));
+
+  ASSERT_TRUE(ParseLocalDateTime(ShortDateText(t), got, outOfRange));
+  EXPECT_EQ(got, At(2004, 3, 18));
+
+  const FileTime morning = At(1999, 12, 31, 0, 7, 1);
+  ASSERT_TRUE(ParseLocalDateTime(DateTimeText(morning, true), got, outOfRange));
+  EXPECT_EQ(got, morning);
+  const FileTime noon = At(2031, 7, 4, 12, 30, 0);
+  ASSERT_TRUE(ParseLocalDateTime(DateTimeText(noon, true), got, outOfRange));
+  EXPECT_EQ(got, noon);
+}
+
+TEST(ParseLocalDateTime, RejectsText) {
+  FileTime got = 0;
+  bool outOfRange = true;
+  EXPECT_FALSE(ParseLocalDateTime("", got, outOfRange));
+  EXPECT_FALSE(outOfRange);
+  EXPECT_FALSE(ParseLocalDateTime("yesterday", got, outOfRange));
+  EXPECT_FALSE(outOfRange);
+  const std::string good = ShortDateText(At(2004, 3, 18));
+  EXPECT_FALSE(ParseLocalDateTime(good + " x", got, outOfRange));
+  EXPECT_FALSE(ParseLocalDateTime(good + " 25:00", got, outOfRange));
+  EXPECT_FALSE(outOfRange);
+}
+
+TEST(ParseLocalDateTime, YearsBeyondFileTimeAreOutOfRange) {
+  // The year written in full in the user's own format, swapped for one
+  // that a FILETIME cannot hold.
+  const std::string good = ShortDateText(At(2004, 3, 18));
+  const size_t at = good.find("2004");
+  if (at == std::string::npos) GTEST_SKIP() << "short date without a four-digit year: " << good;
+  std::string early = good;
+  early.replace(at, 4, "1500");
+  FileTime got = 0;
+  bool outOfRange = false;
+  EXPECT_FALSE(ParseLocalDateTime(early, got, outOfRange));
+  EXPECT_TRUE(outOfRange);
+  std::string late = good;
+  late.replace(at, 4, "30828");
+  outOfRange = false;
+  EXPECT_FALSE(ParseLocalDateTime(late, got, outOfRange));
+  EXPECT_TRUE(outOfRange);
+  std::string last = good;
+  last.replace(at, 4, "30827");
+  EXPECT_TRUE(ParseLocalDateTime(last, got, outOfRange));
+  EXPECT_FALSE(outOfRange);
+}
+
+#ifndef _WIN32
+TEST(ParseLocalDateTime, PosixReadsIsoForms) {
+  FileTime got = 0;
+  bool outOfRange = true;
+  ASSERT_TRUE(ParseLocalDateTime("2004-03-18 21:39", got, outOfRange));
+  EXPECT_EQ(got, At(2004, 3, 18, 21, 39));
+  ASSERT_TRUE(ParseLocalDateTime(" 2004-3-8 ", got, outOfRange));
+  EXPECT_EQ(got, At(2004, 3, 8));
+  EXPECT_FALSE(ParseLocalDateTime("18.03.2004", got, outOfRange));
+}
+#endif
+
+// The ISO reader is shared; it runs on both platforms.
+TEST(ParseIsoDateTime, ChecksTheCalendar) {
+  FileTime got = 0;
+  bool outOfRange = true;
+  ASSERT_TRUE(detail::ParseIsoDateTime("2004-03-18 21:39:42", got, outOfRange));
+  EXPECT_EQ(got, At(2004, 3, 18, 21, 39, 42));
+  EXPECT_FALSE(outOfRange);
+  EXPECT_TRUE(detail::ParseIsoDateTime("2004-02-29", got, outOfRange));
+  EXPECT_FALSE(detail::ParseIsoDateTime("2003-02-29", got, outOfRange));
+  EXPECT_FALSE(outOfRange);
+  EXPECT_FALSE(detail::ParseIsoDateTime("2004-13-01", got, outOfRange));
+  EXPECT_FALSE(outOfRange);
+  EXPECT_FALSE(detail::ParseIsoDateTime("2004-03-18 21:60", got, outOfRange));
+  EXPECT_FALSE(detail::ParseIsoDateTime("2004-03-18 21:39:", got, outOfRange));
+  EXPECT_FALSE(detail::ParseIsoDateTime("2004-03-18 21", got, outOfRange));
+  EXPECT_FALSE(detail::ParseIsoDateTime("2004-03", got, outOfRange));
+}
+
+TEST(ParseIsoDateTime, FileTimeRangeIsSixteenOOneToThirtyEightTwentySeven) {
+  FileTime got = 0;
+  bool outOfRange = false;
+  ASSERT_TRUE(detail::ParseIsoDateTime("1601-01-01", got, outOfRange));
+  EXPECT_EQ(got, 0u);
+  ASSERT_TRUE(detail::ParseIsoDateTime("30827-12-31 23:59:59", got, outOfRange));
+  EXPECT_EQ(got, At(30827, 12, 31, 23, 59, 59));
+  EXPECT_FALSE(detail::ParseIsoDateTime("1600-12-31", got, outOfRange));
+  EXPECT_TRUE(outOfRange);
+  outOfRange = false;
+  EXPECT_FALSE(detail::ParseIsoDateTime("30828-01-01", got, outOfRange));
+  EXPECT_TRUE(outOfRange);
+}
+
+// --- comparison --------------------------------------------------------------
+
+TEST(CompareTextNoCase, IgnoresCaseAndGivesASign) {
+  EXPECT_EQ(CompareTextNoCase("Readme.TXT", "readme.txt"), 0);
+  EXPECT_LT(CompareTextNoCase("apple", "Banana"), 0);
+  EXPECT_GT(CompareTextNoCase("banana", "APPLE"), 0);
+  EXPECT_LT(CompareTextNoCase("", "a"), 0);
+  EXPECT_GT(CompareTextNoCase("ab", "a"), 0);
+  EXPECT_EQ(CompareTextNoCase("", ""), 0);
+  EXPECT_EQ(CompareTextNoCase("zeta", "Alpha"), 1);
+  EXPECT_EQ(CompareTextNoCase("Alpha", "zeta"), -1);
+}
+
+}  // namespace
+}  // namespace zw::platform
