@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cassert>
 #include <limits>
-#include <map>
 #include <stdexcept>
 #include <string_view>
 
@@ -328,7 +327,58 @@ class TMaxTree {
   std::vector<uint32_t> node_;
 };
 
+// A row of numbers, sorted within every range that is searched, with every
+// 16th one copied into a small row: a search reads the small row (which
+// stays in the cache) and then one block of the big row, instead of jumping
+// through the whole big row.
+class TSampledRow {
+ public:
+  void Assign(std::vector<uint64_t> values) {
+    values_ = std::move(values);
+    samples_.clear();
+    samples_.reserve(values_.size() / kStep + 1);
+    for (size_t i = 0; i < values_.size(); i += kStep) samples_.push_back(values_[i]);
+  }
+  bool Empty() const { return values_.empty(); }
+  void Clear() {
+    std::vector<uint64_t>().swap(values_);
+    std::vector<uint64_t>().swap(samples_);
+  }
+
+  // The first position in [b, e) whose number is at least v (strict:
+  // greater than v); e when there is none.
+  size_t FirstAtLeast(size_t b, size_t e, uint64_t v, bool strict) const {
+    if (b >= e) return e;
+    auto ok = [&](uint64_t k) { return strict ? k > v : k >= v; };
+    // Samples that lie in [b, e): positions j * kStep for j in [sb, se).
+    const size_t sb = (b + kStep - 1) / kStep;
+    const size_t se = (e + kStep - 1) / kStep;
+    size_t lo = sb, hi = se;
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (ok(samples_[mid]))
+        hi = mid;
+      else
+        lo = mid + 1;
+    }
+    // Sample lo is the first that is ok: the answer lies after sample lo - 1
+    // and at or before sample lo.
+    size_t from = lo == sb ? b : (lo - 1) * kStep + 1;
+    const size_t to = lo == se ? e : lo * kStep;
+    while (from < to && !ok(values_[from])) ++from;
+    return from;
+  }
+
+ private:
+  static constexpr size_t kStep = 16;
+  std::vector<uint64_t> values_;
+  std::vector<uint64_t> samples_;
+};
+
 int CompareNum(uint64_t a, uint64_t b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+uint64_t SaturatedSub(uint64_t a, uint64_t b) { return a > b ? a - b : 0; }
+uint64_t SaturatedAdd(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
 
 // 0 when a and b differ by at most the tolerance, else the sign of a - b.
 int CompareNumWithin(uint64_t a, uint64_t b, uint64_t tolerance) {
@@ -339,13 +389,14 @@ int CompareNumWithin(uint64_t a, uint64_t b, uint64_t tolerance) {
 }  // namespace
 
 struct TFPSorted::Impl {
-  // During the fresh phase: one class per set of files that are equal under
-  // every key, in (bucket, primary, secondary) order. A class is a chain of
-  // entries through Next: first .. anchor .. last, where the anchor is the
-  // first file that arrived. While its class opens its group, a new file is
-  // linked right after the anchor; once a lower class opened the group, at
-  // the front of the class. That is the order in which the sorted insertion
-  // of the groups' entry lists leaves equal files.
+  // During the fresh phase the files are only collected, each with its keys
+  // and its arrival number; the end of the phase sorts them once. A class is
+  // a run of files that are equal under every key, and the groups' lists
+  // keep the order in which inserting the files one by one into sorted lists
+  // leaves equal files: the class's first file (its anchor) is followed by
+  // the files that came while the class was the lowest of its group, newest
+  // first; the files that came after a lower class of the group appeared go
+  // in front of the anchor, newest first.
   //
   // The primary key is kept in the class key itself (a number, or the name
   // key for the file name), so that ordering the classes of different
@@ -368,22 +419,19 @@ struct TFPSorted::Impl {
   };
   struct ClassKey {
     uint32_t bucket;
+    uint32_t arrival;  // order of AddFresh calls
     uint64_t num;
     std::string_view str;
     SecKeys sec;
     TFileInfos* rep;
   };
-  struct Class {
-    TFileInfos* first;
-    TFileInfos* anchor;
-    TFileInfos* last;
-  };
+  // Bucket, primary key, secondary keys, then arrival.
   struct KeyLess {
     Impl* impl;
     bool operator()(const ClassKey& a, const ClassKey& b) const {
-      const int r = impl->ComparePrimaryKeys(a, b);
-      if (r != 0) return r < 0;
-      return impl->SecondaryHeld(a.sec, *a.rep, b.sec, *b.rep, false) < 0;
+      int r = impl->ComparePrimaryKeys(a, b);
+      if (r == 0) r = impl->SecondaryHeld(a.sec, *a.rep, b.sec, *b.rep, false);
+      return r != 0 ? r < 0 : a.arrival < b.arrival;
     }
   };
 
@@ -405,7 +453,8 @@ struct TFPSorted::Impl {
   TCompareFunc primary;
   std::vector<TCompareFunc> secondary;
 
-  std::map<ClassKey, Class, KeyLess> classes;
+  std::vector<ClassKey> pending;  // the fresh files, in arrival order until sorted
+  size_t sortedUpTo = 0;          // pending[0, sortedUpTo) is sorted
   bool frozen = false;
 
   std::vector<Group> groups;
@@ -415,11 +464,17 @@ struct TFPSorted::Impl {
   bool tolerantSec[2] = {false, false};
   uint64_t toleranceSec[2] = {0, 0};
   uint64_t tolerancePrimary = 0;
+  // Compact search rows: the first secondary key of `fresh` when it is a
+  // number, and the buckets and primary keys of the groups when the primary
+  // key is a tolerant number.
+  TSampledRow freshSlot0;
+  TSampledRow groupBuckets;
+  TSampledRow groupNums;
   std::vector<std::unique_ptr<TMaxTree>> groupTrees;  // per group, built on demand
   std::unique_ptr<TMaxTree> lastFreshTree;            // over the groups' greatest fresh files
   size_t consumed = 0;                                // groups handed over by Finish
 
-  explicit Impl(TFPSorted& p) : pool(p), classes(KeyLess{this}) {
+  explicit Impl(TFPSorted& p) : pool(p) {
     primary = CompareFuncOf(p.keys_.primary);
     for (TCompKey k : p.keys_.secondary)
       if (k != ckNone) secondary.push_back(CompareFuncOf(k));
@@ -503,7 +558,7 @@ struct TFPSorted::Impl {
   // masked packed date orders as the date parts comparison: its time part
   // is either all of the low word or none of it.)
   ClassKey KeyOf(TFileInfos& e) {
-    ClassKey k{pool.BucketOf(e), 0, std::string_view(), SecKeysOf(e), &e};
+    ClassKey k{pool.BucketOf(e), 0, 0, std::string_view(), SecKeysOf(e), &e};
     switch (pool.keys_.primary) {
       case ckSizeExact:
       case ckSizeTolerant: k.num = e.Size; break;
@@ -528,27 +583,26 @@ struct TFPSorted::Impl {
   // ---- fresh phase
 
   void AddFresh(TFileInfos* x) {
-    const ClassKey key = KeyOf(*x);
-    auto it = classes.lower_bound(key);
-    if (it != classes.end() && !classes.key_comp()(key, it->first)) {
-      Class& c = it->second;
-      const bool opensGroup = it == classes.begin() || !SameGroup(std::prev(it)->first, key);
-      if (opensGroup) {
-        x->Next = c.anchor->Next;
-        c.anchor->Next = x;
-        if (c.last == c.anchor) c.last = x;
-      } else {
-        x->Next = c.first;
-        c.first = x;
-      }
-    } else {
-      const bool joinsBelow = it != classes.begin() && SameGroup(std::prev(it)->first, key);
-      const bool joinsAbove = it != classes.end() && SameGroup(it->first, key);
-      if (!joinsBelow && !joinsAbove) ++pool.groupCount_;
-      x->Next = nullptr;
-      classes.emplace_hint(it, key, Class{x, x, x});
-    }
+    ClassKey key = KeyOf(*x);
+    key.arrival = static_cast<uint32_t>(pending.size());
+    x->Next = nullptr;
+    pending.push_back(key);
     ++pool.fileCount_;
+  }
+
+  // Sorts what came so far (the order is total, so sorting again after more
+  // files came gives the same order as sorting once) and counts the groups.
+  void SortPending() {
+    if (sortedUpTo == pending.size()) return;
+    KeyLess less{this};
+    auto mid = pending.begin() + static_cast<std::ptrdiff_t>(sortedUpTo);
+    std::sort(mid, pending.end(), less);
+    std::inplace_merge(pending.begin(), mid, pending.end(), less);
+    sortedUpTo = pending.size();
+    int64_t groupCount = 0;
+    for (size_t i = 0; i < pending.size(); ++i)
+      if (i == 0 || !SameGroup(pending[i - 1], pending[i])) ++groupCount;
+    pool.groupCount_ = groupCount;
   }
 
   // Ends the fresh phase: chains the classes into the groups' lists. The
@@ -557,35 +611,78 @@ struct TFPSorted::Impl {
   void Freeze(bool forLibrary) {
     if (frozen) return;
     frozen = true;
+    SortPending();
     groups.reserve(static_cast<size_t>(pool.groupCount_));
     if (forLibrary) {
-      fresh.reserve(static_cast<size_t>(pool.fileCount_));
-      freshKeys.reserve(static_cast<size_t>(pool.fileCount_));
+      fresh.reserve(pending.size());
+      freshKeys.reserve(pending.size());
     }
-    const ClassKey* prevKey = nullptr;
-    for (auto& [key, c] : classes) {
-      if (prevKey == nullptr || !SameGroup(*prevKey, key)) {
-        if (!groups.empty()) groups.back().freshEnd = fresh.size();
-        groups.push_back(Group{c.first, c.last, key.bucket, key.num, key.str, fresh.size(), 0});
-      } else {
-        groups.back().last->Next = c.first;
-        groups.back().last = c.last;
-      }
+    auto sameClass = [&](const ClassKey& a, const ClassKey& b) {
+      return ComparePrimaryKeys(a, b) == 0 && SecondaryHeld(a.sec, *a.rep, b.sec, *b.rep, false) == 0;
+    };
+    const size_t n = pending.size();
+    uint32_t lowerSince = UINT32_MAX;  // first arrival of a lower class of the group
+    for (size_t begin = 0; begin < n;) {
+      size_t end = begin + 1;
+      while (end < n && sameClass(pending[begin], pending[end])) ++end;
+      const ClassKey& key = pending[begin];
+      const bool opensGroup = begin == 0 || !SameGroup(pending[begin - 1], key);
+      if (opensGroup) lowerSince = UINT32_MAX;
+      // The class's chain: later arrivals (after lowerSince) newest first,
+      // the anchor, then the earlier arrivals newest first.
+      const size_t freshBefore = fresh.size();
+      size_t split = begin + 1;
+      while (split < end && pending[split].arrival < lowerSince) ++split;
+      TFileInfos* first = nullptr;
+      TFileInfos* last = nullptr;
+      auto link = [&](TFileInfos* e) {
+        if (last)
+          last->Next = e;
+        else
+          first = e;
+        last = e;
+        e->Next = nullptr;
+        if (forLibrary) {
+          fresh.push_back(e);
+          freshKeys.push_back(key.sec);
+        }
+      };
+      for (size_t i = end; i > split; --i) link(pending[i - 1].rep);
+      link(key.rep);
+      for (size_t i = split; i > begin + 1; --i) link(pending[i - 1].rep);
       // The files of a class are equal under every key: they share its keys
-      // (which point into the class's first file, alive as long as the pool).
-      for (TFileInfos* e = c.first; forLibrary; e = e->Next) {
-        fresh.push_back(e);
-        freshKeys.push_back(key.sec);
-        if (e == c.last) break;
+      // (which point into the class's anchor, alive as long as the pool).
+      if (opensGroup) {
+        if (!groups.empty()) groups.back().freshEnd = freshBefore;
+        groups.push_back(Group{first, last, key.bucket, key.num, key.str, freshBefore, 0});
+      } else {
+        groups.back().last->Next = first;
+        groups.back().last = last;
       }
-      prevKey = &key;
+      lowerSince = std::min(lowerSince, key.arrival);
+      begin = end;
     }
     if (!groups.empty()) groups.back().freshEnd = fresh.size();
-    classes.clear();
+    std::vector<ClassKey>().swap(pending);
+    sortedUpTo = 0;
     assert(static_cast<int64_t>(groups.size()) == pool.groupCount_);
     if (!forLibrary) return;
 
     groupTrees.resize(groups.size());
+    if (!secondary.empty() && held[0] == Held::Num) {
+      std::vector<uint64_t> row(freshKeys.size());
+      for (size_t i = 0; i < row.size(); ++i) row[i] = freshKeys[i].num[0];
+      freshSlot0.Assign(std::move(row));
+    }
+    if (pool.keys_.tolerantPrimary) {
+      std::vector<uint64_t> buckets(groups.size()), nums(groups.size());
+      for (size_t i = 0; i < groups.size(); ++i) {
+        buckets[i] = groups[i].bucket;
+        nums[i] = groups[i].num;
+      }
+      groupBuckets.Assign(std::move(buckets));
+      groupNums.Assign(std::move(nums));
+    }
     if (pool.keys_.tolerantPrimary && !secondary.empty() && !groups.empty()) {
       // Item k: the greatest fresh file of group k.
       lastFreshTree = std::make_unique<TMaxTree>(groups.size(), [this](uint32_t a, uint32_t b) {
@@ -643,8 +740,17 @@ struct TFPSorted::Impl {
     auto t1 = [&](size_t i) { return CompareSlot(0, xk, *x, K[i], *F[i], true); };
     // The fresh files are sorted by the first secondary key: those it lies
     // above (beyond the tolerance) come first, those it lies below last.
-    const size_t P = PartitionPoint(0, n, [&](size_t i) { return t1(i) > 0; });
-    const size_t Q = PartitionPoint(P, n, [&](size_t i) { return t1(i) >= 0; });
+    size_t P, Q;
+    if (!freshSlot0.Empty()) {
+      // The same two bounds on the compact row of first keys.
+      const uint64_t tol = tolerantSec[0] ? toleranceSec[0] : 0;
+      const size_t b0 = g.freshBegin;
+      P = freshSlot0.FirstAtLeast(b0, g.freshEnd, SaturatedSub(xk.num[0], tol), false) - b0;
+      Q = freshSlot0.FirstAtLeast(b0 + P, g.freshEnd, SaturatedAdd(xk.num[0], tol), true) - b0;
+    } else {
+      P = PartitionPoint(0, n, [&](size_t i) { return t1(i) > 0; });
+      Q = PartitionPoint(P, n, [&](size_t i) { return t1(i) >= 0; });
+    }
     const Walk afterWindow = Q < n ? Walk::Stop : Walk::Exhausted;
     if (secondary.size() == 1) {
       if (P == Q) return afterWindow;
@@ -685,12 +791,7 @@ struct TFPSorted::Impl {
     if (n == 0) return false;
     const ClassKey xk = KeyOf(*x);
     const uint32_t b = xk.bucket;
-    auto bucketStart = [&](uint32_t bucket) {
-      return static_cast<size_t>(
-          std::partition_point(groups.begin(), groups.end(),
-                               [&](const Group& g) { return g.bucket < bucket; }) -
-          groups.begin());
-    };
+    auto bucketStart = [&](uint32_t bucket) { return groupBuckets.FirstAtLeast(0, n, bucket, false); };
     // The bucket of the entry, else the nearest non-empty one below, else above.
     const size_t lb = bucketStart(b);
     size_t firstOfBucket;
@@ -705,13 +806,10 @@ struct TFPSorted::Impl {
     if (firstOfBucket > 0 && PrimaryHeld(xk, groups[firstOfBucket], false) < 0)
       start = firstOfBucket - 1;
     // The groups within the tolerance follow those below it.
-    const auto from = groups.begin() + static_cast<std::ptrdiff_t>(start);
-    const auto winBegin = std::partition_point(
-        from, groups.end(), [&](const Group& g) { return PrimaryHeld(xk, g, true) > 0; });
-    const auto winEnd = std::partition_point(
-        winBegin, groups.end(), [&](const Group& g) { return PrimaryHeld(xk, g, true) >= 0; });
-    size_t j = static_cast<size_t>(winBegin - groups.begin());
-    const size_t w = static_cast<size_t>(winEnd - groups.begin());
+    // (A tolerant primary key is a number and the bucket grows with it, so
+    // the groups are ordered by the number alone.)
+    size_t j = groupNums.FirstAtLeast(start, n, SaturatedSub(xk.num, tolerancePrimary), false);
+    const size_t w = groupNums.FirstAtLeast(j, n, SaturatedAdd(xk.num, tolerancePrimary), true);
     if (j == w) return false;
     if (secondary.empty()) {
       InsertAfter(j, groups[j].first, x);
@@ -858,21 +956,15 @@ struct TFPSorted::Impl {
     std::vector<SecKeys>().swap(freshKeys);
     std::vector<std::unique_ptr<TMaxTree>>().swap(groupTrees);
     lastFreshTree.reset();
+    freshSlot0.Clear();
+    groupBuckets.Clear();
+    groupNums.Clear();
   }
 
   void FreeAll() {
     if (!frozen) {
-      for (auto& [key, c] : classes) {
-        TFileInfos* e = c.first;
-        while (true) {
-          TFileInfos* next = e->Next;
-          const bool last = e == c.last;
-          pool.Drop(e);
-          if (last) break;
-          e = next;
-        }
-      }
-      classes.clear();
+      for (const ClassKey& k : pending) pool.Drop(k.rep);
+      pending.clear();
       return;
     }
     for (size_t i = consumed; i < groups.size(); ++i) pool.DropList(groups[i].first);
@@ -911,6 +1003,11 @@ void TFPSorted::AddLibrary(TFileInfos* entry) {
 }
 
 void TFPSorted::Finish(TResultManager& results) { impl_->Finish(results); }
+
+int64_t TFPSorted::GroupCount() const {
+  if (!impl_->frozen) impl_->SortPending();
+  return groupCount_;
+}
 
 // ---- concrete keyed pools
 

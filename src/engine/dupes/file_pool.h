@@ -105,7 +105,7 @@ class TFilePool {
   const TKeyChoice& Keys() const { return keys_; }
   const TSearchSettings& Settings() const { return settings_; }
   int64_t FileCount() const { return fileCount_; }
-  int64_t GroupCount() const { return groupCount_; }
+  virtual int64_t GroupCount() const { return groupCount_; }
   // True once a library entry was taken into the pool.
   bool HasLibraryFiles() const { return hasLibrary_; }
   // The content stage made by Finish (null before, or without content).
@@ -173,6 +173,8 @@ class TFPSorted : public TFilePool {
   void AddFresh(TFileInfos* entry) override;
   void AddLibrary(TFileInfos* entry) override;
   void Finish(TResultManager& results) override;
+  // During the fresh phase the groups are counted on demand.
+  int64_t GroupCount() const override;
 
   virtual uint32_t BucketOf(TFileInfos& entry) = 0;
   virtual uint32_t BucketCount() const = 0;
