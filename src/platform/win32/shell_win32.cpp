@@ -214,7 +214,8 @@ bool ResolveShortcut(const std::string& shortcut, std::string& target, OsError& 
   const std::wstring wide = Wide(shortcut);
   if (wide.empty()) return Fail(err, ERROR_INVALID_NAME);
   hr = persist->Load(wide.c_str(), STGM_READ);
-  if (FAILED(hr)) return FailHr(err, hr);
+  // A file that is no shortcut fails with a bare E_FAIL: told as bad data.
+  if (FAILED(hr)) return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? FailHr(err, hr) : Fail(err, ERROR_INVALID_DATA);
   char path[MAX_PATH + 1];
   path[0] = '\0';
   hr = link->GetPath(path, MAX_PATH, nullptr, SLGP_UNCPRIORITY);
