@@ -3,6 +3,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/results/result_view.h"
 #include "app/text/countdown_box.h"
 #include "app/text/message_table.h"
 #include "app/text/string_table.h"
@@ -14,9 +15,6 @@
 #include "platform/shell.h"
 
 namespace zw {
-
-// Recomputes the set shading of every entry for the list's grouping.
-void ReshadeByGrouping(TResultList& list, uint8_t groupingMode);
 
 struct TFileActions::TTexts {
   TMsgID nothingChecked;
