@@ -238,7 +238,7 @@ int32_t NextSetStart(TResultList& list, int32_t index) {
 }
 
 bool RunCheckRule(TResultList& list, TCheckRule rule, bool check, IMessenger& msgr) {
-  TResultList::TGuard guard(list);
+  // Each rule takes the lock itself; the message box is shown without it.
   switch (rule) {
     case TCheckRule::All: CheckAll(list, check ? cmCheck : cmUncheck); return true;
     case TCheckRule::Selected:
@@ -631,13 +631,21 @@ int32_t NextSetTarget(TResultList& list, int32_t focus) {
 
 TKeyResult HandleResultKey(TResultList& list, TResultViewModel& view, const TResultKey& key,
                            IMessenger& msgr) {
-  TResultList::TGuard guard(list);
   TKeyResult r;
+  const bool ctrlShift = key.ctrl && key.shift;
+  // Ctrl+Shift+S may show a message box, which must not keep the list locked.
+  if (ctrlShift && key.code == TResultKeyCode::Letter &&
+      std::toupper(static_cast<unsigned char>(key.letter)) == 'S') {
+    r.handled = true;
+    r.checksChanged = RunCheckRule(list, TCheckRule::Selected, !view.uncheckTab, msgr);
+    return r;
+  }
+
+  TResultList::TGuard guard(list);
   const int32_t count = list.ItemCount();
   const int32_t focus = view.focused;
   TResultEntry* focused = focus >= 0 && focus < count ? list.Item(focus) : nullptr;
   const bool check = !view.uncheckTab;
-  const bool ctrlShift = key.ctrl && key.shift;
 
   // Toggles the n-th (0-based) entry of the focused entry's set.
   auto toggleNth = [&](int n) {
@@ -722,10 +730,6 @@ TKeyResult HandleResultKey(TResultList& list, TResultViewModel& view, const TRes
             CheckByCriteria(list, check, c);
             r.checksChanged = true;
           }
-          break;
-        case 'S':
-          r.handled = true;
-          r.checksChanged = RunCheckRule(list, TCheckRule::Selected, check, msgr);
           break;
         case 'C':
           r.handled = true;

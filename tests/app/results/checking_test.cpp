@@ -1024,6 +1024,25 @@ TEST_F(KeysTest, CtrlShiftSChecksTheSelectionOrSaysNothingIsSelected) {
   EXPECT_EQ(Checked(list), "..x|.|..........");
 }
 
+// Records whether the list was locked while a message box was up.
+struct LockWatchingMessenger : RecordingMessenger {
+  explicit LockWatchingMessenger(const TResultList& l) : list(l) {}
+  int ShowMsg(TMsgID id, const TFmtArgs& args = {}) override {
+    lockedDuringBox = lockedDuringBox || list.LockHeldByCaller();
+    return RecordingMessenger::ShowMsg(id, args);
+  }
+  const TResultList& list;
+  bool lockedDuringBox = false;
+};
+
+TEST_F(KeysTest, NoFilesSelectedIsShownWithoutHoldingTheListsLock) {
+  LockWatchingMessenger watcher(list);
+  HandleResultKey(list, view, CtrlShiftLetter('S'), watcher);
+  EXPECT_TRUE(watcher.Has(msgNoFilesSelected));
+  EXPECT_FALSE(watcher.lockedDuringBox);
+  EXPECT_FALSE(list.LockHeldByCaller());
+}
+
 TEST_F(KeysTest, CtrlShiftCSwitchesTheTabAndBOpensTheDialog) {
   TKeyResult r = Press(CtrlShiftLetter('C'));
   EXPECT_TRUE(r.tabSwitched);
