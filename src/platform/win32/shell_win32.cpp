@@ -137,7 +137,11 @@ bool MoveToTrash(const std::string& path, OsError& err) {
   op.wFunc = FO_DELETE;
   op.pFrom = from;
   op.pTo = nullptr;
-  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+  // Without a warning the shell deletes a file it cannot put into the
+  // Recycle Bin (a drive without one, a file too large for it) for good and
+  // reports success; the user chose the reversible action, so the shell
+  // must ask before it destroys anything, and No keeps the file.
+  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT | FOF_WANTNUKEWARNING;
   const int result = SHFileOperationA(&op);
   if (result != 0) return Fail(err, NativeOfFileOperation(result));
   if (op.fAnyOperationsAborted) return Fail(err, ERROR_CANCELLED);
