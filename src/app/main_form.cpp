@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/results/checking.h"
 #include "app/run/folder_lists.h"
 #include "app/text/string_table.h"
 
@@ -13,7 +14,10 @@ TMainForm::TMainForm(IHost& host, IStatusTarget& events, TZWLog& log)
       status_(&events),
       presenter_(&host, log),
       driver_(model_, host, presenter_, log, results_, status_, events),
-      script_(*this) {
+      script_(*this),
+      view_(results_, model_.results, &host),
+      actions_(host, presenter_, log, model_, results_),
+      files_(host, presenter_, model_, results_) {
   driver_.isAutomatic = [this] { return Automatic(); };
   driver_.abortScript = [this] {
     if (script_.IsRunning()) script_.Abort();
@@ -34,7 +38,16 @@ bool TMainForm::RunCommandLine(const std::string& commandLine) {
 bool TMainForm::Run() {
   lastPosition_ = -1;
   lastPercent_ = -1;
-  return driver_.Run();
+  const bool started = driver_.Run();
+  if (started) {
+    // What the new list will carry: CRC32 values when contents are compared
+    // by CRC32, and sets of a real comparison (tidy-up offers to remove the
+    // single leftovers only then).
+    const TCompCriteria criteria = model_.Criteria();
+    model_.results.crcAvailable = (criteria & ccContentCRC) != 0;
+    actions_.SetListFromCriteriaScan((criteria & (ccFilename | ccSize | ccDate | ccContent)) != 0);
+  }
+  return started;
 }
 
 void TMainForm::HandleStatusEvent(TStatusEvent& ev) {
@@ -139,6 +152,70 @@ bool TMainForm::SaveLog(const std::string& path, bool overwrite) {
 void TMainForm::Close() {
   closeRequested_ = true;
   host_.Close();
+}
+
+// --- the result list ---
+
+void TMainForm::ShowCheckedStatus() {
+  if (model_.busy) return;
+  model_.statusText = CheckedStatusText(results_.CheckedCount(), results_.CheckedSize());
+  host_.SetStatusText(model_.statusText);
+}
+
+void TMainForm::SortResults(uint8_t key, bool regroup) {
+  if (results_.ItemCount() < 2) return;
+  // The CRC32 key needs CRC32 values, whichever direction is asked for.
+  if ((key & 0x7F) == 4 && !model_.results.crcAvailable) return;
+  if (regroup)
+    view_.Regroup(key);
+  else
+    view_.SortWithinGroups(key);
+}
+
+void TMainForm::CheckFiles(TCheckRule rule, bool check) {
+  RunCheckRule(results_, rule, check, presenter_);
+  host_.ResultsChanged();
+  ShowCheckedStatus();
+}
+
+bool TMainForm::CheckByCriteria(bool check, const TScriptCriteriaParams& params) {
+  TCheckCriteria criteria;
+  if (!BuildScriptCriteria(params, criteria, presenter_)) return false;
+  zw::CheckByCriteria(results_, check, criteria);
+  host_.ResultsChanged();
+  ShowCheckedStatus();
+  return true;
+}
+
+bool TMainForm::CheckedFilesAction(char action, uint8_t mode, const std::string& destination) {
+  actions_.SetScriptExecuting(script_.IsRunning());
+  bool ok = false;
+  switch (action) {
+    case 'm': ok = actions_.Move(mode, destination); break;
+    case 'r': ok = actions_.Recycle(mode); break;
+    case 's': ok = actions_.ReplaceByShortcut(mode); break;
+    default: ok = actions_.Delete(mode); break;
+  }
+  host_.ResultsChanged();
+  ShowCheckedStatus();
+  return ok;
+}
+
+bool TMainForm::ImportResults(const std::string& path) {
+  if (!files_.Import(path)) return false;
+  // A list from a file: no scan stands behind its sets.
+  actions_.SetListFromCriteriaScan(false);
+  ShowCheckedStatus();
+  return true;
+}
+
+bool TMainForm::ExportResults(const std::string& path, uint8_t format) {
+  return files_.ExportAll(path, format);
+}
+
+bool TMainForm::ImportStartFile(const std::string& firstArgument) {
+  if (!TResultFiles::IsStartFile(firstArgument)) return false;
+  return ImportResults(firstArgument);
 }
 
 }  // namespace zw

@@ -11,6 +11,9 @@
 
 #include "app/host.h"
 #include "app/log/scan_log.h"
+#include "app/results/file_actions.h"
+#include "app/results/result_files.h"
+#include "app/results/result_view.h"
 #include "app/run/run_driver.h"
 #include "app/script/script_environment.h"
 #include "app/script/script_runner.h"
@@ -50,6 +53,14 @@ class TMainForm : public IScriptEnvironment {
   TZWLog& Log() { return log_; }
   TMsgPresenter& Presenter() { return presenter_; }
   TRunDriver& Driver() { return driver_; }
+  TResultListModel& ResultView() { return view_; }
+  TFileActions& FileActions() { return actions_; }
+  TResultFiles& ResultFiles() { return files_; }
+
+  // A result list file named as the first argument of the command line:
+  // imported before the command line's script is parsed. False when the
+  // argument is no such file or the import failed.
+  bool ImportStartFile(const std::string& firstArgument);
   TZWStatusServer& Status() { return status_; }
 
   // --- IScriptEnvironment ---
@@ -66,9 +77,17 @@ class TMainForm : public IScriptEnvironment {
   bool SaveLog(const std::string& path, bool overwrite) override;
   void Close() override;
   void ScriptRunning(bool running) override { presenter_.SetScriptExecuting(running); }
+  void SortResults(uint8_t key, bool regroup) override;
+  void CheckFiles(TCheckRule rule, bool check) override;
+  bool CheckByCriteria(bool check, const TScriptCriteriaParams& params) override;
+  bool CheckedFilesAction(char action, uint8_t mode, const std::string& destination) override;
+  bool ImportResults(const std::string& path) override;
+  bool ExportResults(const std::string& path, uint8_t format) override;
 
  private:
   bool Automatic() const;
+  // The status line after the check marks changed.
+  void ShowCheckedStatus();
 
   IHost& host_;
   TZWLog& log_;
@@ -78,6 +97,9 @@ class TMainForm : public IScriptEnvironment {
   TMsgPresenter presenter_;
   TRunDriver driver_;
   TZWScriptRunner script_;
+  TResultListModel view_;
+  TFileActions actions_;
+  TResultFiles files_;
   uint8_t execMode_ = emDefault;
   bool closeRequested_ = false;
   int32_t lastPosition_ = -1;

@@ -12,7 +12,7 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: zwillo COMMAND...\n"
+    "Usage: zwillo [RESULTS.zwr] COMMAND...\n"
     "Finds duplicate files. Commands run in order; a scan (-run) finishes before\n"
     "the next command starts. Quote paths that contain blanks.\n"
     "\n"
@@ -30,10 +30,26 @@ const char kUsage[] =
     "  -showlog                      print the scan log\n"
     "  -savelog FILE [a|o]           save the scan log (append or overwrite)\n"
     "  -logfile FILE [a|o]           write the scan log to FILE as it grows\n"
+    "  -groupby KEY [a|r]            regroup the results by f(ile name), p(ath),\n"
+    "                                s(ize), d(ate), c(rc32), i (duplicate sets),\n"
+    "                                l (name length), t (path length)\n"
+    "  -sortby KEY [a|r]             sort within the groups\n"
+    "  -checkall|-checkfirst|-checklast|-checkselected [y|n]\n"
+    "                                check (y) or uncheck (n) files by rule\n"
+    "  -checkbycriteria [y|n] [a|s] [filename=\"MASK\"] [path=\"MASK\"]\n"
+    "                   [size=\"LOW\" \"HIGH\"] [date=\"FROM\" \"TO\"]\n"
+    "  -deletechecked [i|c|p]        delete the checked files\n"
+    "  -recyclechecked [i|c|p]       move them to the Trash\n"
+    "  -movechecked FOLDER [i|c|p]   move them below FOLDER, keeping their paths\n"
+    "  -shortcutchecked [i|c|p]      replace them by links to a remaining copy\n"
+    "                                (i: ask, c: countdown, p: take the defaults)\n"
+    "  -exportresults FILE [a|t|b]   save the results (.zwr binary, .txt text)\n"
+    "  -importresults FILE           load saved results\n"
     "  -close                        end\n"
     "\n"
     "Example:\n"
     "  zwillo -setcompare s c -addfolder \"/home/me/Pictures\" -addfolder \"/mnt/backup\" l -run -showlog\n"
+    "  zwillo -addfolder \"/data\" -run -checkfirst -deletechecked p -exportresults \"left.txt\"\n"
     "\n"
     "Exit status: 0 when the script ran to its end, 1 when it did not parse or a\n"
     "command failed.\n";
@@ -68,6 +84,9 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 1;
   }
+  // A result list file as the first argument is loaded before the commands
+  // are read (the parser skips it with the program's own name).
+  if (zw::TResultFiles::IsStartFile(argv[1]) && !mainForm.ImportStartFile(argv[1])) return 1;
   const bool parsed = mainForm.RunCommandLine(commandLine);
   host.RunUntil([&] { return !mainForm.ScriptRunning() && !mainForm.Busy(); });
   events.Close();

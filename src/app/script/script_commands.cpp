@@ -263,4 +263,179 @@ TScrResult TZWScrCmd_Close::Execute(IScriptEnvironment& env) {
   return srDone;
 }
 
+// --- sortby / groupby ---
+
+void TZWScrCmd_SortResults::Init(std::string_view keyword) { regroup = keyword != "sortby"; }
+
+bool TZWScrCmd_SortResults::ParseOption(std::string_view token) {
+  static constexpr std::string_view kKeys = "fnpsdcilt";
+  static constexpr uint8_t kKeyValues[] = {0, 0, 1, 2, 3, 4, 5, 6, 7};
+  const char c = First(token);
+  if (c == 'a') {
+    key &= static_cast<uint8_t>(~0x80);
+    return true;
+  }
+  if (c == 'b' || c == 'r') {
+    key |= 0x80;
+    return true;
+  }
+  const size_t at = kKeys.find(c);
+  if (c == '\0' || at == std::string_view::npos) return false;
+  key = static_cast<uint8_t>((key & 0x80) | kKeyValues[at]);
+  hasParam = true;
+  return true;
+}
+
+TScrResult TZWScrCmd_SortResults::Execute(IScriptEnvironment& env) {
+  env.SortResults(key, regroup);
+  return srDone;
+}
+
+// --- checkall / checkselected / checkfirst / checklast ---
+
+void TZWScrCmd_CheckFiles::Init(std::string_view keyword) {
+  // The sixth character tells the rule: checkAll, checkSelected, ...
+  switch (keyword.size() > 5 ? keyword[5] : 'a') {
+    case 's': rule = TCheckRule::Selected; break;
+    case 'f': rule = TCheckRule::First; break;
+    case 'l': rule = TCheckRule::Last; break;
+    default: rule = TCheckRule::All; break;
+  }
+}
+
+TScrResult TZWScrCmd_CheckFiles::Execute(IScriptEnvironment& env) {
+  env.CheckFiles(rule, check);
+  return srDone;
+}
+
+// --- checkbycriteria ---
+
+namespace {
+
+// The quoted text of a name="text" token; false without both quotes right
+// after the "=".
+bool QuotedValue(std::string_view token, std::string_view name, std::string& value) {
+  if (token.substr(0, name.size()) != name) return false;
+  std::string_view rest = token.substr(name.size());
+  if (rest.size() < 2 || rest.front() != '"' || rest.back() != '"') return false;
+  value = std::string(rest.substr(1, rest.size() - 2));
+  return true;
+}
+
+bool StartsWith(std::string_view token, std::string_view name) {
+  return token.substr(0, name.size()) == name;
+}
+
+}  // namespace
+
+bool TZWScrCmd_CheckByCriteria::ParseOption(std::string_view token) {
+  malformed_ = false;
+  if (token == "a" || token == "all") {
+    params.selectedOnly = false;
+    return true;
+  }
+  if (First(token) == 's' && token.find('=') == std::string_view::npos) {
+    params.selectedOnly = true;
+    return true;
+  }
+  std::string value;
+  for (std::string_view name : {"filename=", "path=", "size=", "date="}) {
+    if (!StartsWith(token, name)) continue;
+    if (!QuotedValue(token, name, value)) {
+      malformed_ = true;
+      return false;
+    }
+    if (name == "filename=") {
+      params.filenameMask = value;
+    } else if (name == "path=") {
+      params.pathMask = value;
+    } else if (name == "size=") {
+      params.sizeLow = value;
+      params.sizeHigh.reset();
+      pending_ = Pending::Size;
+    } else {
+      params.dateFrom = value;
+      params.dateTo.reset();
+      pending_ = Pending::Date;
+    }
+    hasParam = true;
+    return true;
+  }
+  return false;
+}
+
+void TZWScrCmd_CheckByCriteria::ParseQuoted(std::string_view text) {
+  if (pending_ == Pending::Size) params.sizeHigh = std::string(text);
+  if (pending_ == Pending::Date) params.dateTo = std::string(text);
+  pending_ = Pending::None;
+}
+
+TScrResult TZWScrCmd_CheckByCriteria::Execute(IScriptEnvironment& env) {
+  return env.CheckByCriteria(check, params) ? srDone : srFailed;
+}
+
+// --- movechecked / recyclechecked / deletechecked / shortcutchecked ---
+
+void TZWScrCmd_CheckedFilesAction::Init(std::string_view keyword) {
+  action = keyword.empty() ? 'd' : keyword.front();
+  needsParam = action == 'm';
+}
+
+bool TZWScrCmd_CheckedFilesAction::ParseOption(std::string_view token) {
+  switch (First(token)) {
+    case 'i': mode = 0; return true;
+    case 'c': mode = 1; return true;
+    case 'p': mode = 2; return true;
+    default: return false;
+  }
+}
+
+void TZWScrCmd_CheckedFilesAction::ParseQuoted(std::string_view text) {
+  if (action != 'm') return;
+  destination = std::string(text);
+  hasParam = true;
+}
+
+TScrResult TZWScrCmd_CheckedFilesAction::Execute(IScriptEnvironment& env) {
+  return env.CheckedFilesAction(action, mode, destination) ? srDone : srFailed;
+}
+
+std::string TZWScrCmd_CheckedFilesAction::GetName() const {
+  switch (action) {
+    case 'm': return "MoveCheckedFiles";
+    case 'r': return "RecycleCheckedFiles";
+    case 's': return "ShortcutCheckedFiles";
+    default: return "DeleteCheckedFiles";
+  }
+}
+
+// --- importresults / exportresults ---
+
+void TZWScrCmd_ImportResults::ParseQuoted(std::string_view text) {
+  path = std::string(text);
+  hasParam = true;
+}
+
+TScrResult TZWScrCmd_ImportResults::Execute(IScriptEnvironment& env) {
+  return env.ImportResults(path) ? srDone : srFailed;
+}
+
+bool TZWScrCmd_ExportResults::ParseOption(std::string_view token) {
+  switch (First(token)) {
+    case 'a': format = 0; return true;
+    case 't': format = 1; return true;
+    case 'b': format = 2; return true;
+    default: return false;
+  }
+}
+
+void TZWScrCmd_ExportResults::ParseQuoted(std::string_view text) {
+  path = std::string(text);
+  hasParam = true;
+}
+
+TScrResult TZWScrCmd_ExportResults::Execute(IScriptEnvironment& env) {
+  return env.ExportResults(path, format) ? srDone : srFailed;
+}
+
 }  // namespace zw

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "app/results/checking.h"
 #include "app/script/script_objects.h"
 
 namespace zw {
@@ -170,6 +172,96 @@ class TZWScrCmd_Close : public TZWScrCommand {
  public:
   TScrResult Execute(IScriptEnvironment& env) override;
   std::string GetName() const override { return "Close"; }
+};
+
+// sortby | groupby f|n|p|s|d|c|i|l|t [a|b|r]
+class TZWScrCmd_SortResults : public TZWScrCommand {
+ public:
+  TZWScrCmd_SortResults() { needsParam = true; }
+  void Init(std::string_view keyword) override;
+  bool ParseOption(std::string_view token) override;
+  TScrResult Execute(IScriptEnvironment& env) override;
+  std::string GetName() const override { return "SortResults"; }
+
+  uint8_t key = 0;  // with 0x80 for descending
+  bool regroup = true;
+};
+
+// checkall | checkselected | checkfirst | checklast [flag]
+class TZWScrCmd_CheckFiles : public TZWScrCommand {
+ public:
+  void Init(std::string_view keyword) override;
+  bool SetFlag(bool value) override {
+    check = value;
+    return true;
+  }
+  TScrResult Execute(IScriptEnvironment& env) override;
+  std::string GetName() const override { return "CheckFiles"; }
+
+  TCheckRule rule = TCheckRule::All;
+  bool check = true;
+};
+
+// checkbycriteria [flag] [a|s] [filename="mask"] [path="mask"]
+//                 [size="low" "high"] [date="from" "to"]
+class TZWScrCmd_CheckByCriteria : public TZWScrCommand {
+ public:
+  TZWScrCmd_CheckByCriteria() { needsParam = true; }
+  bool ParseOption(std::string_view token) override;
+  bool SetFlag(bool value) override {
+    // A malformed filename=... must not pass as the flag its first letter is.
+    if (std::exchange(malformed_, false)) return false;
+    check = value;
+    return true;
+  }
+  void ParseQuoted(std::string_view text) override;
+  TScrResult Execute(IScriptEnvironment& env) override;
+  std::string GetName() const override { return "CheckByCriteria"; }
+
+  bool check = true;
+  TScriptCriteriaParams params;
+
+ private:
+  // The high value of size= or date= is the quoted text after the low one.
+  enum class Pending : uint8_t { None, Size, Date } pending_ = Pending::None;
+  bool malformed_ = false;  // the token just refused was a name= without its quoted value
+};
+
+// movechecked [i|c|p] "folder" | recyclechecked | deletechecked | shortcutchecked [i|c|p]
+class TZWScrCmd_CheckedFilesAction : public TZWScrCommand {
+ public:
+  void Init(std::string_view keyword) override;
+  bool ParseOption(std::string_view token) override;
+  void ParseQuoted(std::string_view text) override;
+  TScrResult Execute(IScriptEnvironment& env) override;
+  std::string GetName() const override;
+
+  char action = 'd';  // 'm' move, 'r' recycle, 'd' delete, 's' shortcut
+  uint8_t mode = 0;   // 0 interactive, 1 countdown, 2 unattended
+  std::string destination;
+};
+
+// importresults "file"
+class TZWScrCmd_ImportResults : public TZWScrCommand {
+ public:
+  void ParseQuoted(std::string_view text) override;
+  TScrResult Execute(IScriptEnvironment& env) override;
+  std::string GetName() const override { return "ImportResults"; }
+
+  std::string path;
+};
+
+// exportresults [a|t|b] "file"
+class TZWScrCmd_ExportResults : public TZWScrCommand {
+ public:
+  TZWScrCmd_ExportResults() { needsParam = true; }
+  bool ParseOption(std::string_view token) override;
+  void ParseQuoted(std::string_view text) override;
+  TScrResult Execute(IScriptEnvironment& env) override;
+  std::string GetName() const override { return "ExportResults"; }
+
+  std::string path;
+  uint8_t format = 0;  // 0 by extension, 1 text, 2 binary
 };
 
 }  // namespace zw

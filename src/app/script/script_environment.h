@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/results/checking.h"
 #include "app/run/folder_lists.h"
 #include "app/window_model.h"
 #include "engine/common/messages.h"
@@ -66,6 +67,23 @@ class IScriptEnvironment {
   virtual bool SaveLog(const std::string& path, bool overwrite) = 0;
   // close: closes the main window (the program without a window ends).
   virtual void Close() = 0;
+
+  // sortby / groupby: regroups the result list by `key` (0 name ... 7 path
+  // length, 0x80 descending) or sorts within its groups, keeping the focused
+  // entry. Nothing with fewer than two entries, nor for the CRC32 key
+  // without CRC32 values.
+  virtual void SortResults(uint8_t key, bool regroup) = 0;
+  // checkall / checkselected / checkfirst / checklast.
+  virtual void CheckFiles(TCheckRule rule, bool check) = 0;
+  // checkbycriteria; false when a parameter was refused (with its message).
+  virtual bool CheckByCriteria(bool check, const TScriptCriteriaParams& params) = 0;
+  // movechecked / recyclechecked / deletechecked / shortcutchecked: the file
+  // action with its confirmation mode (0 interactive, 1 countdown, 2
+  // unattended); `destination` only for moves. True when every file was handled.
+  virtual bool CheckedFilesAction(char action, uint8_t mode, const std::string& destination) = 0;
+  // importresults / exportresults (format 0 by extension, 1 text, 2 binary).
+  virtual bool ImportResults(const std::string& path) = 0;
+  virtual bool ExportResults(const std::string& path, uint8_t format) = 0;
 
   // Told when the main script starts or stops running (it keeps running
   // while it waits for a scan). Questions are answered automatically by the

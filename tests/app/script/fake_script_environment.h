@@ -71,6 +71,38 @@ class FakeScriptEnvironment : public zw::IScriptEnvironment {
     return saveLogResult;
   }
   void Close() override { calls.push_back("Close"); }
+
+  // Results of the result-list operations that can fail.
+  bool criteriaResult = true;
+  bool actionResult = true;
+  bool importResult = true;
+  bool exportResult = true;
+  zw::TScriptCriteriaParams lastCriteria;
+
+  void SortResults(uint8_t key, bool regroup) override {
+    calls.push_back(std::string(regroup ? "GroupBy " : "SortBy ") + std::to_string(key));
+  }
+  void CheckFiles(zw::TCheckRule rule, bool check) override {
+    calls.push_back("CheckFiles " + std::to_string(static_cast<int>(rule)) + (check ? " 1" : " 0"));
+  }
+  bool CheckByCriteria(bool check, const zw::TScriptCriteriaParams& params) override {
+    calls.push_back(std::string("CheckByCriteria ") + (check ? "1" : "0"));
+    lastCriteria = params;
+    return criteriaResult;
+  }
+  bool CheckedFilesAction(char action, uint8_t mode, const std::string& destination) override {
+    calls.push_back(std::string("Action ") + action + " " + std::to_string(mode) +
+                    (destination.empty() ? "" : " " + destination));
+    return actionResult;
+  }
+  bool ImportResults(const std::string& path) override {
+    calls.push_back("Import " + path);
+    return importResult;
+  }
+  bool ExportResults(const std::string& path, uint8_t format) override {
+    calls.push_back("Export " + std::to_string(format) + " " + path);
+    return exportResult;
+  }
 };
 
 }  // namespace zwtest

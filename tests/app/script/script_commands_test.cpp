@@ -229,3 +229,112 @@ TEST_F(CommandsTest, ShowlogSavelogAndCloseGoToTheEnvironment) {
 }
 
 }  // namespace
+
+// --- the result list commands ---
+
+namespace {
+
+// Parses one command; false (with the parser's message) when it is refused.
+bool ParsesAlone(const std::string& command, FakeScriptEnvironment& env) {
+  TZWCommandLine script;
+  return ParseCommand(script, command, env);
+}
+
+}  // namespace
+
+TEST_F(CommandsTest, SortbyAndGroupbyTakeAKeyLetterAndADirection) {
+  EXPECT_EQ(Exec("sortby size r"), srDone);
+  EXPECT_EQ(Exec("groupby p"), srDone);
+  EXPECT_EQ(Exec("groupby c b"), srDone);
+  EXPECT_EQ(Exec("groupby t a"), srDone);
+  EXPECT_EQ(Exec("sortby i"), srDone);
+  EXPECT_EQ(Exec("sortby n"), srDone);
+  EXPECT_EQ(env.calls, (std::vector<std::string>{"SortBy 130", "GroupBy 1", "GroupBy 132",
+                                                 "GroupBy 7", "SortBy 5", "SortBy 0"}));
+}
+
+TEST_F(CommandsTest, SortbyWithoutAKeyIsAMissingParameter) {
+  EXPECT_FALSE(ParsesAlone("sortby a", env));
+  ASSERT_EQ(env.messenger.Messages().size(), 1u);
+  EXPECT_EQ(env.messenger.Messages()[0].id, msgParseMissingParam);
+  EXPECT_FALSE(ParsesAlone("groupby x", env));  // no such key
+}
+
+TEST_F(CommandsTest, CheckCommandsTakeTheRuleFromTheKeywordAndAFlag) {
+  EXPECT_EQ(Exec("checkall"), srDone);
+  EXPECT_EQ(Exec("checkselected n"), srDone);
+  EXPECT_EQ(Exec("checkfirst y"), srDone);
+  EXPECT_EQ(Exec("checklast 0"), srDone);
+  EXPECT_EQ(env.calls, (std::vector<std::string>{"CheckFiles 0 1", "CheckFiles 1 0",
+                                                 "CheckFiles 2 1", "CheckFiles 3 0"}));
+  EXPECT_FALSE(ParsesAlone("checkall x", env));
+}
+
+TEST_F(CommandsTest, CheckbycriteriaReadsMasksAndRangePairs) {
+  // The parser lower-cases outside quotes only: the masks keep their case.
+  EXPECT_EQ(Exec("checkbycriteria n s filename=\"*.BAK\" path=\"/Data/*\" size=\"4 k\" \"10 M\" "
+                 "date=\"2004-03-18\" \"2004-03-19 21:39:42\""),
+            srDone);
+  EXPECT_EQ(env.calls, (std::vector<std::string>{"CheckByCriteria 0"}));
+  const TScriptCriteriaParams& p = env.lastCriteria;
+  EXPECT_TRUE(p.selectedOnly);
+  EXPECT_EQ(p.filenameMask.value_or("-"), "*.BAK");
+  EXPECT_EQ(p.pathMask.value_or("-"), "/Data/*");
+  EXPECT_EQ(p.sizeLow.value_or("-"), "4 k");
+  EXPECT_EQ(p.sizeHigh.value_or("-"), "10 M");
+  EXPECT_EQ(p.dateFrom.value_or("-"), "2004-03-18");
+  EXPECT_EQ(p.dateTo.value_or("-"), "2004-03-19 21:39:42");
+
+  env.criteriaResult = false;  // a value the criteria builder refuses
+  EXPECT_EQ(Exec("checkbycriteria a size=\"1\" \"2\""), srFailed);
+  EXPECT_FALSE(env.lastCriteria.selectedOnly);
+  EXPECT_FALSE(env.lastCriteria.filenameMask.has_value());
+}
+
+TEST_F(CommandsTest, CheckbycriteriaNeedsACriterion) {
+  EXPECT_FALSE(ParsesAlone("checkbycriteria s y", env));
+  EXPECT_EQ(env.messenger.Messages().back().id, msgParseMissingParam);
+  // An unquoted value is refused (the size pair alone would be fine).
+  EXPECT_FALSE(ParsesAlone("checkbycriteria filename=*.bak size=\"1\" \"2\"", env));
+  EXPECT_EQ(env.messenger.Messages().back().id, msgParseError);
+}
+
+TEST_F(CommandsTest, FileActionsTakeTheirModeAndMoveItsFolder) {
+  EXPECT_EQ(Exec("deletechecked p"), srDone);
+  EXPECT_EQ(Exec("recyclechecked c"), srDone);
+  EXPECT_EQ(Exec("shortcutchecked"), srDone);
+  EXPECT_EQ(Exec("movechecked i \"/Backup/Old\""), srDone);
+  EXPECT_EQ(env.calls, (std::vector<std::string>{"Action d 2", "Action r 1", "Action s 0",
+                                                 "Action m 0 /Backup/Old"}));
+  env.actionResult = false;
+  EXPECT_EQ(Exec("deletechecked p"), srFailed);
+  // Only a move needs a folder.
+  EXPECT_FALSE(ParsesAlone("movechecked p", env));
+  EXPECT_EQ(env.messenger.Messages().back().id, msgParseMissingParam);
+}
+
+TEST_F(CommandsTest, FileActionsNameTheActionWhenTheyFail) {
+  for (auto [keyword, name] : std::vector<std::pair<std::string, std::string>>{
+           {"movechecked", "MoveCheckedFiles"},
+           {"recyclechecked", "RecycleCheckedFiles"},
+           {"deletechecked", "DeleteCheckedFiles"},
+           {"shortcutchecked", "ShortcutCheckedFiles"}}) {
+    TZWScrCmd_CheckedFilesAction command;
+    command.Init(keyword);
+    EXPECT_EQ(command.GetName(), name);
+  }
+}
+
+TEST_F(CommandsTest, ImportAndExportResults) {
+  EXPECT_EQ(Exec("importresults \"/Saved/List.zwr\""), srDone);
+  EXPECT_EQ(Exec("exportresults t \"/out/Dupes\""), srDone);
+  EXPECT_EQ(Exec("exportresults \"a.zwr\" b"), srDone);
+  env.importResult = false;
+  env.exportResult = false;
+  EXPECT_EQ(Exec("importresults \"x.zwr\""), srFailed);
+  EXPECT_EQ(Exec("exportresults \"x.txt\""), srFailed);
+  EXPECT_EQ(env.calls, (std::vector<std::string>{"Import /Saved/List.zwr", "Export 1 /out/Dupes",
+                                                 "Export 2 a.zwr", "Import x.zwr",
+                                                 "Export 0 x.txt"}));
+  EXPECT_FALSE(ParsesAlone("exportresults t", env));
+}
