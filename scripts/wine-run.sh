@@ -13,4 +13,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot --init >/dev/null 2>&1 || true
   wineserver -w 2>/dev/null || /usr/lib/wine/wineserver64 -w 2>/dev/null || true
 fi
+# --restart: ends every program still running in the prefix (programs that
+# outlive a run, such as the shell's helpers, keep the environment they were
+# started with).
+if [ "${1:-}" = "--restart" ]; then
+  wineserver -k 2>/dev/null || /usr/lib/wine/wineserver64 -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || /usr/lib/wine/wineserver64 -w 2>/dev/null || true
+  exit 0
+fi
 exec "$wine" "$@"
