@@ -21,6 +21,25 @@ if [ -z "$tree" ]; then
   printf 'minutes of the meeting!\n' > "$tree/docs/minutes-draft.txt"
   head -c 21000 /dev/urandom > "$tree/docs/same-size-other-content.bin"
 fi
+generated="${2:-}"
+list="$(mktemp "${TMPDIR:-/tmp}/zwillo-demo.XXXXXX.txt")"
+trap 'rm -f "$list"' EXIT
 echo "Scanning $tree for files of equal size and content:"
-echo "  $prog -setcompare s c -addfolder \"$tree\" -run -showlog"
-"$prog" -setcompare s c -addfolder "$tree" -run -showlog
+echo "  $prog -setcompare s c -addfolder \"$tree\" -run -showlog -exportresults \"$list\""
+"$prog" -setcompare s c -addfolder "$tree" -run -showlog -exportresults "$list"
+echo
+echo "The duplicate sets (shading and check mark, name, folder, size, date, CRC32):"
+tr -d '\r' < "$list"
+if [ -z "$generated" ]; then
+  # Only the generated tree is changed: keep the first file of every set and
+  # move the other copies out, with their folders, below build/demo-moved.
+  moved="$(dirname "$tree")/demo-moved"
+  rm -rf "$moved"
+  echo
+  echo "Moving all copies but the last of each set out of the demo tree:"
+  echo "  $prog -setcompare s c -addfolder \"$tree\" -run -checkfirst -movechecked \"$moved\" p -showlog"
+  "$prog" -setcompare s c -addfolder "$tree" -run -checkfirst -movechecked "$moved" p -showlog
+  echo
+  echo "Moved files:"
+  (cd "$moved" && find . -type f | sort)
+fi
