@@ -19,6 +19,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#undef MessageBox  // HostCall::MessageBox
 #elif defined(__linux__)
 #include <fcntl.h>
 #include <linux/fs.h>
