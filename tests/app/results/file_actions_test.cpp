@@ -269,25 +269,54 @@ TEST_F(FileActionsTest, DeleteRemovesAReadOnlyFile) {
   EXPECT_TRUE(Exists(b));
 }
 
+#ifdef __linux__
+// A folder made immutable while this lasts: nothing in it can be created,
+// renamed or removed, also by root. Works() is false where the file system
+// or the user's rights do not allow it.
+class ImmutableFolder {
+ public:
+  explicit ImmutableFolder(const std::string& folder)
+      : folder_(zw::platform::ExcludeTrailingSep(folder)) {
+    works_ = Flip(true);
+  }
+  ~ImmutableFolder() {
+    if (works_) Flip(false);
+  }
+  bool Works() const { return works_; }
+
+ private:
+  bool Flip(bool on) {
+    const int fd = open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+      ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(fd);
+    return ok;
+  }
+  std::string folder_;
+  bool works_ = false;
+};
+#endif
+
 // Makes the deletion of a file fail while it lasts; Works() is false where
 // the system does not let the test do that.
 class DeleteBlocker {
  public:
-  explicit DeleteBlocker(const std::string& file) {
+  explicit DeleteBlocker(const std::string& file)
+#ifdef __linux__
+      : folder_(zw::platform::ExtractFilePath(file))
+#endif
+  {
 #ifdef _WIN32
+    // Open without sharing the right to delete.
     handle_ = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     works_ = handle_ != INVALID_HANDLE_VALUE;
 #elif defined(__linux__)
-    // An immutable folder refuses the removal of its entries, also to root.
-    folder_ = zw::platform::ExcludeTrailingSep(zw::platform::ExtractFilePath(file));
-    const int fd = open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    int flags = 0;
-    if (ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-      flags |= FS_IMMUTABLE_FL;
-      works_ = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    close(fd);
+    works_ = folder_.Works();
 #else
     (void)file;
 #endif
@@ -295,16 +324,6 @@ class DeleteBlocker {
   ~DeleteBlocker() {
 #ifdef _WIN32
     if (works_) CloseHandle(handle_);
-#elif defined(__linux__)
-    if (!works_) return;
-    const int fd = open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    int flags = 0;
-    if (ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-      flags &= ~FS_IMMUTABLE_FL;
-      ioctl(fd, FS_IOC_SETFLAGS, &flags);
-    }
-    close(fd);
 #endif
   }
   bool Works() const { return works_; }
@@ -313,8 +332,8 @@ class DeleteBlocker {
   bool works_ = false;
 #ifdef _WIN32
   HANDLE handle_ = INVALID_HANDLE_VALUE;
-#else
-  std::string folder_;
+#elif defined(__linux__)
+  ImmutableFolder folder_;
 #endif
 };
 
@@ -485,6 +504,57 @@ TEST_F(FileActionsTest, MoveNeverOverwritesAnExistingFile) {
   EXPECT_TRUE(Contains(LogText(), "Could not move file \"" + a + "\" (I/O-Error "));
 }
 
+#ifdef __linux__
+class MoveWriteProtectedTest : public FileActionsTest {
+ protected:
+  void SetUp() override {
+    a = tree.File("src/a.txt", "one");
+    b = tree.File("other/a.txt", "one");
+    c = tree.File("src/c.txt", "two");
+    d = tree.File("other/c.txt", "two");
+    Build({{a, b}, {c, d}});
+    Check(a);
+    Check(c);
+    dest = tree.Dir("dest");
+  }
+  std::string a, b, c, d, dest;
+};
+
+TEST_F(MoveWriteProtectedTest, DecliningTheWriteQuestionStopsTheMove) {
+  bool ok = true;
+  {
+    ImmutableFolder locked(dest);
+    if (!locked.Works()) GTEST_SKIP() << "cannot write-protect a folder here";
+    ok = actions.Move(zw::cmInteractive, dest);  // confirmation Yes, write question No
+  }
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(ReadAll(a), "one");
+  EXPECT_EQ(ReadAll(c), "two");
+  EXPECT_EQ(list.CheckedCount(), 2);
+  const auto boxes = Questions();
+  ASSERT_EQ(boxes.size(), 3u);  // confirmation, write question, end question
+  EXPECT_TRUE(Contains(boxes[1].text, "not allowed to write"));
+  EXPECT_EQ(boxes[1].defaultAnswer, zw::ansNo);
+  EXPECT_TRUE(Contains(LogText(), "Could not move file \"" + a + "\""));
+  EXPECT_FALSE(Contains(LogText(), "Could not move file \"" + c + "\""));  // never tried
+}
+
+TEST_F(MoveWriteProtectedTest, AcceptingTheWriteQuestionTriesEveryFileAskingOnce) {
+  bool ok = true;
+  {
+    ImmutableFolder locked(dest);
+    if (!locked.Works()) GTEST_SKIP() << "cannot write-protect a folder here";
+    host.answers = {zw::ansYes, zw::ansYes, zw::ansNo};
+    ok = actions.Move(zw::cmInteractive, dest);
+  }
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(Questions().size(), 3u);
+  EXPECT_TRUE(Contains(LogText(), "Could not move file \"" + a + "\""));
+  EXPECT_TRUE(Contains(LogText(), "Could not move file \"" + c + "\""));
+  EXPECT_EQ(list.CheckedCount(), 2);
+}
+#endif
+
 TEST_F(FileActionsTest, MoveOffersToCreateAMissingDestination) {
   const auto a = tree.File("src/x.txt", "payload");
   const auto b = tree.File("other/x.txt", "payload");
@@ -605,9 +675,12 @@ TEST_F(FileActionsTest, NoTidyUpForAListThatDidNotComeFromACriteriaScan) {
 
 // --- recycle -------------------------------------------------------------------------
 
-#ifndef _WIN32
 // The trash goes into a folder of the test (XDG_DATA_HOME), never the user's.
+// Windows has no such switch: the recycle bin there would be the real one.
 TEST_F(FileActionsTest, RecycleMovesTheFileIntoTheTrash) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the recycle bin of Windows cannot be pointed at a test folder";
+#else
   const std::string dataHome = tree.Dir("xdg-data");
   const char* old = std::getenv("XDG_DATA_HOME");
   const std::string saved = old ? old : "";
@@ -627,8 +700,8 @@ TEST_F(FileActionsTest, RecycleMovesTheFileIntoTheTrash) {
   EXPECT_TRUE(fs::exists(dataHome + "Trash/info/a.txt.trashinfo"));
   EXPECT_TRUE(Contains(LogText(), "Moving checked files to Recycle Bin..."));
   ASSERT_EQ(list.ItemCount(), 1);
-}
 #endif
+}
 
 // --- replace by shortcut ----------------------------------------------------------
 
