@@ -350,6 +350,20 @@ TEST(ResultExport, FileThatCannotBeCreatedReportsTheErrorCode) {
   EXPECT_NE(m[0].Int(0), 0);
 }
 
+#ifndef _WIN32
+TEST(ResultExport, FailedWriteReportsTheErrorCode) {
+  if (!Exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  Fixture f;
+  for (int i = 0; i < 3000; ++i)  // more than one buffer of records
+    f.list.AddSet(Chain({File("a" + std::to_string(i), "/some/longer/path/", 1),
+                         File("b" + std::to_string(i), "/some/longer/path/", 1)}));
+  EXPECT_FALSE(f.files.ExportAll("/dev/full", zw::efBinary));
+  const auto m = f.msgs.With(zw::msgExportFailed);
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0].Int(0), 28);  // ENOSPC
+}
+#endif
+
 // ---------------------------------------------------------------------------
 // Export selected and copy
 
@@ -459,6 +473,19 @@ TEST(ResultImport, RoundTripRestoresEntriesChecksSelectionGroupingAndFocus) {
   ASSERT_FALSE(redraws.empty());
   EXPECT_EQ(redraws.back().a, 1);  // scrolled to the focused entry
   EXPECT_TRUE(g.msgs.Messages().empty());
+}
+
+TEST(ResultImport, RefusedWhileAScanOrFileActionRuns) {
+  TempTree t;
+  Fixture f;
+  f.FillTwoSets();
+  const std::string path = t.PathOf("busy.zwr");
+  ASSERT_TRUE(f.files.ExportAll(path, zw::efBinary));
+  Fixture g;
+  g.model.busy = true;
+  EXPECT_FALSE(g.files.Import(path));
+  EXPECT_EQ(g.list.ItemCount(), 0);
+  EXPECT_EQ(g.host.Count(HostCall::PickOpenFile), 0u);
 }
 
 TEST(ResultImport, HeaderWithoutCrcFlagClearsTheCrcOption) {
