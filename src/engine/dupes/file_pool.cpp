@@ -453,8 +453,10 @@ struct TFPSorted::Impl {
   TCompareFunc primary;
   std::vector<TCompareFunc> secondary;
 
-  std::vector<ClassKey> pending;  // the fresh files, in arrival order until sorted
-  size_t sortedUpTo = 0;          // pending[0, sortedUpTo) is sorted
+  // The fresh files as they came (only pointers: their keys are made in one
+  // go when they are sorted), and those already sorted, with their keys.
+  std::vector<TFileInfos*> arrivals;
+  std::vector<ClassKey> pending;
   bool frozen = false;
 
   std::vector<Group> groups;
@@ -576,6 +578,7 @@ struct TFPSorted::Impl {
   int ComparePrimaryKeys(const ClassKey& a, const ClassKey& b) const {
     if (a.bucket != b.bucket) return a.bucket < b.bucket ? -1 : 1;
     if (a.num != b.num) return a.num < b.num ? -1 : 1;
+    if (a.str.empty() && b.str.empty()) return 0;  // a numeric primary key
     return CompareOrdinal(a.str, b.str);
   }
   bool SameGroup(const ClassKey& a, const ClassKey& b) { return ComparePrimaryKeys(a, b) == 0; }
@@ -583,22 +586,27 @@ struct TFPSorted::Impl {
   // ---- fresh phase
 
   void AddFresh(TFileInfos* x) {
-    ClassKey key = KeyOf(*x);
-    key.arrival = static_cast<uint32_t>(pending.size());
     x->Next = nullptr;
-    pending.push_back(key);
+    arrivals.push_back(x);
     ++pool.fileCount_;
   }
 
   // Sorts what came so far (the order is total, so sorting again after more
   // files came gives the same order as sorting once) and counts the groups.
   void SortPending() {
-    if (sortedUpTo == pending.size()) return;
+    if (arrivals.empty()) return;
+    const size_t sorted = pending.size();
+    pending.reserve(sorted + arrivals.size());
+    for (TFileInfos* e : arrivals) {
+      ClassKey key = KeyOf(*e);
+      key.arrival = static_cast<uint32_t>(pending.size());
+      pending.push_back(key);
+    }
+    std::vector<TFileInfos*>().swap(arrivals);
     KeyLess less{this};
-    auto mid = pending.begin() + static_cast<std::ptrdiff_t>(sortedUpTo);
+    auto mid = pending.begin() + static_cast<std::ptrdiff_t>(sorted);
     std::sort(mid, pending.end(), less);
     std::inplace_merge(pending.begin(), mid, pending.end(), less);
-    sortedUpTo = pending.size();
     int64_t groupCount = 0;
     for (size_t i = 0; i < pending.size(); ++i)
       if (i == 0 || !SameGroup(pending[i - 1], pending[i])) ++groupCount;
@@ -664,7 +672,6 @@ struct TFPSorted::Impl {
     }
     if (!groups.empty()) groups.back().freshEnd = fresh.size();
     std::vector<ClassKey>().swap(pending);
-    sortedUpTo = 0;
     assert(static_cast<int64_t>(groups.size()) == pool.groupCount_);
     if (!forLibrary) return;
 
@@ -964,7 +971,9 @@ struct TFPSorted::Impl {
   void FreeAll() {
     if (!frozen) {
       for (const ClassKey& k : pending) pool.Drop(k.rep);
+      for (TFileInfos* e : arrivals) pool.Drop(e);
       pending.clear();
+      arrivals.clear();
       return;
     }
     for (size_t i = consumed; i < groups.size(); ++i) pool.DropList(groups[i].first);
