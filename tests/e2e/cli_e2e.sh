@@ -10,42 +10,9 @@ prog="$1"
 wine="${2:-}"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zwillo-e2e.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
 
-# A path as the program under test sees it.
-p() {
-  if [ -n "$wine" ]; then printf 'Z:%s' "${1//\//\\}"; else printf '%s' "$1"; fi
-}
+source "$(dirname "$0")/e2e_lib.sh"
 
-# run "command line after the program name": sets out, err, rc.
-run() {
-  if [ -n "$wine" ]; then
-    local bat="$work/run.bat"
-    printf '@%s %s\r\n' "$(p "$prog")" "$1" > "$bat"
-    "$wine" cmd /c "$(p "$bat")" >"$work/out" 2>"$work/err" </dev/null
-  else
-    eval "\"$prog\" $1" >"$work/out" 2>"$work/err" </dev/null
-  fi
-  rc=$?
-  out="$(cat "$work/out")"
-  err="$(cat "$work/err")"
-}
-
-check() {  # check NAME CONDITION...
-  local name="$1"
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $name"
-    echo "  exit status: $rc"
-    echo "  stdout: ${out:0:2000}"
-    echo "  stderr: ${err:0:2000}"
-  fi
-}
-has() { [[ "$1" == *"$2"* ]]; }
 
 # The tree: three copies of one content, two of another, singles, a library.
 mkdir -p "$work/fresh/sub" "$work/fresh/other dir" "$work/lib"

@@ -9,46 +9,15 @@ prog="$1"
 wine="${2:-}"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zwillo-results.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
 
-# A path as the program under test sees it, and back.
-p() {
-  if [ -n "$wine" ]; then printf 'Z:%s' "${1//\//\\}"; else printf '%s' "$1"; fi
-}
-host_path() {  # a path from the program's output as this script sees it
+source "$(dirname "$0")/e2e_lib.sh"
+
+# A path from the program's output as this script sees it.
+host_path() {
   local x="$1"
   if [ -n "$wine" ]; then x="${x#Z:}"; x="${x//\\//}"; fi
   printf '%s' "$x"
 }
-
-run() {  # run "command line after the program name": sets out, err, rc
-  if [ -n "$wine" ]; then
-    local bat="$work/run.bat"
-    printf '@%s %s\r\n' "$(p "$prog")" "$1" > "$bat"
-    "$wine" cmd /c "$(p "$bat")" >"$work/out" 2>"$work/err" </dev/null
-  else
-    eval "\"$prog\" $1" >"$work/out" 2>"$work/err" </dev/null
-  fi
-  rc=$?
-  out="$(cat "$work/out")"
-  err="$(cat "$work/err")"
-}
-
-check() {  # check NAME CONDITION...
-  local name="$1"
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $name"
-    echo "  exit status: $rc"
-    echo "  stdout: ${out:0:3000}"
-    echo "  stderr: ${err:0:2000}"
-  fi
-}
-has() { [[ "$1" == *"$2"* ]]; }
 
 # make_tree DIR: three copies of one content, two of another, one single,
 # and a folder whose only file is a copy.

@@ -1,0 +1,41 @@
+# Shared by the end-to-end scripts: running the program under test and
+# counting checks. The sourcing script sets prog, wine (empty natively) and
+# work (a temporary folder) first.
+passed=0
+failed=0
+
+# A path as the program under test sees it.
+p() {
+  if [ -n "$wine" ]; then printf 'Z:%s' "${1//\//\\}"; else printf '%s' "$1"; fi
+}
+
+# run "command line after the program name": sets out, err, rc. Under wine
+# the command line goes through a batch file, so the program sees it as
+# typed, quotes and all.
+run() {
+  if [ -n "$wine" ]; then
+    local bat="$work/run.bat"
+    printf '@%s %s\r\n' "$(p "$prog")" "$1" > "$bat"
+    "$wine" cmd /c "$(p "$bat")" >"$work/out" 2>"$work/err" </dev/null
+  else
+    eval "\"$prog\" $1" >"$work/out" 2>"$work/err" </dev/null
+  fi
+  rc=$?
+  out="$(cat "$work/out")"
+  err="$(cat "$work/err")"
+}
+
+check() {  # check NAME CONDITION...
+  local name="$1"
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $name"
+    echo "  exit status: $rc"
+    echo "  stdout: ${out:0:3000}"
+    echo "  stderr: ${err:0:2000}"
+  fi
+}
+has() { [[ "$1" == *"$2"* ]]; }
