@@ -348,11 +348,31 @@ TFileActions::TFileState TFileActions::CheckFile(const TResultEntry& entry) {
   return state;
 }
 
+bool TFileActions::CopyLeft(const TResultEntry& entry) {
+  auto found = copyLeft_.find(entry.Set);
+  if (found == copyLeft_.end()) {
+    bool hadUnchecked = false;
+    bool left = false;
+    for (const TResultEntry* e = list_.SetHead(static_cast<int32_t>(entry.Set)); e && !left;
+         e = e->Next) {
+      if (e->IsChecked() || e->InArchive()) continue;
+      hadUnchecked = true;
+      left = FileState(e->FullName(), e->Size, e->Time) == TFileState::Same;
+    }
+    found = copyLeft_.emplace(entry.Set, !hadUnchecked || left).first;
+  }
+  if (found->second) return true;
+  LogError(Format(kLogNoCopyLeft, {TFmtArg(entry.FullName())}));
+  failed_ = true;
+  return false;
+}
+
 // --- delete, recycle, move -------------------------------------------------
 
 void TFileActions::WalkFiles(TAction action, uint8_t mode, const std::string& destination,
                              TZWTouchedDirectories* touched) {
   int32_t i = 0;
+  copyLeft_.clear();
   while (i < list_.ItemCount()) {
     if (cancel_.load()) break;
     TResultEntry* entry = list_.Item(i);
@@ -361,7 +381,8 @@ void TFileActions::WalkFiles(TAction action, uint8_t mode, const std::string& de
       continue;
     }
     bool done = false;
-    if (CheckFile(*entry) == TFileState::Same) {
+    if (CheckFile(*entry) == TFileState::Same &&
+        (action != TAction::Delete || CopyLeft(*entry))) {
       switch (action) {
         case TAction::Delete: done = DeleteOne(*entry); break;
         case TAction::Recycle: done = RecycleOne(*entry); break;

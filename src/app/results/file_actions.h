@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "app/host.h"
 #include "app/log/scan_log.h"
@@ -53,6 +54,10 @@ class TFileActions {
   static constexpr const char* kLogFileGone = "File \"%s\" no longer exists; it was not touched";
   static constexpr const char* kLogTargetChanged =
       "Shortcut target \"%s\" has changed or is gone since the scan; \"%s\" was not replaced";
+  // A file whose set had unchecked copies, none of which is still on disk as
+  // the list shows it: deleting it could destroy the last copy.
+  static constexpr const char* kLogNoCopyLeft =
+      "No unchecked copy of \"%s\" is left as the scan saw it; it was not deleted";
 
   TFileActions(IHost& host, TMsgPresenter& presenter, TZWLog& log, TWindowModel& model,
                TResultList& list);
@@ -131,6 +136,10 @@ class TFileActions {
 
   // Whether the file still is what the entry describes; logs it when not.
   TFileState CheckFile(const TResultEntry& entry);
+  // Delete only: whether a set that kept unchecked copies still has one of
+  // them on disk as the list shows it (true for a set checked whole, which
+  // the user confirmed). Logs and counts the failure when not.
+  bool CopyLeft(const TResultEntry& entry);
   static TFileState FileState(const std::string& fullName, uint64_t size, platform::FileTime time);
   void LogError(const std::string& text);
   void RemoveEntry(TResultEntry* entry);
@@ -148,6 +157,7 @@ class TFileActions {
 
   // State of the running action.
   bool failed_ = false;
+  std::unordered_map<uint32_t, bool> copyLeft_;  // by set, during one delete
   bool writeAllowed_ = false;  // the write-permission question was answered Yes
   int32_t progressTotal_ = 0;
   int32_t progress_ = 0;

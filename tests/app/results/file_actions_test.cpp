@@ -449,6 +449,39 @@ TEST_F(FileActionsTest, AVanishedFileIsLoggedAndItsEntryStays) {
   EXPECT_EQ(ReadAll(b), "same");
 }
 
+TEST_F(FileActionsTest, DeleteKeepsAFileWhoseUncheckedCopiesAreGoneOrChanged) {
+  // An old list: the copies meant to stay were removed or edited since.
+  const auto a = tree.File("a.txt", "one");
+  const auto b = tree.File("b.txt", "one");
+  const auto c = tree.File("c.txt", "one");
+  const auto x = tree.File("x.txt", "two");
+  const auto y = tree.File("y.txt", "two");
+  Build({{a, b, c}, {x, y}});
+  Check(a);
+  Check(x);
+  fs::remove(tree.PathOf("b.txt"));
+  tree.File("c.txt", "edited");
+  EXPECT_FALSE(actions.Delete(zw::cmUnattended));
+  EXPECT_EQ(ReadAll(a), "one");  // the last copy of "one" stays
+  ASSERT_NE(Find(a), nullptr);
+  EXPECT_TRUE(Find(a)->IsChecked());
+  EXPECT_TRUE(Contains(LogText(), "No unchecked copy of \"" + a + "\" is left as the scan saw it"));
+  EXPECT_FALSE(Exists(x));  // its set still has y
+  EXPECT_EQ(ReadAll(y), "two");
+}
+
+TEST_F(FileActionsTest, DeleteOfAWholeSetTheUserConfirmedIsNotBlocked) {
+  const auto a = tree.File("a.txt", "one");
+  const auto b = tree.File("b.txt", "one");
+  Build({{a, b}});
+  Check(a);
+  Check(b);
+  host.answers = {zw::ansYes, zw::ansYes};  // whole set; confirmation
+  EXPECT_TRUE(actions.Delete(zw::cmInteractive));
+  EXPECT_FALSE(Exists(a));
+  EXPECT_FALSE(Exists(b));
+}
+
 TEST(FileActionsTimes, WholeMillisecondEntryTimesMatchWithinTheirMillisecond) {
   EXPECT_TRUE(TFileActions::SameTime(1234567890123ULL, 1234567890123ULL));
   EXPECT_FALSE(TFileActions::SameTime(1234567890123ULL, 1234567890124ULL));
