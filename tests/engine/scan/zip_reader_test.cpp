@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,11 +12,13 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/common/crc32.h"
 #include "platform/filetime.h"
 #include "platform/paths.h"
+#include "support/recording_messenger.h"
 #include "support/temp_tree.h"
 
 namespace {
@@ -23,6 +27,7 @@ using zw::TZipError;
 using zw::TZipReader;
 using zw::TZWZipReader;
 using zw::platform::kPathSep;
+using namespace std::chrono_literals;
 
 // --- a small writer of ZIP archives (stored members only) ---
 
@@ -583,6 +588,121 @@ TEST(ZipDamaged, RandomBytesAndMutationsNeverCrash) {
     }
   }
   EXPECT_GT(opened, 0u);  // many edits leave the directory readable
+}
+
+// --- in the browse thread ---
+
+// One browse over a prepared thread with the ZIP reader installed; collects
+// what it pushed, serving the status queue meanwhile as a host does.
+class BrowseRun {
+ public:
+  BrowseRun()
+      : events_([](zw::TStatusEvent&) {}),
+        status(&events_),
+        thread(std::make_shared<zw::TThreadBrowse>()) {
+    thread->SetQueue(&queue);
+    thread->SetStatus(&status);
+    thread->SetManager(&manager);
+    thread->SetMessenger(&messenger);
+    thread->SetZipBrowser(zw::MakeZipBrowser());
+    thread->attribFilter.Set(zw::fmIgnore, 0);
+  }
+  void Run() {
+    manager.Attach(thread);
+    manager.Start();
+    for (;;) {
+      std::atomic<bool> done{false};
+      zw::TFileInfos* got = nullptr;
+      std::thread popper([&] {
+        got = queue.Pop();
+        done = true;
+      });
+      while (!done) events_.DispatchWait(1ms);
+      popper.join();
+      if (!got) break;
+      found.push_back({got->Name, got->Path, got->Size, got->Crc, got->Attr, got->Flags, got->Time});
+      zw::FreeFileInfos(got);
+    }
+    while (!thread->Finished()) events_.DispatchWait(1ms);
+    thread->WaitFor();
+    events_.DispatchPending();
+  }
+  const Found* ByName(const std::string& name) const {
+    for (const Found& f : found)
+      if (f.name == name) return &f;
+    return nullptr;
+  }
+
+  zw::TJobQueue queue;
+  zw::TEventQueue events_;
+  zw::TZWStatusServer status;
+  zw::TZWThreadManager manager;
+  zwtest::RecordingMessenger messenger;
+  std::shared_ptr<zw::TThreadBrowse> thread;
+  std::vector<Found> found;
+};
+
+TEST(ZipInBrowse, ArchiveInsideAScannedFolderAddsItsMembersWithTheFullArchivePath) {
+  zwtest::TempTree tree;
+  const std::string zip = tree.File("d/a.zip", BuildZip(SampleMembers()).bytes);
+  tree.File("d/plain.txt", "p");
+  BrowseRun r;
+  r.thread->scanArchives = true;
+  r.thread->fresh.Add(zw::dsRecursive, tree.Dir("d"));
+  r.Run();
+  // The archive itself, the plain file and the three file members.
+  EXPECT_EQ(r.found.size(), 5u);
+  EXPECT_NE(r.ByName("a.zip"), nullptr);
+  const Found* readme = r.ByName("readme.txt");
+  ASSERT_NE(readme, nullptr);
+  EXPECT_EQ(readme->path, zip + ">" + Sep("/docs/"));
+  EXPECT_EQ(readme->flags, 0x31);
+  EXPECT_EQ(r.thread->fresh.filesFound.load(), 5);
+}
+
+TEST(ZipInBrowse, ArchivesAreNotOpenedWhenScanningArchivesIsOff) {
+  zwtest::TempTree tree;
+  tree.File("d/a.zip", BuildZip(SampleMembers()).bytes);
+  BrowseRun r;
+  r.thread->fresh.Add(zw::dsRecursive, tree.Dir("d"));
+  r.Run();
+  ASSERT_EQ(r.found.size(), 1u);
+  EXPECT_EQ(r.found[0].name, "a.zip");
+}
+
+TEST(ZipInBrowse, ListRowsGiveTheFileNamePrefixAndLibraryRowsTheLibraryFlag) {
+  zwtest::TempTree tree;
+  const std::string fresh = tree.File("f.zip", BuildZip({{"x/one.txt", "1"}}).bytes);
+  const std::string lib = tree.File("l.zip", BuildZip({{"two.txt", "22"}}).bytes);
+  BrowseRun r;
+  r.thread->fresh.Add(zw::dsArchive, fresh);
+  r.thread->library.Add(zw::dsArchive, lib);
+  r.Run();
+  ASSERT_EQ(r.found.size(), 2u);
+  EXPECT_EQ(r.found[0].name, "one.txt");
+  EXPECT_EQ(r.found[0].path, "f.zip>" + Sep("/x/"));
+  EXPECT_EQ(r.found[0].flags, 0x31);
+  EXPECT_EQ(r.found[1].name, "two.txt");
+  EXPECT_EQ(r.found[1].path, "l.zip>" + std::string(1, kPathSep));
+  EXPECT_EQ(r.found[1].flags, 0x39);
+  EXPECT_EQ(r.thread->fresh.filesFound.load(), 1);
+  EXPECT_EQ(r.thread->library.filesFound.load(), 1);
+}
+
+TEST(ZipInBrowse, DamagedArchiveInAFolderIsSkippedSilently) {
+  zwtest::TempTree tree;
+  tree.File("d/bad.zip", "PK\x03\x04 not really an archive");
+  tree.File("d/ok.txt", "o");
+  BrowseRun r;
+  r.thread->scanArchives = true;
+  r.thread->fresh.Add(zw::dsRecursive, tree.Dir("d"));
+  r.Run();
+  EXPECT_EQ(r.found.size(), 2u);  // bad.zip and ok.txt as plain files
+  // Nothing is said about it: no message names the archive.
+  for (const auto& m : r.messenger.Messages())
+    for (const auto& a : m.args)
+      if (const auto* text = std::get_if<std::string>(&a))
+        EXPECT_EQ(text->find("bad.zip"), std::string::npos) << *text;
 }
 
 // --- archives made by other tools ---
