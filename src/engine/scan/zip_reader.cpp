@@ -154,6 +154,15 @@ bool TZipReader::ReadExact(uint64_t offset, void* buffer, size_t count) {
   return file_.ReadAt(offset, buffer, count, got, osErr_) && got == count;
 }
 
+// Reads exactly `count` bytes at `offset` without the window: the records
+// looked at while the end record is searched lie anywhere in the file, and a
+// tail full of false signatures must not cost a window read each.
+bool TZipReader::ReadDirect(uint64_t offset, void* buffer, size_t count) {
+  if (offset > fileSize_ || count > fileSize_ - offset) return false;
+  size_t got = 0;
+  return file_.ReadAt(offset, buffer, count, got, osErr_) && got == count;
+}
+
 bool TZipReader::Open(const std::string& path) {
   Close();
   error_ = TZipError::None;
@@ -199,7 +208,7 @@ bool TZipReader::ReadZip64End(uint64_t endPos, uint64_t& entries, uint64_t& cdSi
                               uint64_t& cdOffset, uint64_t& zip64Start) {
   if (endPos < kZip64LocatorSize) return false;
   uint8_t loc[kZip64LocatorSize];
-  if (!ReadExact(endPos - kZip64LocatorSize, loc, sizeof loc)) return false;
+  if (!ReadDirect(endPos - kZip64LocatorSize, loc, sizeof loc)) return false;
   if (Get32(loc) != kZip64LocatorSig) return false;
   const uint32_t diskOfRecord = Get32(loc + 4);
   const uint64_t recOffset = Get64(loc + 8);
@@ -209,7 +218,7 @@ bool TZipReader::ReadZip64End(uint64_t endPos, uint64_t& entries, uint64_t& cdSi
       endPos - kZip64LocatorSize - recOffset < kZip64EndSize)
     return false;
   uint8_t rec[kZip64EndSize];
-  if (!ReadExact(recOffset, rec, sizeof rec)) return false;
+  if (!ReadDirect(recOffset, rec, sizeof rec)) return false;
   if (Get32(rec) != kZip64EndSig) return false;
   const uint32_t thisDisk = Get32(rec + 16);
   const uint32_t cdDisk = Get32(rec + 20);
@@ -262,7 +271,7 @@ bool TZipReader::LocateDirectory(uint64_t endPos, const uint8_t* rec, uint16_t) 
   }
   if (entries > 0) {
     uint8_t sig[4];
-    if (!ReadExact(cdOffset, sig, sizeof sig)) {
+    if (!ReadDirect(cdOffset, sig, sizeof sig)) {
       error_ = TZipError::BadDirectory;
       return false;
     }

@@ -100,6 +100,7 @@ class TZipReader {
  private:
   bool Fail(TZipError error);
   bool ReadExact(uint64_t offset, void* buffer, size_t count);
+  bool ReadDirect(uint64_t offset, void* buffer, size_t count);
   bool LocateDirectory(uint64_t endPos, const uint8_t* record, uint16_t commentLength);
   bool ReadZip64End(uint64_t endPos, uint64_t& entries, uint64_t& cdSize, uint64_t& cdOffset,
                     uint64_t& zip64Start);

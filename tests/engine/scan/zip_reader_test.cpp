@@ -397,6 +397,26 @@ TEST(ZipEndRecord, SignatureInsideTheCommentDoesNotMislead) {
   EXPECT_EQ(CountEntries(r), 4u);
 }
 
+TEST(ZipEndRecord, CommentFullOfFalseEndRecordsStillLeadsToTheRealOne) {
+  zwtest::TempTree tree;
+  std::string fakes;
+  while (fakes.size() + 22 <= 65000) {
+    Put32(fakes, 0x06054B50);
+    Put16(fakes, 0);
+    Put16(fakes, 0);
+    Put16(fakes, 1);
+    Put16(fakes, 1);
+    Put32(fakes, 46);
+    Put32(fakes, static_cast<uint32_t>(fakes.size() * 7919));  // somewhere else each time
+    Put16(fakes, 0);
+  }
+  const std::string path = Write(tree, "a.zip", BuildZip(SampleMembers(), fakes).bytes);
+  TZipReader r;
+  ASSERT_TRUE(r.Open(path));
+  EXPECT_EQ(r.Comment(), fakes);
+  EXPECT_EQ(CountEntries(r), 4u);
+}
+
 TEST(ZipEndRecord, EndRecordTooFarFromTheEndIsNotFound) {
   zwtest::TempTree tree;
   std::string bytes = BuildZip(SampleMembers()).bytes + std::string(65536, 'j');
