@@ -5,7 +5,8 @@
 // Every offset and length found in the archive is checked against the file
 // and against the directory's own bounds before it is used, so a damaged or
 // hostile archive ends with a failure or an early end of the member list,
-// never with a crash, a hang or an allocation beyond 64 KiB per member.
+// never with a crash or a hang, and in a few hundred KiB of memory whatever
+// the archive's fields say.
 //
 // Zip64 archives are read: the zip64 end record (through its locator) gives
 // the directory's place and size, and each member's zip64 extra field its
