@@ -319,6 +319,30 @@ bool TZWCatfile::ChecksumFile(const std::string& path, uint32_t& crc, uint32_t& 
   return true;
 }
 
+TCatCheck CheckCatalogFile(const std::string& path) {
+  TCatCheck check;
+  TZWCatfile cat;
+  check.result = cat.Open(path, true);
+  check.error = cat.LastError();
+  check.hasChecksums = check.result == corGood && cat.HasChecksums();
+  return check;
+}
+
+TStrID CatOpenResultText(int result) {
+  switch (result) {
+    case corEmpty:
+      return strImportFailedEmpty;
+    case corInvalidHeader:
+      return strImportFailedInvalidHeader;
+    case corNotSupported:
+      return strImportFailedNotSupported;
+    case corOtherError:
+      return strImportFailedOtherError;
+    default:
+      return strImportFailedIO;
+  }
+}
+
 // --- TZWCatReader ---
 
 TZWCatReader::TZWCatReader(std::string catalogPath)

@@ -189,6 +189,19 @@ class TZWCatfile {
   platform::OsError lastError_;
 };
 
+// What the run driver needs to know of a catalog row before a scan: the
+// open result (a TCatOpenResult), the system error of a failed open, and
+// whether a good catalog holds checksums.
+struct TCatCheck {
+  int result = corOpenFailed;
+  platform::OsError error;
+  bool hasChecksums = false;
+};
+TCatCheck CheckCatalogFile(const std::string& path);
+// The reason text of a failed open (results 0 to 4); strImportFailedIO takes
+// the system error code as its argument.
+TStrID CatOpenResultText(int result);
+
 // The filters a catalog's entries pass on the way into a scan.
 struct TCatReadFilters {
   TAttribFilter* attrib = nullptr;       // its folder bit is lifted while reading

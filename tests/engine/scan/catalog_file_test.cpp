@@ -2,14 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "engine/scan/thread_browse.h"
 #include "platform/filetime.h"
 #include "platform/paths.h"
 #include "support/recording_messenger.h"
@@ -342,6 +346,31 @@ TEST_F(CatalogOpen, ReadWriteOpenAppendsAndRestampsOnClose) {
   ASSERT_EQ(cat.Open(path, true), corGood);
   EXPECT_EQ(cat.FileCount(), 3u);
   EXPECT_NE(cat.LastWrite(), 0);
+}
+
+TEST_F(CatalogOpen, RowCheckGivesResultReasonAndChecksumFlag) {
+  const std::string path = tree.PathOf("c.zwc");
+  Bytes b = SmallCatalog();
+  WriteAll(path, b);
+  TCatCheck good = CheckCatalogFile(path);
+  EXPECT_EQ(good.result, corGood);
+  EXPECT_TRUE(good.hasChecksums);
+  b[8] = catdata::kDirAttributes;
+  WriteAll(path, b);
+  EXPECT_FALSE(CheckCatalogFile(path).hasChecksums);
+  b[6] = 1;
+  WriteAll(path, b);
+  TCatCheck old = CheckCatalogFile(path);
+  EXPECT_EQ(old.result, corNotSupported);
+  EXPECT_FALSE(old.hasChecksums);
+  EXPECT_EQ(CatOpenResultText(old.result), strImportFailedNotSupported);
+  TCatCheck missing = CheckCatalogFile(tree.PathOf("nope.zwc"));
+  EXPECT_EQ(missing.result, corOpenFailed);
+  EXPECT_NE(missing.error.code, 0);
+  EXPECT_EQ(CatOpenResultText(corOpenFailed), strImportFailedIO);
+  EXPECT_EQ(CatOpenResultText(corEmpty), strImportFailedEmpty);
+  EXPECT_EQ(CatOpenResultText(corInvalidHeader), strImportFailedInvalidHeader);
+  EXPECT_EQ(CatOpenResultText(corOtherError), strImportFailedOtherError);
 }
 
 // ---------------------------------------------------------------- callback protocol
@@ -714,6 +743,59 @@ TEST_F(CatalogReader, GarbageAfterAValidHeaderNeverCrashes) {
     const uint32_t count = TZWCatReader(Put(b)).Read({}, got.Sink());
     EXPECT_LE(count, n / 36 + 1);
   }
+}
+
+// ---------------------------------------------------------------- browse thread
+
+TEST_F(CatalogReader, BrowseThreadReadsCatalogRowsIntoItsQueue) {
+  const std::string fresh = Put(SmallCatalog(2), "fresh.zwc");
+  const std::string lib = Put(SmallCatalog(0), "lib.zwc");
+  TJobQueue queue;
+  TEventQueue events([](TStatusEvent&) {});
+  TZWStatusServer status(&events);
+  TZWThreadManager manager;
+  RecordingMessenger messenger;
+  auto thread = std::make_shared<TThreadBrowse>();
+  thread->SetQueue(&queue);
+  thread->SetStatus(&status);
+  thread->SetManager(&manager);
+  thread->SetMessenger(&messenger);
+  thread->attribFilter.Set(fmIgnore, 0);
+  thread->SetCatalogBrowser(BrowseCatalogFile);
+  thread->fresh.Add(dsArchive, fresh);
+  thread->library.Add(dsArchive, lib);
+  manager.Attach(thread);
+  manager.Start();
+
+  std::vector<std::pair<std::string, uint8_t>> found;
+  for (;;) {
+    std::atomic<bool> done{false};
+    TFileInfos* got = nullptr;
+    std::thread popper([&] {
+      got = queue.Pop();
+      done = true;
+    });
+    while (!done) events.DispatchWait(std::chrono::milliseconds(1));
+    popper.join();
+    if (!got) break;
+    found.emplace_back(got->FullName(), got->Flags);
+    FreeFileInfos(got);
+  }
+  while (!thread->Finished()) events.DispatchWait(std::chrono::milliseconds(1));
+  thread->WaitFor();
+  events.DispatchPending();
+
+  const std::string f = std::string("fresh.zwc>") + kSep;
+  const std::string l = std::string("lib.zwc>") + kSep + P({"C:", "data"});
+  ASSERT_EQ(found.size(), 4u);
+  EXPECT_EQ(found[0].first, f + "a.txt");
+  EXPECT_EQ(found[1].first, f + "sub" + kSep + "b.bin");
+  EXPECT_EQ(found[2].first, l + "a.txt");
+  EXPECT_EQ(found[2].second, fiflag::kCrcValid | fiflag::kMiddleValid | fiflag::kInArchive |
+                                 fiflag::kLibrary);
+  EXPECT_EQ(found[3].first, l + "sub" + kSep + "b.bin");
+  EXPECT_EQ(thread->fresh.filesFound, 2);
+  EXPECT_EQ(thread->library.filesFound, 2);
 }
 
 }  // namespace
