@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev zlib1g-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine64 xvfb xauth imagemagick
+  zip unzip python3
 )
 
 missing=()

@@ -207,15 +207,43 @@ TEST(RunChecks, ContentRestrictionsOfArchivesAndTheExactSizeQuestion) {
   }
 }
 
-TEST(RunChecks, ArchiveRowsWithoutAReaderAreRefusedAsUnsupported) {
+TEST(RunChecks, ArchiveAndCatalogRowsAreCheckedBeforeTheScan) {
   TempTree t;
   t.File("a/x", "1");
-  const std::string zip = t.File("pack.zip", "PK");
-  Form f;
-  auto& m = f.form.Model();
-  m.fresh.rows = {{t.Dir("a"), zw::dsSingle}, {zip, zw::dsArchive}};
-  EXPECT_FALSE(f.form.Run());
-  EXPECT_TRUE(f.Shown(zw::msgFileTypeNotSupported, {std::string("*.zip")}));
+  {
+    // A damaged archive: the question to leave it out; Cancel stops.
+    const std::string zip = t.File("pack.zip", "PK");
+    Form f;
+    auto& m = f.form.Model();
+    m.fresh.rows = {{t.Dir("a"), zw::dsSingle}, {zip, zw::dsArchive}};
+    f.host.answers = {zw::ansCancel};
+    EXPECT_FALSE(f.form.Run());
+    EXPECT_TRUE(f.Shown(zw::msgFileNotScanned, {zip}));
+    EXPECT_EQ(m.fresh.rows[1].state, zw::dsArchive);
+  }
+  {
+    // A file that is no catalog: the reason is named.
+    const std::string cat = t.File("old.zwc", "not a catalog at all, just text");
+    Form f;
+    auto& m = f.form.Model();
+    m.fresh.rows = {{t.Dir("a"), zw::dsSingle}, {cat, zw::dsArchive}};
+    f.host.answers = {zw::ansCancel};
+    EXPECT_FALSE(f.form.Run());
+    bool asked = false;
+    for (const auto& call : f.host.Calls())
+      asked = asked || (call.text.find("will not be scanned") != std::string::npos &&
+                        call.text.find(cat) != std::string::npos);
+    EXPECT_TRUE(asked);
+  }
+  {
+    // Other file types are not supported.
+    const std::string rar = t.File("pack.rar", "Rar!");
+    Form f;
+    auto& m = f.form.Model();
+    m.fresh.rows = {{t.Dir("a"), zw::dsSingle}, {rar, zw::dsArchive}};
+    EXPECT_FALSE(f.form.Run());
+    EXPECT_TRUE(f.Shown(zw::msgFileTypeNotSupported, {std::string("*.rar")}));
+  }
 }
 
 TEST(RunChecks, UnattendedModeAnswersWithTheDefaultAndLogsTheAnswer) {

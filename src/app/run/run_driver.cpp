@@ -6,6 +6,9 @@
 #include "app/run/folder_lists.h"
 #include "app/run/size_edit.h"
 #include "app/text/string_table.h"
+#include "app/text/text_format.h"
+#include "engine/scan/catalog_file.h"
+#include "engine/scan/zip_reader.h"
 #include "platform/files.h"
 #include "platform/filetime.h"
 #include "platform/paths.h"
@@ -108,16 +111,8 @@ bool TRunDriver::CheckRows() {
           host_.ModelChanged();
           continue;
         }
-        if (checkArchiveRow) {
-          if (!checkArchiveRow(which, i)) return false;
-        } else {
-          // This build has no reader for archives and catalogs yet.
-          host_.ShowPage(TPage::ScanOptions);
-          host_.ShowFolderRow(which, i);
-          msg_.ShowMsg(msgFileTypeNotSupported,
-                       {"*" + platform::LowerText(platform::ExtractFileExt(row.caption))});
+        if (!(checkArchiveRow ? checkArchiveRow(which, i) : CheckArchiveRow(which, i)))
           return false;
-        }
         if (list.rows[static_cast<size_t>(i)].state == dsArchive) archives_.push_back({which, i});
       } else if (IsFolderState(row.state) && row.state != dsInactive) {
         if (!platform::FolderExists(row.caption)) {
@@ -237,6 +232,56 @@ bool TRunDriver::CheckSizeBounds() {
   return true;
 }
 
+bool TRunDriver::CheckArchiveRow(TFolderList which, int32_t i) {
+  TDirRow& row = model_.Folders(which).rows[static_cast<size_t>(i)];
+  const std::string ext = platform::LowerText(platform::ExtractFileExt(row.caption));
+  const TAdvContentOptions& c = model_.advContent;
+  auto showRow = [&] {
+    host_.ShowPage(TPage::ScanOptions);
+    host_.ShowFolderRow(which, i);
+  };
+  // A file that cannot be read: OK leaves it out of this scan (state 5).
+  auto leaveOut = [&](TMsgID id, const TFmtArgs& args) {
+    showRow();
+    if (msg_.AskMsg(id, ansCancel, args) != ansOK) return false;
+    row.state = dsArchiveInactive;
+    host_.ModelChanged();
+    return true;
+  };
+  if (ext == ".zwc") {
+    const TCatCheck check = CheckCatalogFile(row.caption);
+    if (check.result != corGood) {
+      TFmtArgs reasonArgs;
+      if (check.result == corOpenFailed) reasonArgs.push_back(int64_t{check.error.code});
+      const std::string reason = Format(Str(CatOpenResultText(check.result)), reasonArgs);
+      return leaveOut(msgFileNotScannedReason, {row.caption, reason});
+    }
+    if (model_.cbContent && !check.hasChecksums) {
+      showRow();
+      msg_.ShowMsg(msgCatFileNoChecksums, {row.caption});
+      return false;
+    }
+    if (model_.cbContent && (c.range != acComplete || (c.methods & acmByteByByte) != 0)) {
+      showRow();
+      msg_.ShowMsg(msgCatFileRestrictions);
+      return false;
+    }
+    return true;
+  }
+  if (ext == ".zip") {
+    if (!TZipReader::CanRead(row.caption)) return leaveOut(msgFileNotScanned, {row.caption});
+    if (model_.cbContent && (c.range != acComplete || c.methods != acmCRC32)) {
+      showRow();
+      msg_.ShowMsg(msgZipFileRestrictions);
+      return false;
+    }
+    return true;
+  }
+  showRow();
+  msg_.ShowMsg(msgFileTypeNotSupported, {"*" + ext});
+  return false;
+}
+
 bool TRunDriver::CheckContentRestrictions() {
   const TAdvContentOptions& c = model_.advContent;
   if (model_.scanArchives && model_.cbContent && (c.range != acComplete || c.methods != acmCRC32)) {
@@ -295,7 +340,12 @@ void TRunDriver::StartThreads() {
                           model_.cbContent, model_.advContent);
   browse_->nameFilter.Set(model_.limitMasks.rows, model_.excludeMasks.rows, model_.advFilename,
                           model_.cbFilename);
-  if (installReaders) installReaders(*browse_);
+  if (installReaders) {
+    installReaders(*browse_);
+  } else {
+    browse_->SetZipBrowser(MakeZipBrowser());
+    browse_->SetCatalogBrowser(BrowseCatalogFile);
+  }
   queue_ = std::make_unique<TJobQueue>();
   browse_->SetQueue(queue_.get());
   browse_->SetStatus(&status_);

@@ -69,6 +69,9 @@ class TRunDriver {
   bool CheckArchiveDuplicates();
   bool CheckSizeBounds();
   bool CheckContentRestrictions();
+  // A catalog or ZIP row that exists: readable, and usable with the content
+  // options; a damaged one may be left out of the scan (state 5).
+  bool CheckArchiveRow(TFolderList which, int32_t row);
   void StartThreads();
   bool Automatic() const { return isAutomatic && isAutomatic(); }
 
