@@ -5,6 +5,8 @@
 #include "app/results/checking.h"
 #include "app/run/folder_lists.h"
 #include "app/text/string_table.h"
+#include "engine/dupes/catalog_writer.h"
+#include "platform/paths.h"
 
 namespace zw {
 
@@ -46,6 +48,7 @@ bool TMainForm::Run() {
     const TCompCriteria criteria = model_.Criteria();
     model_.results.crcAvailable = (criteria & ccContentCRC) != 0;
     actions_.SetListFromCriteriaScan((criteria & (ccFilename | ccSize | ccDate | ccContent)) != 0);
+    crcOfPartsOnly_ = model_.cbContent && model_.advContent.range != acComplete;
   }
   return started;
 }
@@ -205,12 +208,45 @@ bool TMainForm::ImportResults(const std::string& path) {
   if (!files_.Import(path)) return false;
   // A list from a file: no scan stands behind its sets.
   actions_.SetListFromCriteriaScan(false);
+  crcOfPartsOnly_ = true;
   ShowCheckedStatus();
   return true;
 }
 
 bool TMainForm::ExportResults(const std::string& path, uint8_t format) {
   return files_.ExportAll(path, format);
+}
+
+bool TMainForm::CreateCatfile(const TCatFileOptions& given) {
+  if (model_.busy) return false;
+  TCatFileOptions options = given;
+  // The save dialog's default extension: a catalog is only read back as a
+  // list row by its ".zwc".
+  if (platform::ExtractFileExt(options.FileName).empty()) options.FileName += ".zwc";
+
+  const int32_t total = CatalogEntryCount(results_, options.Entries);
+  int32_t done = 0;
+  TZWCatWriter writer(results_, presenter_);
+  writer.SetPartialContent(crcOfPartsOnly_);
+  writer.SetOnStep([&] {
+    ++done;
+    host_.SetProgress(done, total, total > 0 ? static_cast<int>(int64_t{done} * 100 / total) : 0);
+  });
+
+  model_.busy = true;
+  model_.listLocked = true;
+  host_.SetBusy(true, true);
+  model_.statusText = Str(strCreatingCatfile);
+  host_.SetStatusText(model_.statusText);
+  host_.SetProgress(0, total, 0);
+  const bool written = writer.Write(options, true);
+  host_.SetProgress(0, 0, 0);
+  model_.statusText = Str(strIdle);
+  host_.SetStatusText(model_.statusText);
+  model_.busy = false;
+  model_.listLocked = false;
+  host_.SetBusy(false, false);
+  return written && writer.EntriesLeftOut() == 0;
 }
 
 bool TMainForm::ImportStartFile(const std::string& firstArgument) {

@@ -83,6 +83,7 @@ class TMainForm : public IScriptEnvironment {
   bool CheckedFilesAction(char action, uint8_t mode, const std::string& destination) override;
   bool ImportResults(const std::string& path) override;
   bool ExportResults(const std::string& path, uint8_t format) override;
+  bool CreateCatfile(const TCatFileOptions& options) override;
 
  private:
   bool Automatic() const;
@@ -102,6 +103,10 @@ class TMainForm : public IScriptEnvironment {
   TResultFiles files_;
   uint8_t execMode_ = emDefault;
   bool closeRequested_ = false;
+  // The list's CRC32 values may not be those of whole files: the last scan
+  // compared part of the content, or the list was imported (its file does
+  // not say how its values were made). A catalog then checksums the files.
+  bool crcOfPartsOnly_ = false;
   int32_t lastPosition_ = -1;
   int lastPercent_ = -1;
 };

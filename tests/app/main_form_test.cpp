@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <fstream>
 
 #include "app/text/message_table.h"
 #include "app/text/text_format.h"
+#include "engine/dupes/catalog_writer.h"
 #include "support/temp_tree.h"
 #include "app/support/test_host.h"
 
@@ -339,6 +343,142 @@ TEST(Script, WaitsForTheScanAndResumesWithTheNextCommand) {
   std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_NE(content.find("Found 2 duplicate files in 1 sets."), std::string::npos);
   EXPECT_EQ(f.host.Count(HostCall::ShowLog), 0u);  // automatic while the script runs
+}
+
+// --- catalog files written from the results ---
+
+// The sets of the result list as sorted lists of "name size", sorted.
+std::vector<std::vector<std::string>> SetsOf(zw::TResultList& list) {
+  std::map<uint32_t, std::vector<std::string>> bySet;
+  for (const zw::TResultEntry* e : list.Items())
+    bySet[e->Set].push_back(e->Name + " " + std::to_string(e->Size));
+  std::vector<std::vector<std::string>> sets;
+  for (auto& [set, names] : bySet) {
+    std::sort(names.begin(), names.end());
+    sets.push_back(names);
+  }
+  std::sort(sets.begin(), sets.end());
+  return sets;
+}
+
+const zw::TResultEntry* EntryNamed(zw::TResultList& list, const std::string& name) {
+  for (const zw::TResultEntry* e : list.Items())
+    if (e->Name == name) return e;
+  return nullptr;
+}
+
+// A backup, catalogued by a scan that lists every file, and a fresh folder
+// with copies of some of its files.
+struct CatalogTree {
+  CatalogTree() {
+    t.File("backup/photos/a.jpg", "alpha content");
+    t.File("backup/photos/2004/b.jpg", "beta content!");
+    t.File("backup/music/c.mp3", "gamma gamma");
+    t.File("backup/music/d.mp3", "delta");
+    t.File("fresh/a-new.jpg", "alpha content");
+    t.File("fresh/x/b-new.jpg", "beta content!");
+    t.File("fresh/b-also.jpg", "beta content!");
+    t.File("fresh/c-new.mp3", "gamma gamma");
+    t.File("fresh/same-size.jpg", "alphA content");  // size of a.jpg, other bytes
+    t.File("fresh/e.txt", "epsilon");
+  }
+  // Scans `library` as the library row against the fresh folder by size and
+  // content; returns its sets.
+  std::vector<std::vector<std::string>> ScanAgainst(const std::string& library, uint8_t state,
+                                                    zw::TResultList** list = nullptr) {
+    forms.push_back(std::make_unique<Form>());
+    Form& f = *forms.back();
+    f.form.Model().fresh.rows = {{t.Dir("fresh"), zw::dsRecursive}};
+    f.form.Model().library.rows = {{library, state}};
+    EXPECT_TRUE(f.RunAndWait());
+    if (list) *list = &f.form.Results();
+    return SetsOf(f.form.Results());
+  }
+  TempTree t;
+  std::vector<std::unique_ptr<Form>> forms;
+};
+
+TEST(Catalog, AScanAgainstTheCatalogFindsWhatTheFilesThemselvesGive) {
+  CatalogTree c;
+  Form writer;
+  auto& m = writer.form.Model();
+  m.cbSize = m.cbContent = false;  // no criterion: every file is listed
+  m.fresh.rows = {{c.t.Dir("backup"), zw::dsRecursive}};
+  writer.host.answers = {zw::ansYes};
+  ASSERT_TRUE(writer.RunAndWait());
+  ASSERT_EQ(writer.form.Results().ItemCount(), 4);
+
+  zw::TCatFileOptions options;
+  options.FileName = c.t.PathOf("backup-disk");  // the extension is added
+  options.Data = zw::catdata::kChecksums | zw::catdata::kDirAttributes;
+  options.Paths = zw::catpaths::kAsNeeded;
+  ASSERT_TRUE(writer.form.CreateCatfile(options));
+  const std::string catalog = c.t.PathOf("backup-disk.zwc");
+  ASSERT_TRUE(std::filesystem::exists(catalog));
+  EXPECT_FALSE(writer.form.Busy());
+  EXPECT_TRUE(writer.host.Count(HostCall::SetProgress) > 0);
+
+  zw::TResultList* fromCatalog = nullptr;
+  zw::TResultList* fromFiles = nullptr;
+  const auto catalogSets = c.ScanAgainst(catalog, zw::dsArchive, &fromCatalog);
+  const auto fileSets = c.ScanAgainst(c.t.Dir("backup"), zw::dsRecursive, &fromFiles);
+  EXPECT_EQ(catalogSets, fileSets);
+  EXPECT_EQ(catalogSets.size(), 3u);  // alpha, beta, gamma; not the same-size file
+
+  // Catalog entries carry the catalog's name and the folders below the
+  // common one, and the files' own dates.
+  const zw::TResultEntry* b = EntryNamed(*fromCatalog, "b.jpg");
+  const zw::TResultEntry* bFile = EntryNamed(*fromFiles, "b.jpg");
+  ASSERT_TRUE(b && bFile);
+  const char sep = zw::platform::kPathSep;
+  EXPECT_EQ(b->Path, std::string("backup-disk.zwc>") + sep + "photos" + sep + "2004" + sep);
+  EXPECT_TRUE(b->InArchive());
+  EXPECT_EQ(b->Time, bFile->Time);
+  EXPECT_EQ(b->Crc, bFile->Crc);
+}
+
+TEST(Catalog, AnImportedListIsChecksummedAnewAndFailuresAreReported) {
+  CatalogTree c;
+  const std::string saved = c.t.PathOf("backup.zwr");
+  {
+    // Duplicates within the backup, with their CRC32 values, saved.
+    c.t.File("backup/photos/b-copy.jpg", "beta content!");
+    Form f;
+    f.form.Model().fresh.rows = {{c.t.Dir("backup"), zw::dsRecursive}};
+    ASSERT_TRUE(f.RunAndWait());
+    ASSERT_EQ(f.form.Results().ItemCount(), 2);
+    ASSERT_TRUE(f.form.ExportResults(saved, 2));
+  }
+  // One of them changes after the list was saved; the list's value is stale.
+  c.t.File("backup/photos/2004/b.jpg", "BETA CONTENT!");
+
+  Form f;
+  ASSERT_TRUE(f.form.ImportResults(saved));
+  zw::TCatFileOptions options;
+  options.FileName = c.t.PathOf("imported.zwc");
+  options.Data = zw::catdata::kChecksums;
+  ASSERT_TRUE(f.form.CreateCatfile(options));
+  const auto sets = c.ScanAgainst(options.FileName, zw::dsArchive);
+  // The changed file's copy in the fresh folder is no duplicate of it.
+  for (const auto& set : sets)
+    for (const auto& name : set) EXPECT_NE(name, "b.jpg 13");
+
+  // A listed file that is gone: the catalog is written without it, and the
+  // command reports the failure.
+  std::filesystem::remove(c.t.PathOf("backup/photos/b-copy.jpg"));
+  options.FileName = c.t.PathOf("partial.zwc");
+  EXPECT_FALSE(f.form.CreateCatfile(options));
+  EXPECT_TRUE(std::filesystem::exists(options.FileName));
+  EXPECT_TRUE(f.Logged("b-copy.jpg"));
+  EXPECT_FALSE(f.form.Busy());
+
+  // A catalog that cannot be created.
+  options.FileName = c.t.PathOf("no such folder/x.zwc");
+  EXPECT_FALSE(f.form.CreateCatfile(options));
+  bool told = false;
+  for (const auto& text : f.BoxTexts())
+    told = told || (text.find("Could not create file \"" + options.FileName + "\"") == 0);
+  EXPECT_TRUE(told);
 }
 
 TEST(ElapsedText, MinutesAndSecondsWithMillisecondsOrHoursAndDays) {

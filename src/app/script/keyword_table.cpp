@@ -41,7 +41,7 @@ constexpr TScrKeyword kKeywords[] = {
     {"shortcutchecked", "TZWScrCmd_CheckedFilesAction", false, &Make<TZWScrCmd_CheckedFilesAction>},
     {"importresults", "TZWScrCmd_ImportResults", false, &Make<TZWScrCmd_ImportResults>},
     {"exportresults", "TZWScrCmd_ExportResults", true, &Make<TZWScrCmd_ExportResults>},
-    {"createcatfile", "TZWScrCmd_CreateCatfile", true, nullptr},
+    {"createcatfile", "TZWScrCmd_CreateCatfile", true, &Make<TZWScrCmd_CreateCatfile>},
     {"close", "TZWScrCmd_Close", false, &Make<TZWScrCmd_Close>},
     {"shutdown", "TZWScrCmd_Shutdown", false, nullptr},
     {"uninstall", "TZWScrCmd_Uninstall", false, nullptr},

@@ -438,4 +438,50 @@ TScrResult TZWScrCmd_ExportResults::Execute(IScriptEnvironment& env) {
   return env.ExportResults(path, format) ? srDone : srFailed;
 }
 
+// --- createcatfile ---
+
+TZWScrCmd_CreateCatfile::TZWScrCmd_CreateCatfile() {
+  needsParam = true;
+  options.Entries = catentries::kAll;
+  options.Data = 0;
+  options.Paths = catpaths::kAsNeeded;
+}
+
+bool TZWScrCmd_CreateCatfile::ParseOption(std::string_view token) {
+  switch (First(token)) {
+    case 'a': options.Entries = catentries::kAll; return true;
+    case 's': options.Entries = catentries::kSelected; return true;
+    case 'c': options.Entries = catentries::kChecked; return true;
+    case 'd': options.Data |= catdata::kDirAttributes; return true;
+    case 'f': options.Data |= catdata::kChecksums; return true;
+    case 'l': options.Paths = catpaths::kComplete; return true;
+    case 'n': options.Paths = catpaths::kAsNeeded; return true;
+    case 'r': {
+      // r="base": relative to that folder. A bare "r" (or any word starting
+      // with it) leaves the base empty, which stores paths as far as needed;
+      // r= without a quoted folder is refused rather than guessed at.
+      if (token.find('=') == std::string_view::npos) {
+        options.Paths = catpaths::kRelative;
+        options.BasePath.clear();
+        return true;
+      }
+      std::string value;
+      if (!QuotedValue(token, "r=", value)) return false;
+      options.Paths = catpaths::kRelative;
+      options.BasePath = value;
+      return true;
+    }
+    default: return false;
+  }
+}
+
+void TZWScrCmd_CreateCatfile::ParseQuoted(std::string_view text) {
+  options.FileName = std::string(text);
+  hasParam = true;
+}
+
+TScrResult TZWScrCmd_CreateCatfile::Execute(IScriptEnvironment& env) {
+  return env.CreateCatfile(options) ? srDone : srFailed;
+}
+
 }  // namespace zw

@@ -9,6 +9,7 @@
 
 #include "app/results/checking.h"
 #include "app/script/script_objects.h"
+#include "engine/dupes/catalog_writer.h"
 
 namespace zw {
 
@@ -262,6 +263,20 @@ class TZWScrCmd_ExportResults : public TZWScrCommand {
 
   std::string path;
   uint8_t format = 0;  // 0 by extension, 1 text, 2 binary
+};
+
+// createcatfile [a|s|c] [d] [f] [l|n|r="base"] "file"
+class TZWScrCmd_CreateCatfile : public TZWScrCommand {
+ public:
+  TZWScrCmd_CreateCatfile();
+  bool ParseOption(std::string_view token) override;
+  void ParseQuoted(std::string_view text) override;
+  TScrResult Execute(IScriptEnvironment& env) override;
+  std::string GetName() const override { return "CreateCatfile"; }
+
+  // Without "d" and "f" the catalog holds neither folder attributes nor
+  // checksums (the dialog's defaults differ).
+  TCatFileOptions options;
 };
 
 }  // namespace zw

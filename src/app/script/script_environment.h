@@ -13,6 +13,8 @@
 
 namespace zw {
 
+struct TCatFileOptions;
+
 // Execution modes of the script command execmode.
 enum TScriptExecMode : uint8_t {
   emDefault = 0,      // questions answered automatically while a script runs
@@ -84,6 +86,10 @@ class IScriptEnvironment {
   // importresults / exportresults (format 0 by extension, 1 text, 2 binary).
   virtual bool ImportResults(const std::string& path) = 0;
   virtual bool ExportResults(const std::string& path, uint8_t format) = 0;
+  // createcatfile: writes a catalog file of the result list without the
+  // dialog. False when it could not be written or an entry had to be left
+  // out (the log names it).
+  virtual bool CreateCatfile(const TCatFileOptions& options) = 0;
 
   // Told when the main script starts or stops running (it keeps running
   // while it waits for a scan). Questions are answered automatically by the

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/script/script_environment.h"
+#include "engine/dupes/catalog_writer.h"
 #include "support/recording_messenger.h"
 
 namespace zwtest {
@@ -77,6 +78,8 @@ class FakeScriptEnvironment : public zw::IScriptEnvironment {
   bool actionResult = true;
   bool importResult = true;
   bool exportResult = true;
+  bool catfileResult = true;
+  std::vector<zw::TCatFileOptions> catfiles;
   zw::TScriptCriteriaParams lastCriteria;
 
   void SortResults(uint8_t key, bool regroup) override {
@@ -102,6 +105,10 @@ class FakeScriptEnvironment : public zw::IScriptEnvironment {
   bool ExportResults(const std::string& path, uint8_t format) override {
     calls.push_back("Export " + std::to_string(format) + " " + path);
     return exportResult;
+  }
+  bool CreateCatfile(const zw::TCatFileOptions& options) override {
+    catfiles.push_back(options);
+    return catfileResult;
   }
 };
 

@@ -31,7 +31,8 @@ TEST(KeywordTable, OnlyTheCommandsBuiltSoFarAreImplemented) {
       "addmask",    "nosavereg",   "dontsavereg", "run",      "showlog",
       "savelog",    "close",       "sortby",    "groupby",    "checkall",
       "checkselected", "checkfirst", "checklast", "checkbycriteria", "movechecked",
-      "recyclechecked", "deletechecked", "shortcutchecked", "importresults", "exportresults"};
+      "recyclechecked", "deletechecked", "shortcutchecked", "importresults", "exportresults",
+      "createcatfile"};
   for (const TScrKeyword& k : ScriptKeywords())
     EXPECT_EQ(k.Implemented(), built.count(std::string(k.keyword)) == 1) << k.keyword;
 }

@@ -338,3 +338,44 @@ TEST_F(CommandsTest, ImportAndExportResults) {
                                                  "Export 0 x.txt"}));
   EXPECT_FALSE(ParsesAlone("exportresults t", env));
 }
+
+TEST_F(CommandsTest, CreateCatfileReadsItsOptionsAndNeedsAFile) {
+  // Defaults: all entries, no attributes and no checksums, paths as needed.
+  EXPECT_EQ(Exec("createcatfile \"/Backup/Disk 1.zwc\""), srDone);
+  EXPECT_EQ(Exec("createcatfile c d f l \"b.zwc\""), srDone);
+  EXPECT_EQ(Exec("createcatfile s r=\"/Mnt/Photos Old\" \"c.zwc\""), srDone);
+  EXPECT_EQ(Exec("createcatfile r=\"/x\" n \"d.zwc\""), srDone);  // the last path choice wins
+  env.catfileResult = false;
+  EXPECT_EQ(Exec("createcatfile F D \"e.zwc\""), srFailed);
+  ASSERT_EQ(env.catfiles.size(), 5u);
+
+  const TCatFileOptions& plain = env.catfiles[0];
+  EXPECT_EQ(plain.FileName, "/Backup/Disk 1.zwc");
+  EXPECT_EQ(plain.Entries, catentries::kAll);
+  EXPECT_EQ(plain.Data, 0);
+  EXPECT_EQ(plain.Paths, catpaths::kAsNeeded);
+
+  const TCatFileOptions& full = env.catfiles[1];
+  EXPECT_EQ(full.Entries, catentries::kChecked);
+  EXPECT_EQ(full.Data, catdata::kDirAttributes | catdata::kChecksums);
+  EXPECT_EQ(full.Paths, catpaths::kComplete);
+
+  const TCatFileOptions& relative = env.catfiles[2];
+  EXPECT_EQ(relative.Entries, catentries::kSelected);
+  EXPECT_EQ(relative.Paths, catpaths::kRelative);
+  EXPECT_EQ(relative.BasePath, "/Mnt/Photos Old");  // case and blanks kept
+  EXPECT_EQ(relative.FileName, "c.zwc");
+
+  EXPECT_EQ(env.catfiles[3].Paths, catpaths::kAsNeeded);
+  EXPECT_EQ(env.catfiles[4].Data, catdata::kDirAttributes | catdata::kChecksums);
+
+  // No file, an unquoted or half-quoted base, an unknown letter: refused.
+  EXPECT_FALSE(ParsesAlone("createcatfile f d", env));
+  EXPECT_EQ(env.messenger.Messages().back().id, msgParseMissingParam);
+  for (const char* bad : {"createcatfile r=/base \"x.zwc\"", "createcatfile r= \"x.zwc\"",
+                          "createcatfile q \"x.zwc\""}) {
+    EXPECT_FALSE(ParsesAlone(bad, env)) << bad;
+    EXPECT_EQ(env.messenger.Messages().back().id, msgParseError) << bad;
+  }
+  EXPECT_EQ(env.catfiles.size(), 5u);
+}
