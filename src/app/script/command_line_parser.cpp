@@ -163,6 +163,18 @@ std::string RebuildCommandLine(int argc, const char* const* argv) {
     return true;
   };
 
+  // name=value of the options that take a quoted value, after the shell
+  // took the quotes away: the value is quoted again.
+  auto namedValue = [](std::string_view arg) {
+    const size_t eq = arg.find('=');
+    if (eq == std::string_view::npos || arg.find('"') != std::string_view::npos) return false;
+    std::string name(arg.substr(0, eq));
+    for (char& c : name)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return name == "filename" || name == "path" || name == "size" || name == "date" ||
+           name == "r";
+  };
+
   std::string line;
   for (int i = 0; i < argc; ++i) {
     std::string_view arg = argv[i] ? std::string_view(argv[i]) : std::string_view();
@@ -173,6 +185,12 @@ std::string RebuildCommandLine(int argc, const char* const* argv) {
       line += '"';
       for (char c : arg)
         if (c != '"') line += c;
+      line += '"';
+    } else if (namedValue(arg)) {
+      const size_t eq = arg.find('=');
+      line += arg.substr(0, eq + 1);
+      line += '"';
+      line += arg.substr(eq + 1);
       line += '"';
     } else if (arg.find('"') != std::string_view::npos || (!arg.empty() && arg.front() == '-') ||
                isOptionWord(arg)) {

@@ -480,6 +480,13 @@ TEST(RebuildCommandLine, FollowsTheQuotingRules) {
       // name="value" keeps its quotes
       {{"zwillo", "-createcatfile", "r=\"/base dir\"", "c.zwc"},
        "\"zwillo\" -createcatfile r=\"/base dir\" \"c.zwc\""},
+      // name=value after the shell took the quotes: quoted again
+      {{"zwillo", "-createcatfile", "R=/base dir", "c.zwc"},
+       "\"zwillo\" -createcatfile R=\"/base dir\" \"c.zwc\""},
+      {{"zwillo", "-checkbycriteria", "filename=*.jpg", "size=10", "\"20\""},
+       "\"zwillo\" -checkbycriteria filename=\"*.jpg\" size=\"10\" \"20\""},
+      // other words with "=" are paths and names like any other
+      {{"zwillo", "-addfolder", "/a=b"}, "\"zwillo\" -addfolder \"/a=b\""},
       // a relative folder named like a word would be an option word: quoted
       // only when it holds more than letters and digits
       {{"zwillo", "-addfolder", "./data"}, "\"zwillo\" -addfolder \"./data\""},
