@@ -222,5 +222,19 @@ TEST(CompareTextNoCase, IgnoresCaseAndGivesASign) {
   EXPECT_EQ(CompareTextNoCase("Alpha", "zeta"), -1);
 }
 
+TEST(OemTextToUtf8, SystemOemCodePageOnWindowsOnly) {
+  std::string out = "left over";
+#ifdef _WIN32
+  // The test machines run a Western system locale; its OEM code page (437,
+  // 850 or 858) has u-umlaut at 0x81 and e-acute at 0x82.
+  ASSERT_TRUE(OemTextToUtf8("Gr\x81\x82.txt", out));
+  EXPECT_EQ(out, "Gr\xC3\xBC\xC3\xA9.txt");
+  ASSERT_TRUE(OemTextToUtf8("", out));
+  EXPECT_EQ(out, "");
+#else
+  EXPECT_FALSE(OemTextToUtf8("Gr\x81.txt", out));
+#endif
+}
+
 }  // namespace
 }  // namespace zw::platform

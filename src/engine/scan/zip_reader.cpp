@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/filetime.h"
+#include "platform/locale.h"
 #include "platform/paths.h"
 
 namespace zw {
@@ -103,6 +104,8 @@ std::string ZipNameToUtf8(const std::string& raw, bool utf8Flag) {
   for (char c : name) ascii = ascii && static_cast<uint8_t>(c) < 0x80;
   if (ascii) return name;
   std::string out;
+  if (platform::OemTextToUtf8(name, out)) return out;
+  out.clear();
   out.reserve(name.size() * 2);
   for (char c : name) {
     const auto b = static_cast<uint8_t>(c);

@@ -122,10 +122,11 @@ class TZipReader {
   uint64_t windowStart_ = 0;
 };
 
-// Member names: the bytes of a member without the UTF-8 flag are in the
-// DOS code page 437 and become UTF-8; names flagged as UTF-8 are taken as
-// they are (a byte sequence that is not valid UTF-8 is read as code page 437
-// too). A zero byte ends the name.
+// Member names: the bytes of a member without the UTF-8 flag are in an OEM
+// code page and become UTF-8: on Windows the system's OEM code page (as its
+// own tools write them), elsewhere DOS code page 437. Names flagged as UTF-8
+// are taken as they are (a byte sequence that is not valid UTF-8 is read as
+// without the flag). A zero byte ends the name.
 std::string ZipNameToUtf8(const std::string& raw, bool utf8Flag);
 
 // Turns the members of one archive into file entries for the browse thread.

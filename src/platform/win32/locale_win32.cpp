@@ -247,4 +247,40 @@ int CompareTextNoCase(std::string_view a, std::string_view b) {
   return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 
+namespace {
+
+// The system locale's OEM code page. GetOEMCP is not asked: under the
+// manifest's UTF-8 code page it may answer 65001.
+UINT SystemOemCodePage() {
+  static const UINT page = [] {
+    wchar_t buf[8] = {};
+    if (GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTCODEPAGE, buf, 8) <= 0) return 0u;
+    UINT value = 0;
+    for (const wchar_t* c = buf; *c >= L'0' && *c <= L'9'; ++c) value = value * 10 + (*c - L'0');
+    return value;
+  }();
+  return page;
+}
+
+}  // namespace
+
+bool OemTextToUtf8(std::string_view text, std::string& out) {
+  const UINT page = SystemOemCodePage();
+  if (page == 0 || page == CP_UTF8 || !IsValidCodePage(page)) return false;
+  out.clear();
+  if (text.empty()) return true;
+  if (text.size() > 0x7FFFFFFF / 4) return false;
+  const int len = static_cast<int>(text.size());
+  const int wide = MultiByteToWideChar(page, 0, text.data(), len, nullptr, 0);
+  if (wide <= 0) return false;
+  std::wstring w(static_cast<size_t>(wide), L'\0');
+  if (MultiByteToWideChar(page, 0, text.data(), len, w.data(), wide) != wide) return false;
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return false;
+  out.resize(static_cast<size_t>(bytes));
+  if (WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), bytes, nullptr, nullptr) != bytes)
+    return false;
+  return true;
+}
+
 }  // namespace zw::platform

@@ -721,8 +721,9 @@ TEST(ZipInBrowse, DamagedArchiveInAFolderIsSkippedSilently) {
   // Nothing is said about it: no message names the archive.
   for (const auto& m : r.messenger.Messages())
     for (const auto& a : m.args)
-      if (const auto* text = std::get_if<std::string>(&a))
+      if (const auto* text = std::get_if<std::string>(&a)) {
         EXPECT_EQ(text->find("bad.zip"), std::string::npos) << *text;
+      }
 }
 
 // --- archives made by other tools ---
