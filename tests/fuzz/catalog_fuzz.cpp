@@ -2,46 +2,14 @@
 // reader works on files), opened and walked record by record through the
 // callback, then read as the browse thread reads it, into entries.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 
 #include "engine/scan/catalog_file.h"
 #include "fuzz_driver.h"
 
-namespace {
-
-// Removes the input file at exit. It keeps its own copy of the name: the
-// name's static may be gone by the time it runs.
-struct RemoveAtExit {
-  std::string path;
-  ~RemoveAtExit() {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-  }
-};
-
-const std::string& InputPath() {
-  static const std::string path = [] {
-    std::random_device rd;
-    return (std::filesystem::temp_directory_path() /
-            ("zw-catalog-fuzz-" + std::to_string(rd()) + ".zwc"))
-        .string();
-  }();
-  static RemoveAtExit removeAtExit{path};
-  return path;
-}
-
-}  // namespace
-
 int ZwFuzzOne(const uint8_t* data, size_t size) {
-  const std::string& path = InputPath();
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    if (!out) return 0;
-  }
+  const std::string path = ZwFuzzInputFile(data, size, "catalog", ".zwc");
+  if (path.empty()) return 0;
 
   // Every record and block, answering yes to everything.
   {

@@ -2,45 +2,14 @@
 // works on files) and read as an archive, first header by header, then as the
 // browse thread reads it, into entries.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 
 #include "engine/scan/zip_reader.h"
 #include "fuzz_driver.h"
 
-namespace {
-
-// The file each input is written to, removed when the program ends.
-struct InputFile {
-  std::string path;
-  InputFile() {
-    std::random_device rd;
-    path = (std::filesystem::temp_directory_path() /
-            ("zw-zip-fuzz-" + std::to_string(rd()) + ".zip"))
-               .string();
-  }
-  ~InputFile() {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-  }
-};
-
-const std::string& InputPath() {
-  static const InputFile file;
-  return file.path;
-}
-
-}  // namespace
-
 int ZwFuzzOne(const uint8_t* data, size_t size) {
-  const std::string& path = InputPath();
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    if (!out) return 0;
-  }
+  const std::string path = ZwFuzzInputFile(data, size, "zip", ".zip");
+  if (path.empty()) return 0;
 
   zw::TZipReader reader;
   if (reader.Open(path)) {
