@@ -191,7 +191,6 @@ bool TMainForm::CheckByCriteria(bool check, const TScriptCriteriaParams& params)
 }
 
 bool TMainForm::CheckedFilesAction(char action, uint8_t mode, const std::string& destination) {
-  actions_.SetScriptExecuting(script_.IsRunning());
   bool ok = false;
   switch (action) {
     case 'm': ok = actions_.Move(mode, destination); break;

@@ -59,7 +59,7 @@ TFileActions::TFileActions(IHost& host, TMsgPresenter& presenter, TZWLog& log,
 TFileActions::~TFileActions() = default;
 
 bool TFileActions::ScriptExecuting() const {
-  return scriptExecuting_ || presenter_.ScriptExecuting();
+  return presenter_.ScriptExecuting();
 }
 
 bool TFileActions::Delete(uint8_t mode) { return Run(TAction::Delete, mode, {}); }

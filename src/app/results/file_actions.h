@@ -83,9 +83,8 @@ class TFileActions {
   // the window can process pending messages (the Cancel button, repainting).
   std::function<void()> processMessages;
 
-  // A command-line script is running: no empty-folder search (which would
-  // ask about each folder). The presenter's script flag counts as well.
-  void SetScriptExecuting(bool executing) { scriptExecuting_ = executing; }
+  // A command-line script is running (the presenter's flag): no
+  // empty-folder search, which would ask about each folder.
   bool ScriptExecuting() const;
   // The list came from a scan with at least one comparison criterion: only
   // then is the removal of single leftovers offered.
@@ -152,7 +151,6 @@ class TFileActions {
   TWindowModel& model_;
   TResultList& list_;
   std::atomic<bool> cancel_{false};
-  bool scriptExecuting_ = false;
   bool listFromCriteriaScan_ = false;
 
   // State of the running action.

@@ -668,7 +668,7 @@ TEST_F(FileActionsTest, NoEmptyFolderSearchWhileAScriptRuns) {
   Build({{a, b}});
   Check(a);
   model.findEmptyDirs = true;
-  actions.SetScriptExecuting(true);
+  presenter.SetScriptExecuting(true);
   EXPECT_TRUE(actions.Delete(zw::cmUnattended));
   EXPECT_TRUE(Questions().empty());
   EXPECT_TRUE(fs::is_directory(tree.PathOf("gone")));
