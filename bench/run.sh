@@ -34,5 +34,28 @@ for mode in size-content size-bpb content-only; do
       m, n, d, st, s, n / s, b / s / 1e6 }'
 done
 
+echo "== catalog files"
+"$build/bench/archive_bench" catalog 1000000
+
+echo "== ZIP archives: 100,000 members read as a list row"
+zip="${TMPDIR:-/tmp}/zwillo-bench-100k.zip"
+if [ ! -f "$zip" ]; then
+  python3 - "$zip" <<'PY'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1] + ".part", "w", zipfile.ZIP_STORED) as z:
+    for i in range(100000):
+        z.writestr("d%03d/e%02d/file-%06d.txt" % (i // 1000, i // 100 % 10, i), b"x" * (i % 97))
+PY
+  mv "$zip.part" "$zip"
+fi
+read -r members zsecs zrss < <("$build/bench/archive_bench" zip "$zip")
+best_unzip=""
+for i in 1 2 3; do
+  t0=$(date +%s.%N); unzip -Z1 "$zip" >/dev/null; t1=$(date +%s.%N)
+  s=$(awk -v a="$t0" -v b="$t1" 'BEGIN{printf "%.4f", b - a}')
+  if [ -z "$best_unzip" ] || awk "BEGIN{exit !($s < $best_unzip)}"; then best_unzip=$s; fi
+done
+echo "zip reader: $members members in ${zsecs}s (peak RSS ${zrss} MB); unzip -Z1: ${best_unzip}s"
+
 echo "== file pools on quadratic shapes"
 "$build/bench/pool_bench" 100000 1000000

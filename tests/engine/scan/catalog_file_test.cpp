@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -346,6 +347,77 @@ TEST_F(CatalogOpen, ReadWriteOpenAppendsAndRestampsOnClose) {
   ASSERT_EQ(cat.Open(path, true), corGood);
   EXPECT_EQ(cat.FileCount(), 3u);
   EXPECT_NE(cat.LastWrite(), 0);
+}
+
+// A catalog of `files` records behind a header block of `headerBlock`
+// bytes, with one block of `tailBlock` bytes after the last record; false
+// when any record or the tail block does not read back as written.
+bool LargeCatalogReadsBack(const std::string& path, size_t headerBlock, int files,
+                           size_t tailBlock) {
+  auto name = [](int i) {
+    return std::string(1 + i % 61, static_cast<char>('a' + i % 26)) + std::to_string(i);
+  };
+  {
+    TZWCatfile cat;
+    if (!cat.CreateNew(path, true) ||
+        !cat.AddHeaderBlock(9, std::vector<uint8_t>(headerBlock, 0xCD)))
+      return false;
+    TCatDirRecord d;
+    d.Index = 1;
+    d.Name = "top";
+    if (!cat.AppendDir(d)) return false;
+    for (int i = 0; i < files; ++i) {
+      TCatFileRecord f;
+      f.Dir = 1;
+      f.Name = name(i);
+      f.Size = static_cast<uint64_t>(i) * 7;
+      f.Crc = static_cast<uint32_t>(i) * 2654435761u;
+      f.Flags = 1;
+      if (!cat.AppendFile(f)) return false;
+    }
+    if (!cat.Close()) return false;
+  }
+  // The block after the last record, appended by hand.
+  Bytes bytes = ReadAll(path);
+  if (bytes.back() != 0) return false;
+  bytes.pop_back();
+  bytes.push_back(7);
+  Put32(bytes, static_cast<uint32_t>(tailBlock));
+  bytes.insert(bytes.end(), tailBlock, 0xAB);
+  bytes.push_back(0);
+  WriteAll(path, bytes);
+
+  TZWCatfile cat;
+  if (cat.Open(path, true) != corGood || cat.FileCount() != static_cast<uint32_t>(files))
+    return false;
+  int read = 0;
+  int tails = 0;
+  bool allRight = true;
+  while (cat.ReadRecord([&](int kind, const uint8_t* data, size_t size) {
+    if (kind == crkFile) {
+      TCatFileRecord f;
+      const int i = read++;
+      allRight = allRight && DecodeCatFileRecord(data, size, f) && f.Name == name(i) &&
+                 f.Size == static_cast<uint64_t>(i) * 7 &&
+                 f.Crc == static_cast<uint32_t>(i) * 2654435761u;
+    }
+    if (kind == crkBlock)
+      tails += size == 5 + tailBlock && data[0] == 7 &&
+               std::all_of(data + 5, data + size, [](uint8_t c) { return c == 0xAB; });
+    return true;
+  })) {
+  }
+  return allRight && read == files && tails == 1 && cat.EntriesRead() == uint32_t(files + 1);
+}
+
+TEST_F(CatalogOpen, LargeCatalogsReadBackRecordByRecordAcrossTheReadWindow) {
+  // Records are read through a 64 KiB window. Shifting them by every amount
+  // up to a record's length puts every kind of read (record start, whole
+  // record, block tag) across the window's edge at every offset.
+  for (size_t shift = 0; shift < 100; ++shift)
+    EXPECT_TRUE(LargeCatalogReadsBack(tree.PathOf("shifted.zwc"), 1 + shift, 3000, 3)) << shift;
+  // Blocks larger than the window, before the records and after them.
+  EXPECT_TRUE(LargeCatalogReadsBack(tree.PathOf("large.zwc"), 100 * 1024, 20000, 100 * 1024));
 }
 
 TEST_F(CatalogOpen, RowCheckGivesResultReasonAndChecksumFlag) {
