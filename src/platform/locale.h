@@ -38,6 +38,11 @@ std::string ByteSizeText(uint64_t bytes);
 // Compares two texts ignoring case in the user's locale: < 0, 0, > 0.
 int CompareTextNoCase(std::string_view a, std::string_view b);
 
+// The code page of the program's narrow strings: Windows: GetACP (65001
+// under the program's UTF-8 manifest, the system's ANSI code page before
+// Windows 10 1903); POSIX: 65001, names being UTF-8.
+uint32_t AnsiCodePage();
+
 // Text in the system's OEM code page (the names in ZIP archives written
 // without the UTF-8 flag by the system's own tools) as UTF-8. Windows: the
 // OEM code page of the system locale, which the program's UTF-8 manifest does

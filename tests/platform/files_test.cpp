@@ -763,6 +763,31 @@ TEST_F(FileWriting, CreateNewWritesAFileThatReadsBack) {
   EXPECT_EQ(ReadWhole(P("new")), content);
 }
 
+TEST_F(FileWriting, NamesOutsideEverySingleByteCodePageListAndOpen) {
+  // u-umlaut, Cyrillic zhe, the euro sign and a CJK sign: no ANSI code page
+  // holds them all. The file is made through the wide names another program
+  // would use; the narrow API must list and open it by its UTF-8 name (on
+  // Windows that takes the UTF-8 manifest).
+  const std::string name = "gr\xC3\xBC\xC3\x9F-\xD0\xB6-\xE2\x82\xAC-\xE6\xBC\xA2.txt";
+  {
+    std::ofstream out(base_ / fs::path(std::u8string(name.begin(), name.end())), std::ios::binary);
+    out << "x";
+  }
+  const auto records = List(root_);
+  EXPECT_EQ(records.count(name), 1u);
+  FindData fd;
+  OsError err;
+  ASSERT_TRUE(GetFileInfo(P(name), fd, err)) << err.code;
+  EXPECT_EQ(fd.name, name);
+  EXPECT_EQ(fd.size, 1u);
+  File f;
+  ASSERT_TRUE(f.OpenRead(P(name), err)) << err.code;
+  f.Close();
+  ASSERT_TRUE(f.CreateNew(P(name + ".copy"), err)) << err.code;
+  f.Close();
+  EXPECT_TRUE(fs::exists(base_ / fs::path(std::u8string(name.begin(), name.end()) + u8".copy")));
+}
+
 TEST_F(FileWriting, CreateNewRefusesATakenName) {
   Write(P("taken"), "original");
   fs::create_directory(P("takendir"));

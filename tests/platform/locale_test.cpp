@@ -222,6 +222,11 @@ TEST(CompareTextNoCase, IgnoresCaseAndGivesASign) {
   EXPECT_EQ(CompareTextNoCase("Alpha", "zeta"), -1);
 }
 
+TEST(AnsiCodePage, NarrowStringsAreUtf8) {
+  // On Windows the programs' manifest makes the ...A API speak UTF-8.
+  EXPECT_EQ(AnsiCodePage(), 65001u);
+}
+
 TEST(OemTextToUtf8, SystemOemCodePageOnWindowsOnly) {
   std::string out = "left over";
 #ifdef _WIN32

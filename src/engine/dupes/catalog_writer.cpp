@@ -1,6 +1,7 @@
 #include "engine/dupes/catalog_writer.h"
 
 #include "platform/files.h"
+#include "platform/locale.h"
 #include "platform/paths.h"
 
 namespace zw {
@@ -39,7 +40,7 @@ int32_t CatalogEntryCount(TResultList& list, uint8_t entries) {
 }
 
 TZWCatWriter::TZWCatWriter(TResultList& list, IMessenger& messenger)
-    : list_(list), messenger_(messenger) {}
+    : list_(list), messenger_(messenger), codePage_(platform::AnsiCodePage()) {}
 
 bool TZWCatWriter::Fail(const std::string& fileName) {
   const platform::OsError err = cat_.LastError();

@@ -38,9 +38,6 @@ struct TCatFileOptions {
   std::string BasePath;  // for catpaths::kRelative
 };
 
-// Code page recorded in the header block: the programs run with UTF-8 names
-// (the Windows build through its manifest).
-constexpr uint32_t kCatDefaultCodePage = 65001;
 
 // How many entries a catalog with these `entries` choices takes: the
 // progress maximum.
@@ -90,7 +87,7 @@ class TZWCatWriter {
   const std::atomic<bool>* cancel_ = nullptr;
   std::function<void()> onStep_;
   bool partialContent_ = false;
-  uint32_t codePage_ = kCatDefaultCodePage;
+  uint32_t codePage_;  // recorded in the header block: the names' code page
 
   TZWCatfile cat_;
   TDirectoryTree tree_;  // State: index | kHoldsFiles

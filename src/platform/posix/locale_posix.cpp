@@ -48,6 +48,8 @@ int CompareTextNoCase(std::string_view a, std::string_view b) {
   return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 
+uint32_t AnsiCodePage() { return 65001; }
+
 bool OemTextToUtf8(std::string_view, std::string&) {
   return false;  // no system OEM code page: archives are read as DOS code page 437
 }

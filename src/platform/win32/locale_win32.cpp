@@ -264,6 +264,8 @@ UINT SystemOemCodePage() {
 
 }  // namespace
 
+uint32_t AnsiCodePage() { return GetACP(); }
+
 bool OemTextToUtf8(std::string_view text, std::string& out) {
   const UINT page = SystemOemCodePage();
   if (page == 0 || page == CP_UTF8 || !IsValidCodePage(page)) return false;
