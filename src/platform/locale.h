@@ -44,10 +44,11 @@ int CompareTextNoCase(std::string_view a, std::string_view b);
 uint32_t AnsiCodePage();
 
 // Text in the system's OEM code page (the names in ZIP archives written
-// without the UTF-8 flag by the system's own tools) as UTF-8. Windows: the
-// OEM code page of the system locale, which the program's UTF-8 manifest does
-// not change. False on POSIX, and when that page is unknown or the text does
-// not convert; the caller then reads DOS code page 437.
-bool OemTextToUtf8(std::string_view text, std::string& out);
+// without the UTF-8 flag by the system's own tools) in the program's code
+// page (AnsiCodePage). Windows: the OEM code page of the system locale,
+// which the program's UTF-8 manifest does not change. False on POSIX, and
+// when that page is unknown or the text does not convert; the caller then
+// reads DOS code page 437.
+bool OemToAnsiText(std::string_view text, std::string& out);
 
 }  // namespace zw::platform

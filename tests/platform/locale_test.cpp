@@ -227,17 +227,18 @@ TEST(AnsiCodePage, NarrowStringsAreUtf8) {
   EXPECT_EQ(AnsiCodePage(), 65001u);
 }
 
-TEST(OemTextToUtf8, SystemOemCodePageOnWindowsOnly) {
+TEST(OemToAnsiText, SystemOemCodePageOnWindowsOnly) {
   std::string out = "left over";
 #ifdef _WIN32
   // The test machines run a Western system locale; its OEM code page (437,
-  // 850 or 858) has u-umlaut at 0x81 and e-acute at 0x82.
-  ASSERT_TRUE(OemTextToUtf8("Gr\x81\x82.txt", out));
+  // 850 or 858) has u-umlaut at 0x81 and e-acute at 0x82. The program's own
+  // code page is UTF-8 (its manifest).
+  ASSERT_TRUE(OemToAnsiText("Gr\x81\x82.txt", out));
   EXPECT_EQ(out, "Gr\xC3\xBC\xC3\xA9.txt");
-  ASSERT_TRUE(OemTextToUtf8("", out));
+  ASSERT_TRUE(OemToAnsiText("", out));
   EXPECT_EQ(out, "");
 #else
-  EXPECT_FALSE(OemTextToUtf8("Gr\x81.txt", out));
+  EXPECT_FALSE(OemToAnsiText("Gr\x81.txt", out));
 #endif
 }
 

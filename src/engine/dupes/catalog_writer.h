@@ -38,7 +38,6 @@ struct TCatFileOptions {
   std::string BasePath;  // for catpaths::kRelative
 };
 
-
 // How many entries a catalog with these `entries` choices takes: the
 // progress maximum.
 int32_t CatalogEntryCount(TResultList& list, uint8_t entries);

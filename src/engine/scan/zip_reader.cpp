@@ -104,7 +104,7 @@ std::string ZipNameToUtf8(const std::string& raw, bool utf8Flag) {
   for (char c : name) ascii = ascii && static_cast<uint8_t>(c) < 0x80;
   if (ascii) return name;
   std::string out;
-  if (platform::OemTextToUtf8(name, out)) return out;
+  if (platform::OemToAnsiText(name, out)) return out;
   out.clear();
   out.reserve(name.size() * 2);
   for (char c : name) {

@@ -123,10 +123,11 @@ class TZipReader {
 };
 
 // Member names: the bytes of a member without the UTF-8 flag are in an OEM
-// code page and become UTF-8: on Windows the system's OEM code page (as its
-// own tools write them), elsewhere DOS code page 437. Names flagged as UTF-8
-// are taken as they are (a byte sequence that is not valid UTF-8 is read as
-// without the flag). A zero byte ends the name.
+// code page and become the program's (UTF-8) names: on Windows from the
+// system's OEM code page (as its own tools write them), elsewhere from DOS
+// code page 437. Names flagged as UTF-8 are taken as they are (a byte
+// sequence that is not valid UTF-8 is read as without the flag). A zero byte
+// ends the name.
 std::string ZipNameToUtf8(const std::string& raw, bool utf8Flag);
 
 // Turns the members of one archive into file entries for the browse thread.

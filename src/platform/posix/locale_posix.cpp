@@ -50,7 +50,7 @@ int CompareTextNoCase(std::string_view a, std::string_view b) {
 
 uint32_t AnsiCodePage() { return 65001; }
 
-bool OemTextToUtf8(std::string_view, std::string&) {
+bool OemToAnsiText(std::string_view, std::string&) {
   return false;  // no system OEM code page: archives are read as DOS code page 437
 }
 

@@ -266,7 +266,7 @@ UINT SystemOemCodePage() {
 
 uint32_t AnsiCodePage() { return GetACP(); }
 
-bool OemTextToUtf8(std::string_view text, std::string& out) {
+bool OemToAnsiText(std::string_view text, std::string& out) {
   const UINT page = SystemOemCodePage();
   if (page == 0 || page == CP_UTF8 || !IsValidCodePage(page)) return false;
   out.clear();
@@ -277,10 +277,10 @@ bool OemTextToUtf8(std::string_view text, std::string& out) {
   if (wide <= 0) return false;
   std::wstring w(static_cast<size_t>(wide), L'\0');
   if (MultiByteToWideChar(page, 0, text.data(), len, w.data(), wide) != wide) return false;
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return false;
   out.resize(static_cast<size_t>(bytes));
-  if (WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), bytes, nullptr, nullptr) != bytes)
+  if (WideCharToMultiByte(CP_ACP, 0, w.data(), wide, out.data(), bytes, nullptr, nullptr) != bytes)
     return false;
   return true;
 }
