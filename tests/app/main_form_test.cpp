@@ -481,6 +481,92 @@ TEST(Catalog, AnImportedListIsChecksummedAnewAndFailuresAreReported) {
   EXPECT_TRUE(told);
 }
 
+// Writes a catalog of the files below `dir` (a scan without criteria lists
+// them all) with the given data; returns its path.
+std::string WriteCatalog(TempTree& t, const std::string& dir, const std::string& name,
+                         uint8_t data) {
+  Form writer;
+  auto& m = writer.form.Model();
+  m.cbSize = m.cbContent = false;
+  m.fresh.rows = {{t.Dir(dir), zw::dsRecursive}};
+  writer.host.answers = {zw::ansYes};
+  EXPECT_TRUE(writer.RunAndWait());
+  zw::TCatFileOptions options;
+  options.FileName = t.PathOf(name);
+  options.Data = data;
+  EXPECT_TRUE(writer.form.CreateCatfile(options));
+  return options.FileName;
+}
+
+TEST(Catalog, RowsAreCheckedForContentLimitsMissingFilesAndDoubles) {
+  CatalogTree c;
+  const std::string full = WriteCatalog(c.t, "backup", "full.zwc", zw::catdata::kChecksums);
+  const std::string bare = WriteCatalog(c.t, "backup", "bare.zwc", 0);
+  const std::string fresh = c.t.Dir("fresh");
+  auto form = [&](std::vector<zw::TDirRow> library) {
+    auto f = std::make_unique<Form>();
+    f->form.Model().fresh.rows = {{fresh, zw::dsRecursive}};
+    f->form.Model().library.rows = std::move(library);
+    return f;
+  };
+  {
+    // Content comparison needs checksums, the whole content and no byte-per-byte.
+    auto f = form({{bare, zw::dsArchive}});
+    EXPECT_FALSE(f->form.Run());
+    EXPECT_TRUE(f->Shown(zw::msgCatFileNoChecksums, {bare}));
+    auto g = form({{full, zw::dsArchive}});
+    g->form.Model().advContent.methods = zw::acmCRC32 | zw::acmByteByByte;
+    EXPECT_FALSE(g->form.Run());
+    EXPECT_TRUE(g->Shown(zw::msgCatFileRestrictions));
+    auto h = form({{full, zw::dsArchive}});
+    h->form.Model().advContent.range = zw::acFirstN;
+    EXPECT_FALSE(h->form.Run());
+    EXPECT_TRUE(h->Shown(zw::msgCatFileRestrictions));
+    // Without content comparison a catalog without checksums serves.
+    auto k = form({{bare, zw::dsArchive}});
+    k->form.Model().cbContent = false;
+    EXPECT_TRUE(k->RunAndWait());
+    EXPECT_GT(k->form.Results().ItemCount(), 0);
+  }
+  {
+    // A catalog that is gone: OK takes the row out and scans, Cancel stops.
+    const std::string gone = c.t.PathOf("gone.zwc");
+    auto f = form({{gone, zw::dsArchive}, {full, zw::dsArchive}});
+    f->host.answers = {zw::ansCancel};
+    EXPECT_FALSE(f->form.Run());
+    EXPECT_TRUE(f->Shown(zw::askCatNotFound, {gone}));
+    EXPECT_EQ(f->form.Model().library.rows.size(), 2u);
+    f->host.answers = {zw::ansOK};
+    ASSERT_TRUE(f->RunAndWait());
+    ASSERT_EQ(f->form.Model().library.rows.size(), 1u);
+    EXPECT_EQ(f->form.Model().library.rows[0].caption, full);
+    EXPECT_EQ(f->form.Results().SetCount(), 3);
+  }
+  {
+    // The same catalog twice in one list: one row goes without a word; in
+    // both lists: refused.
+    auto f = form({{full, zw::dsArchive}, {full, zw::dsArchive}});
+    ASSERT_TRUE(f->RunAndWait());
+    EXPECT_EQ(f->form.Model().library.rows.size(), 1u);
+    EXPECT_EQ(f->form.Results().SetCount(), 3);
+    EXPECT_TRUE(f->host.Boxes().empty());
+    auto g = form({{full, zw::dsArchive}});
+    g->form.Model().fresh.rows.push_back({full, zw::dsArchive});
+    EXPECT_FALSE(g->form.Run());
+    EXPECT_TRUE(g->Shown(zw::msgDuplicateCatfile, {full}));
+  }
+  {
+    // A damaged catalog left out with OK: the row becomes inactive and the
+    // scan goes on without it.
+    const std::string bad = c.t.File("bad.zwc", "ZWCatF");
+    auto f = form({{bad, zw::dsArchive}, {full, zw::dsArchive}});
+    f->host.answers = {zw::ansOK};
+    ASSERT_TRUE(f->RunAndWait());
+    EXPECT_EQ(f->form.Model().library.rows[0].state, zw::dsArchiveInactive);
+    EXPECT_EQ(f->form.Results().SetCount(), 3);
+  }
+}
+
 TEST(ElapsedText, MinutesAndSecondsWithMillisecondsOrHoursAndDays) {
   const double second = 1.0 / 86400;
   EXPECT_EQ(zw::TRunDriver::ElapsedText(0.25 * second + 1e-9), "00:00\"250");
