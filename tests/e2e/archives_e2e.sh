@@ -93,6 +93,18 @@ check "createcatfile c l: only the checked files, with complete paths" \
   eval '[ $rc -eq 0 ] && [ "$(path_of "$work/checked.txt" b.jpg)" = "checked.zwc>${sep}$(complete "$work/backup/photos/2004/")" ] &&
         [ -z "$(path_of "$work/checked.txt" a.jpg)" ]'
 
+# Paths relative to a given folder (the shell takes the quotes of r="...";
+# the program must still see one folder, blanks and all).
+mkdir -p "$work/my backups"
+cp -r "$work/backup" "$work/my backups/"
+run "-setcompare -addfolder \"$(p "$work/my backups")\" -run -createcatfile f r=\"$(p "$work/my backups")\" \"$(p "$work/rel.zwc")\""
+check "createcatfile r=: written under its own name" eval '[ $rc -eq 0 ] && [ -s "$work/rel.zwc" ] && [ ! -e "$work/r=" ]'
+scan_fresh_against "$(p "$work/rel.zwc")" "$work/rel.txt"
+# The given folder holds every file; as always the stored paths start below
+# the deepest folder that does (here "backup", the given folder's only one).
+check "createcatfile r=: paths below the folder common to all files" \
+  eval '[ $rc -eq 0 ] && [ "$(path_of "$work/rel.txt" b.jpg)" = "rel.zwc>${sep}photos${sep}2004${sep}" ]'
+
 # Without checksums the catalog serves a size comparison but not a content one.
 run "-setcompare -addfolder \"$(p "$work/backup")\" -run -createcatfile d \"$(p "$work/nosums.zwc")\""
 scan_fresh_against "$(p "$work/nosums.zwc")" "$work/nosums.txt"
