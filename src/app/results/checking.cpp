@@ -119,15 +119,6 @@ TIso ParseIsoDate(std::string_view s, platform::FileTime& out) {
   return platform::JoinFileTime(st, out) ? TIso::Ok : TIso::OutOfRange;
 }
 
-bool EqualNoCaseAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 }  // namespace
 
 // --- rules ------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <mutex>
 
+#include "app/text/text_format.h"
+
 namespace zw {
 
 namespace {
@@ -11,15 +13,6 @@ namespace {
 
 static_assert(sizeof(kBuiltInMessages) / sizeof(kBuiltInMessages[0]) == kMsgCount,
               "one built-in record per TMsgID");
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 TMsg Record(const TBuiltInMsg& b) {
   return TMsg{b.flags, b.iconId, b.showPolicy, b.logPolicy, b.text};
@@ -79,7 +72,7 @@ std::string_view TMessageTable::NameOf(TMsgID id) {
 
 std::optional<TMsgID> TMessageTable::IdByName(std::string_view name) {
   for (size_t i = 0; i < kMsgCount; ++i)
-    if (SameName(name, kBuiltInMessages[i].name)) return static_cast<TMsgID>(i);
+    if (EqualNoCaseAscii(name, kBuiltInMessages[i].name)) return static_cast<TMsgID>(i);
   return std::nullopt;
 }
 

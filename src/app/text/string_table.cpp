@@ -3,6 +3,8 @@
 #include <cctype>
 #include <mutex>
 
+#include "app/text/text_format.h"
+
 namespace zw {
 
 namespace {
@@ -15,15 +17,6 @@ static_assert(sizeof(kBuiltInStrings) / sizeof(kBuiltInStrings[0]) == kStrCount,
 constexpr const char* kUnitLong[kByteUnitNames] = {"bytes",  "kbytes", "Mbytes", "Gbytes",
                                                    "Tbytes", "Pbytes", "Ebytes"};
 constexpr const char* kUnitShort[kByteUnitNames] = {"B", "kB", "MB", "GB", "TB", "PB", "EB"};
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 size_t UnitIndex(int unit) {
   return unit >= 0 && unit < static_cast<int>(kByteUnitNames) ? static_cast<size_t>(unit) : 0;
@@ -159,7 +152,7 @@ std::string_view TStringTable::NameOf(TStrID id) {
 
 std::optional<TStrID> TStringTable::IdByName(std::string_view name) {
   for (size_t i = 0; i < kStrCount; ++i)
-    if (SameName(name, kBuiltInStrings[i].name)) return static_cast<TStrID>(i);
+    if (EqualNoCaseAscii(name, kBuiltInStrings[i].name)) return static_cast<TStrID>(i);
   return std::nullopt;
 }
 

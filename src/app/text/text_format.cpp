@@ -263,4 +263,13 @@ std::string Format(std::string_view fmt, const TFmtArgs& args, const TNumberForm
   return out;
 }
 
+bool EqualNoCaseAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
 }  // namespace zw

@@ -51,4 +51,8 @@ std::string FormatThousands(int64_t value, int decimals, const TNumberFormat& nu
 // Doubles every "%", so that the text passes through Format unchanged.
 std::string EscapePercent(std::string_view text);
 
+// Equal when only the case of ASCII letters differs (names of texts, unit
+// names, MRU entries).
+bool EqualNoCaseAscii(std::string_view a, std::string_view b);
+
 }  // namespace zw
