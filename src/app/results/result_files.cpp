@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "engine/common/le_bytes.h"
 #include "app/text/string_table.h"
 #include "app/text/text_format.h"
 #include "platform/files.h"
@@ -17,27 +18,7 @@ namespace zw {
 
 namespace {
 
-// --- little-endian bytes ---
-
 void PutU8(std::string& out, uint8_t v) { out.push_back(static_cast<char>(v)); }
-void PutU16(std::string& out, uint16_t v) {
-  for (int i = 0; i < 2; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-void PutU32(std::string& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-void PutU64(std::string& out, uint64_t v) {
-  for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t GetU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-uint64_t GetU64(const uint8_t* p) {
-  return static_cast<uint64_t>(GetU32(p)) | static_cast<uint64_t>(GetU32(p + 4)) << 32;
-}
 
 // Reads a file front to back through one buffer; `Read` fills exactly
 // `count` bytes or reports how many it got before the end.
@@ -125,25 +106,25 @@ std::string ResultFileHeader(uint16_t flags, uint32_t entryCount, uint32_t setCo
   std::string out;
   out.reserve(kResultHeaderSize);
   out.append(kResultFileMagic, sizeof kResultFileMagic);
-  PutU16(out, kResultFileVersion);
-  PutU16(out, flags);
-  PutU32(out, entryCount);
-  PutU32(out, setCount);
-  PutU32(out, focused);
+  le::Put16(out, kResultFileVersion);
+  le::Put16(out, flags);
+  le::Put32(out, entryCount);
+  le::Put32(out, setCount);
+  le::Put32(out, focused);
   PutU8(out, groupingMode);
   return out;
 }
 
 void AppendResultRecord(std::string& out, const TResultEntry& e) {
   out.reserve(out.size() + kResultRecordSizeV1 + e.Path.size() + e.Name.size());
-  PutU32(out, e.Set);
-  PutU32(out, static_cast<uint32_t>(e.Path.size()));
-  PutU32(out, static_cast<uint32_t>(e.Name.size()));
-  PutU64(out, e.Size);
-  PutU64(out, static_cast<uint64_t>(e.Time));
-  PutU32(out, e.Attributes);
-  PutU32(out, e.Crc);
-  PutU32(out, e.Sample);
+  le::Put32(out, e.Set);
+  le::Put32(out, static_cast<uint32_t>(e.Path.size()));
+  le::Put32(out, static_cast<uint32_t>(e.Name.size()));
+  le::Put64(out, e.Size);
+  le::Put64(out, static_cast<uint64_t>(e.Time));
+  le::Put32(out, e.Attributes);
+  le::Put32(out, e.Crc);
+  le::Put32(out, e.Sample);
   PutU8(out, e.Flags);
   out += e.Path;
   out += e.Name;
@@ -195,12 +176,12 @@ int LoadResultList(TResultList& list, const std::string& path, uint16_t* headerF
   if (got == 0) return rlEmpty;
   if (got < sizeof head || std::memcmp(head, kResultFileMagic, sizeof kResultFileMagic) != 0)
     return rlBadHeader;
-  const uint16_t version = GetU16(head + 6);
+  const uint16_t version = le::Get16(head + 6);
   if (version > kResultFileVersion) return rlNotSupported;
-  const uint16_t flags = GetU16(head + 8);
-  const auto entryCount = static_cast<int32_t>(GetU32(head + 10));
-  const auto setCount = static_cast<int32_t>(GetU32(head + 14));
-  const auto focusedIndex = static_cast<int32_t>(GetU32(head + 18));
+  const uint16_t flags = le::Get16(head + 8);
+  const auto entryCount = static_cast<int32_t>(le::Get32(head + 10));
+  const auto setCount = static_cast<int32_t>(le::Get32(head + 14));
+  const auto focusedIndex = static_cast<int32_t>(le::Get32(head + 18));
   const uint8_t grouping = head[22];
   // Negative counts are refused along with the zero ones.
   if (entryCount <= 0 || setCount <= 0 || entryCount < setCount) return rlFormatError;
@@ -229,21 +210,21 @@ int LoadResultList(TResultList& list, const std::string& path, uint16_t* headerF
     }
     position += recordSize;
     auto entry = std::make_unique<TResultEntry>();
-    entry->Set = GetU32(rec);
-    const uint32_t pathLen = GetU32(rec + 4);
-    const uint32_t nameLen = GetU32(rec + 8);
-    entry->Size = GetU64(rec + 12);
-    entry->Time = static_cast<platform::FileTime>(GetU64(rec + 20));
+    entry->Set = le::Get32(rec);
+    const uint32_t pathLen = le::Get32(rec + 4);
+    const uint32_t nameLen = le::Get32(rec + 8);
+    entry->Size = le::Get64(rec + 12);
+    entry->Time = static_cast<platform::FileTime>(le::Get64(rec + 20));
     if (version == 0) {
       entry->Attributes = 0;
-      entry->Crc = GetU32(rec + 28);
+      entry->Crc = le::Get32(rec + 28);
       entry->Sample = 0;
       entry->Flags = rec[32];
       if (flags & kResultFileHasCrc) entry->Flags |= reflag::kCrcValid;
     } else {
-      entry->Attributes = GetU32(rec + 28);
-      entry->Crc = GetU32(rec + 32);
-      entry->Sample = GetU32(rec + 36);
+      entry->Attributes = le::Get32(rec + 28);
+      entry->Crc = le::Get32(rec + 32);
+      entry->Sample = le::Get32(rec + 36);
       entry->Flags = rec[40];
     }
     const uint64_t left = fileSize - position;

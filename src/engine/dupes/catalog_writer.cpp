@@ -1,5 +1,6 @@
 #include "engine/dupes/catalog_writer.h"
 
+#include "engine/common/le_bytes.h"
 #include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/paths.h"
@@ -134,7 +135,7 @@ bool TZWCatWriter::Write(const TCatFileOptions& options, bool overwrite) {
   if (!cat_.CreateNew(options.FileName, overwrite)) return Fail(options.FileName);
   cat_.SetWriterHeader(data_);
   std::vector<uint8_t> cp;
-  for (int i = 0; i < 4; ++i) cp.push_back(static_cast<uint8_t>(codePage_ >> (8 * i)));
+  le::Put32(cp, codePage_);
   if (!cat_.AddHeaderBlock(kCatBlockCodePage, cp)) return Fail(options.FileName);
 
   uint32_t baseIndex = 0;

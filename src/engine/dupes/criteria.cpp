@@ -4,29 +4,13 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/common/le_bytes.h"
 #include "platform/paths.h"
 
 namespace zw {
 namespace {
 
-// Little-endian writers and readers, independent of the host's byte order.
 void PutU8(std::vector<uint8_t>& out, uint8_t v) { out.push_back(v); }
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void PutU64(std::vector<uint8_t>& out, uint64_t v) {
-  for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-uint32_t GetU32(const uint8_t* p) {
-  uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
-  return v;
-}
-uint64_t GetU64(const uint8_t* p) {
-  uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v |= static_cast<uint64_t>(p[i]) << (8 * i);
-  return v;
-}
 
 int Sign(int64_t v) { return (v > 0) - (v < 0); }
 int CompareU64(uint64_t a, uint64_t b) { return (a > b) - (a < b); }
@@ -46,8 +30,8 @@ std::vector<uint8_t> ToBytes(const TAdvFilenameOptions& rec) {
   std::vector<uint8_t> out;
   out.reserve(kFilenameOptionsBytes);
   PutU8(out, rec.mode);
-  PutU32(out, static_cast<uint32_t>(rec.N));
-  PutU32(out, static_cast<uint32_t>(rec.M));
+  le::Put32(out, static_cast<uint32_t>(rec.N));
+  le::Put32(out, static_cast<uint32_t>(rec.M));
   PutU8(out, static_cast<uint8_t>(rec.c));
   PutU8(out, rec.ignoreCase);
   return out;
@@ -57,7 +41,7 @@ std::vector<uint8_t> ToBytes(const TAdvSizeOptions& rec) {
   std::vector<uint8_t> out;
   out.reserve(kSizeOptionsBytes);
   PutU8(out, rec.tolerant);
-  PutU64(out, static_cast<uint64_t>(rec.tolerance));
+  le::Put64(out, static_cast<uint64_t>(rec.tolerance));
   PutU8(out, rec.unit);
   return out;
 }
@@ -68,7 +52,7 @@ std::vector<uint8_t> ToBytes(const TAdvDateOptions& rec) {
   PutU8(out, rec.complete);
   PutU8(out, rec.parts);
   PutU8(out, rec.mayDiffer);
-  PutU32(out, rec.days);
+  le::Put32(out, rec.days);
   return out;
 }
 
@@ -77,8 +61,8 @@ std::vector<uint8_t> ToBytes(const TAdvContentOptions& rec) {
   out.reserve(kContentOptionsBytes);
   PutU8(out, rec.range);
   PutU8(out, rec.methods);
-  PutU64(out, static_cast<uint64_t>(rec.N));
-  PutU64(out, static_cast<uint64_t>(rec.M));
+  le::Put64(out, static_cast<uint64_t>(rec.N));
+  le::Put64(out, static_cast<uint64_t>(rec.M));
   PutU8(out, rec.unit);
   return out;
 }
@@ -86,8 +70,8 @@ std::vector<uint8_t> ToBytes(const TAdvContentOptions& rec) {
 bool FromBytes(const uint8_t* p, size_t size, TAdvFilenameOptions& rec) {
   if (p == nullptr || size != kFilenameOptionsBytes) return false;
   rec.mode = p[0];
-  rec.N = static_cast<int32_t>(GetU32(p + 1));
-  rec.M = static_cast<int32_t>(GetU32(p + 5));
+  rec.N = static_cast<int32_t>(le::Get32(p + 1));
+  rec.M = static_cast<int32_t>(le::Get32(p + 5));
   rec.c = static_cast<char>(p[9]);
   rec.ignoreCase = p[10];
   return true;
@@ -96,7 +80,7 @@ bool FromBytes(const uint8_t* p, size_t size, TAdvFilenameOptions& rec) {
 bool FromBytes(const uint8_t* p, size_t size, TAdvSizeOptions& rec) {
   if (p == nullptr || size != kSizeOptionsBytes) return false;
   rec.tolerant = p[0];
-  rec.tolerance = static_cast<int64_t>(GetU64(p + 1));
+  rec.tolerance = static_cast<int64_t>(le::Get64(p + 1));
   rec.unit = p[9];
   return true;
 }
@@ -106,7 +90,7 @@ bool FromBytes(const uint8_t* p, size_t size, TAdvDateOptions& rec) {
   rec.complete = p[0];
   rec.parts = p[1];
   rec.mayDiffer = p[2];
-  rec.days = GetU32(p + 3);
+  rec.days = le::Get32(p + 3);
   return true;
 }
 
@@ -114,8 +98,8 @@ bool FromBytes(const uint8_t* p, size_t size, TAdvContentOptions& rec) {
   if (p == nullptr || size != kContentOptionsBytes) return false;
   rec.range = p[0];
   rec.methods = p[1];
-  rec.N = static_cast<int64_t>(GetU64(p + 2));
-  rec.M = static_cast<int64_t>(GetU64(p + 10));
+  rec.N = static_cast<int64_t>(le::Get64(p + 2));
+  rec.M = static_cast<int64_t>(le::Get64(p + 10));
   rec.unit = p[18];
   return true;
 }

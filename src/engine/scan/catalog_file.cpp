@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/common/le_bytes.h"
 #include "engine/common/file_checksum.h"
 #include "engine/scan/thread_browse.h"
 #include "platform/paths.h"
@@ -13,36 +14,17 @@ namespace {
 
 constexpr char kMagic[6] = {'Z', 'W', 'C', 'a', 't', 'F'};
 
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-uint64_t Le64(const uint8_t* p) {
-  return static_cast<uint64_t>(Le32(p)) | static_cast<uint64_t>(Le32(p + 4)) << 32;
-}
-void Push16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Push32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void Push64(std::vector<uint8_t>& out, uint64_t v) {
-  for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 }  // namespace
 
 bool EncodeCatDirRecord(const TCatDirRecord& rec, std::vector<uint8_t>& out) {
   if (rec.Name.size() > 0xFFFF) return false;
   out.clear();
   out.reserve(kCatDirRecordSize + rec.Name.size());
-  Push32(out, rec.Attr | kCatDirAttribute);
-  Push32(out, rec.Parent);
-  Push16(out, static_cast<uint16_t>(rec.Name.size()));
-  Push32(out, rec.Index);
-  Push64(out, rec.Creation);
+  le::Put32(out, rec.Attr | kCatDirAttribute);
+  le::Put32(out, rec.Parent);
+  le::Put16(out, static_cast<uint16_t>(rec.Name.size()));
+  le::Put32(out, rec.Index);
+  le::Put64(out, rec.Creation);
   out.insert(out.end(), rec.Name.begin(), rec.Name.end());
   return true;
 }
@@ -51,13 +33,13 @@ bool EncodeCatFileRecord(const TCatFileRecord& rec, std::vector<uint8_t>& out) {
   if (rec.Name.size() > 0xFFFF) return false;
   out.clear();
   out.reserve(kCatFileRecordSize + rec.Name.size());
-  Push32(out, rec.Attr & ~kCatDirAttribute);
-  Push32(out, rec.Dir);
-  Push16(out, static_cast<uint16_t>(rec.Name.size()));
-  Push64(out, rec.Size);
-  Push64(out, rec.Time);
-  Push32(out, rec.Crc);
-  Push32(out, rec.Middle);
+  le::Put32(out, rec.Attr & ~kCatDirAttribute);
+  le::Put32(out, rec.Dir);
+  le::Put16(out, static_cast<uint16_t>(rec.Name.size()));
+  le::Put64(out, rec.Size);
+  le::Put64(out, rec.Time);
+  le::Put32(out, rec.Crc);
+  le::Put32(out, rec.Middle);
   out.push_back(rec.Flags);
   out.insert(out.end(), rec.Name.begin(), rec.Name.end());
   return true;
@@ -65,26 +47,26 @@ bool EncodeCatFileRecord(const TCatFileRecord& rec, std::vector<uint8_t>& out) {
 
 bool DecodeCatDirRecord(const uint8_t* data, size_t size, TCatDirRecord& rec) {
   if (size < kCatDirRecordSize) return false;
-  const size_t n = Le16(data + 8);
+  const size_t n = le::Get16(data + 8);
   if (size != kCatDirRecordSize + n) return false;
-  rec.Attr = Le32(data);
-  rec.Parent = Le32(data + 4);
-  rec.Index = Le32(data + 10);
-  rec.Creation = Le64(data + 14);
+  rec.Attr = le::Get32(data);
+  rec.Parent = le::Get32(data + 4);
+  rec.Index = le::Get32(data + 10);
+  rec.Creation = le::Get64(data + 14);
   rec.Name.assign(reinterpret_cast<const char*>(data + kCatDirRecordSize), n);
   return true;
 }
 
 bool DecodeCatFileRecord(const uint8_t* data, size_t size, TCatFileRecord& rec) {
   if (size < kCatFileRecordSize) return false;
-  const size_t n = Le16(data + 8);
+  const size_t n = le::Get16(data + 8);
   if (size != kCatFileRecordSize + n) return false;
-  rec.Attr = Le32(data);
-  rec.Dir = Le32(data + 4);
-  rec.Size = Le64(data + 10);
-  rec.Time = Le64(data + 18);
-  rec.Crc = Le32(data + 26);
-  rec.Middle = Le32(data + 30);
+  rec.Attr = le::Get32(data);
+  rec.Dir = le::Get32(data + 4);
+  rec.Size = le::Get64(data + 10);
+  rec.Time = le::Get64(data + 18);
+  rec.Crc = le::Get32(data + 26);
+  rec.Middle = le::Get32(data + 30);
   rec.Flags = data[34];
   rec.Name.assign(reinterpret_cast<const char*>(data + kCatFileRecordSize), n);
   return true;
@@ -96,9 +78,9 @@ TZWCatfile::TZWCatfile() = default;
 
 TZWCatfile::~TZWCatfile() { Close(); }
 
-uint16_t TZWCatfile::Get16(size_t at) const { return Le16(header_ + at); }
-uint32_t TZWCatfile::Get32(size_t at) const { return Le32(header_ + at); }
-uint64_t TZWCatfile::Get64(size_t at) const { return Le64(header_ + at); }
+uint16_t TZWCatfile::Get16(size_t at) const { return le::Get16(header_ + at); }
+uint32_t TZWCatfile::Get32(size_t at) const { return le::Get32(header_ + at); }
+uint64_t TZWCatfile::Get64(size_t at) const { return le::Get64(header_ + at); }
 void TZWCatfile::Put32(size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) header_[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
@@ -243,7 +225,7 @@ bool TZWCatfile::SkipBlocks(uint64_t& pos, const TCallback* callback) {
     }
     uint8_t lenBytes[4];
     if (pos + 5 > fileSize_ || !ReadExact(pos + 1, lenBytes, 4)) return false;
-    const uint32_t len = Le32(lenBytes);
+    const uint32_t len = le::Get32(lenBytes);
     const uint64_t end = pos + 5 + static_cast<uint64_t>(len);
     if (end > fileSize_) return false;
     if (callback && (*callback)(crkBlockTag, &tag, 1) && len <= kMaxBlockRead) {
@@ -262,7 +244,7 @@ bool TZWCatfile::AddHeaderBlock(uint8_t tag, const std::vector<uint8_t>& data) {
   std::vector<uint8_t> bytes;
   bytes.reserve(data.size() + 6);
   bytes.push_back(tag);
-  Push32(bytes, static_cast<uint32_t>(data.size()));
+  le::Put32(bytes, static_cast<uint32_t>(data.size()));
   bytes.insert(bytes.end(), data.begin(), data.end());
   bytes.push_back(0);
   if (!WriteAt(headerBlockEnd_, bytes.data(), bytes.size())) return false;
@@ -279,7 +261,7 @@ bool TZWCatfile::AppendRecord(const std::vector<uint8_t>& record) {
   pending_.push_back(0);  // empty block list
   fileSize_ += record.size() + 1;
   if (pending_.size() >= kWindowSize && !Flush()) return false;
-  const bool dir = (Le32(record.data()) & kCatDirAttribute) != 0;
+  const bool dir = (le::Get32(record.data()) & kCatDirAttribute) != 0;
   if (dir)
     Put32(24, DirCount() + 1);
   else
@@ -305,15 +287,15 @@ bool TZWCatfile::ReadRecord(const TCallback& callback) {
     pos_ = fileSize_;
     return false;
   }
-  const bool dir = (Le32(start) & kCatDirAttribute) != 0;
-  const uint64_t len = (dir ? kCatDirRecordSize : kCatFileRecordSize) + Le16(start + 8);
+  const bool dir = (le::Get32(start) & kCatDirAttribute) != 0;
+  const uint64_t len = (dir ? kCatDirRecordSize : kCatFileRecordSize) + le::Get16(start + 8);
   if (pos_ + len > fileSize_) {
     pos_ = fileSize_;
     return false;
   }
   // A record the callback declines is skipped together with its blocks.
   const bool wanted =
-      Le32(start + 4) != kCatSkippedParent && callback(crkRecordStart, start, sizeof start);
+      le::Get32(start + 4) != kCatSkippedParent && callback(crkRecordStart, start, sizeof start);
   if (wanted) {
     std::vector<uint8_t> rec(static_cast<size_t>(len));
     if (!ReadExact(pos_, rec.data(), rec.size())) {
@@ -432,7 +414,7 @@ uint32_t TZWCatReader::Read(const TCatReadFilters& filters, const TSink& sink,
   auto callback = [&](int kind, const uint8_t* data, size_t size) -> bool {
     switch (kind) {
       case crkRecordStart: {
-        const uint32_t attr = Le32(data);
+        const uint32_t attr = le::Get32(data);
         if (!dirAttrs && (attr & kCatDirAttribute)) return true;
         return !filters.attrib || filters.attrib->Accept(attr);
       }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/common/le_bytes.h"
 #include "platform/filetime.h"
 #include "platform/locale.h"
 #include "platform/paths.h"
@@ -21,15 +22,6 @@ constexpr size_t kZip64LocatorSize = 20;
 constexpr size_t kZip64EndSize = 56;     // fixed part of the zip64 end record
 constexpr size_t kMaxComment = 0xFFFF;
 constexpr size_t kWindowSize = 64 * 1024;
-
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-uint64_t Get64(const uint8_t* p) {
-  return static_cast<uint64_t>(Get32(p)) | (static_cast<uint64_t>(Get32(p + 4)) << 32);
-}
 
 // Code page 437, bytes 0x80 to 0xFF.
 constexpr uint16_t kCp437High[128] = {
@@ -189,8 +181,8 @@ bool TZipReader::Open(const std::string& path) {
   TZipError firstFailure = TZipError::NoEndRecord;
   for (size_t i = tail.size() - kEndSize + 1; i-- > 0;) {
     const uint8_t* rec = tail.data() + i;
-    if (Get32(rec) != kEndSig) continue;
-    const uint16_t commentLength = Get16(rec + 20);
+    if (le::Get32(rec) != kEndSig) continue;
+    const uint16_t commentLength = le::Get16(rec + 20);
     // A comment must fit between the record and the end of the file (a
     // signature inside a comment rarely passes this test).
     if (i + kEndSize + commentLength > tail.size()) continue;
@@ -212,35 +204,35 @@ bool TZipReader::ReadZip64End(uint64_t endPos, uint64_t& entries, uint64_t& cdSi
   if (endPos < kZip64LocatorSize) return false;
   uint8_t loc[kZip64LocatorSize];
   if (!ReadDirect(endPos - kZip64LocatorSize, loc, sizeof loc)) return false;
-  if (Get32(loc) != kZip64LocatorSig) return false;
-  const uint32_t diskOfRecord = Get32(loc + 4);
-  const uint64_t recOffset = Get64(loc + 8);
-  const uint32_t disks = Get32(loc + 16);
+  if (le::Get32(loc) != kZip64LocatorSig) return false;
+  const uint32_t diskOfRecord = le::Get32(loc + 4);
+  const uint64_t recOffset = le::Get64(loc + 8);
+  const uint32_t disks = le::Get32(loc + 16);
   if (diskOfRecord != 0 || disks > 1) return false;
   if (recOffset > endPos - kZip64LocatorSize ||
       endPos - kZip64LocatorSize - recOffset < kZip64EndSize)
     return false;
   uint8_t rec[kZip64EndSize];
   if (!ReadDirect(recOffset, rec, sizeof rec)) return false;
-  if (Get32(rec) != kZip64EndSig) return false;
-  const uint32_t thisDisk = Get32(rec + 16);
-  const uint32_t cdDisk = Get32(rec + 20);
-  const uint64_t onDisk = Get64(rec + 24);
-  entries = Get64(rec + 32);
-  cdSize = Get64(rec + 40);
-  cdOffset = Get64(rec + 48);
+  if (le::Get32(rec) != kZip64EndSig) return false;
+  const uint32_t thisDisk = le::Get32(rec + 16);
+  const uint32_t cdDisk = le::Get32(rec + 20);
+  const uint64_t onDisk = le::Get64(rec + 24);
+  entries = le::Get64(rec + 32);
+  cdSize = le::Get64(rec + 40);
+  cdOffset = le::Get64(rec + 48);
   if (thisDisk != 0 || cdDisk != 0 || onDisk != entries) return false;
   zip64Start = recOffset;
   return true;
 }
 
 bool TZipReader::LocateDirectory(uint64_t endPos, const uint8_t* rec, uint16_t) {
-  const uint16_t thisDisk = Get16(rec + 4);
-  const uint16_t cdDisk = Get16(rec + 6);
-  const uint16_t onDisk = Get16(rec + 8);
-  uint64_t entries = Get16(rec + 10);
-  uint64_t cdSize = Get32(rec + 12);
-  uint64_t cdOffset = Get32(rec + 16);
+  const uint16_t thisDisk = le::Get16(rec + 4);
+  const uint16_t cdDisk = le::Get16(rec + 6);
+  const uint16_t onDisk = le::Get16(rec + 8);
+  uint64_t entries = le::Get16(rec + 10);
+  uint64_t cdSize = le::Get32(rec + 12);
+  uint64_t cdOffset = le::Get32(rec + 16);
   uint64_t dirLimit = endPos;  // the directory ends before this
   zip64_ = false;
 
@@ -278,7 +270,7 @@ bool TZipReader::LocateDirectory(uint64_t endPos, const uint8_t* rec, uint16_t) 
       error_ = TZipError::BadDirectory;
       return false;
     }
-    if (Get32(sig) != kCentralSig) {
+    if (le::Get32(sig) != kCentralSig) {
       error_ = TZipError::BadDirectory;
       return false;
     }
@@ -302,27 +294,27 @@ bool TZipReader::ReadEntry(const TEntryCallback& callback) {
     error_ = TZipError::OpenFailed;
     return false;
   }
-  if (Get32(h) != kCentralSig) {
+  if (le::Get32(h) != kCentralSig) {
     error_ = TZipError::BadEntry;
     return false;
   }
   TZipCentralHeader hd;
-  hd.versionMadeBy = Get16(h + 4);
-  hd.versionNeeded = Get16(h + 6);
-  hd.flags = Get16(h + 8);
-  hd.method = Get16(h + 10);
-  hd.dosTime = Get16(h + 12);
-  hd.dosDate = Get16(h + 14);
-  hd.crc32 = Get32(h + 16);
-  hd.compressedSize = Get32(h + 20);
-  hd.uncompressedSize = Get32(h + 24);
-  hd.nameLength = Get16(h + 28);
-  hd.extraLength = Get16(h + 30);
-  hd.commentLength = Get16(h + 32);
-  hd.diskNumberStart = Get16(h + 34);
-  hd.internalAttributes = Get16(h + 36);
-  hd.externalAttributes = Get32(h + 38);
-  hd.localHeaderOffset = Get32(h + 42);
+  hd.versionMadeBy = le::Get16(h + 4);
+  hd.versionNeeded = le::Get16(h + 6);
+  hd.flags = le::Get16(h + 8);
+  hd.method = le::Get16(h + 10);
+  hd.dosTime = le::Get16(h + 12);
+  hd.dosDate = le::Get16(h + 14);
+  hd.crc32 = le::Get32(h + 16);
+  hd.compressedSize = le::Get32(h + 20);
+  hd.uncompressedSize = le::Get32(h + 24);
+  hd.nameLength = le::Get16(h + 28);
+  hd.extraLength = le::Get16(h + 30);
+  hd.commentLength = le::Get16(h + 32);
+  hd.diskNumberStart = le::Get16(h + 34);
+  hd.internalAttributes = le::Get16(h + 36);
+  hd.externalAttributes = le::Get32(h + 38);
+  hd.localHeaderOffset = le::Get32(h + 42);
 
   const uint64_t variable =
       uint64_t{hd.nameLength} + uint64_t{hd.extraLength} + uint64_t{hd.commentLength};
@@ -348,8 +340,8 @@ bool TZipReader::ReadEntry(const TEntryCallback& callback) {
     bool found = false;
     size_t p = 0;
     while (p + 4 <= extra.size()) {
-      const uint16_t tag = Get16(extra.data() + p);
-      const uint16_t len = Get16(extra.data() + p + 2);
+      const uint16_t tag = le::Get16(extra.data() + p);
+      const uint16_t len = le::Get16(extra.data() + p + 2);
       if (len > extra.size() - p - 4) break;
       if (tag == 0x0001) {
         const uint8_t* d = extra.data() + p + 4;
@@ -357,10 +349,10 @@ bool TZipReader::ReadEntry(const TEntryCallback& callback) {
                             (needDisk ? 4 : 0);
         if (len < need) break;
         size_t q = 0;
-        if (needSize) hd.uncompressedSize = Get64(d + q), q += 8;
-        if (needComp) hd.compressedSize = Get64(d + q), q += 8;
-        if (needOffset) hd.localHeaderOffset = Get64(d + q), q += 8;
-        if (needDisk) hd.diskNumberStart = Get32(d + q);
+        if (needSize) hd.uncompressedSize = le::Get64(d + q), q += 8;
+        if (needComp) hd.compressedSize = le::Get64(d + q), q += 8;
+        if (needOffset) hd.localHeaderOffset = le::Get64(d + q), q += 8;
+        if (needDisk) hd.diskNumberStart = le::Get32(d + q);
         found = true;
         break;
       }
