@@ -100,47 +100,14 @@ void TZWCatfile::SetBaseIndex(uint32_t index) {
   changed_ = true;
 }
 
-bool TZWCatfile::ReadSome(uint64_t offset, uint8_t* p, size_t count, size_t& total) {
-  total = 0;
-  while (count > 0) {
-    size_t got = 0;
-    if (!file_.ReadAt(offset, p, count, got, lastError_)) return false;
-    if (got == 0) break;
-    p += got;
-    offset += got;
-    count -= got;
-    total += got;
-  }
-  return true;
-}
-
 // Records are read through a window of the file, so that the few small
 // reads of each record cost no system call of their own.
 bool TZWCatfile::ReadExact(uint64_t offset, void* buffer, size_t count) {
-  if (count == 0) return true;
-  if (!Flush()) return false;
-  auto* out = static_cast<uint8_t*>(buffer);
-  if (offset >= windowStart_ && offset - windowStart_ <= window_.size() &&
-      count <= window_.size() - (offset - windowStart_)) {
-    std::memcpy(out, window_.data() + (offset - windowStart_), count);
-    return true;
-  }
-  size_t got = 0;
-  if (count >= kWindowSize) return ReadSome(offset, out, count, got) && got == count;
-  window_.resize(kWindowSize);
-  if (!ReadSome(offset, window_.data(), window_.size(), got)) {
-    window_.clear();
-    return false;
-  }
-  window_.resize(got);
-  windowStart_ = offset;
-  if (got < count) return false;
-  std::memcpy(out, window_.data(), count);
-  return true;
+  return Flush() && window_.Read(file_, fileSize_, offset, buffer, count, lastError_);
 }
 
 bool TZWCatfile::RawWriteAt(uint64_t offset, const void* buffer, size_t count) {
-  window_.clear();
+  window_.Clear();
   if (!file_.Seek(offset, lastError_)) return false;
   if (!file_.Write(buffer, count, lastError_)) return false;
   fileSize_ = std::max(fileSize_, offset + count);
@@ -162,7 +129,7 @@ bool TZWCatfile::Flush() {
 bool TZWCatfile::CreateNew(const std::string& path, bool overwrite) {
   Close();
   lastError_ = {};
-  window_.clear();
+  window_.Clear();
   pending_.clear();
   const bool ok =
       overwrite ? file_.CreateAlways(path, lastError_) : file_.CreateNew(path, lastError_);
@@ -186,7 +153,7 @@ bool TZWCatfile::CreateNew(const std::string& path, bool overwrite) {
 int TZWCatfile::Open(const std::string& path, bool readOnly) {
   Close();
   lastError_ = {};
-  window_.clear();
+  window_.Clear();
   pending_.clear();
   std::memset(header_, 0, sizeof header_);
   const bool ok = readOnly ? file_.OpenRead(path, lastError_)
@@ -260,7 +227,7 @@ bool TZWCatfile::AppendRecord(const std::vector<uint8_t>& record) {
   pending_.insert(pending_.end(), record.begin(), record.end());
   pending_.push_back(0);  // empty block list
   fileSize_ += record.size() + 1;
-  if (pending_.size() >= kWindowSize && !Flush()) return false;
+  if (pending_.size() >= TReadWindow::kSize && !Flush()) return false;
   const bool dir = (le::Get32(record.data()) & kCatDirAttribute) != 0;
   if (dir)
     Put32(24, DirCount() + 1);
@@ -323,7 +290,7 @@ bool TZWCatfile::Close() {
     ok = RawWriteAt(0, header_, kCatHeaderSize) && ok;
   }
   pending_.clear();
-  window_.clear();
+  window_.Clear();
   file_.Close();
   changed_ = false;
   return ok;

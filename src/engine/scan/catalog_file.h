@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "engine/common/messages.h"
+#include "engine/common/read_window.h"
 #include "engine/scan/file_infos.h"
 #include "engine/scan/scan_job.h"
 #include "platform/errors.h"
@@ -173,7 +174,6 @@ class TZWCatfile {
   uint64_t Get64(size_t at) const;
   void Put32(size_t at, uint32_t v);
   void Put64(size_t at, uint64_t v);
-  bool ReadSome(uint64_t offset, uint8_t* p, size_t count, size_t& total);
   bool ReadExact(uint64_t offset, void* buffer, size_t count);
   bool RawWriteAt(uint64_t offset, const void* buffer, size_t count);
   bool WriteAt(uint64_t offset, const void* buffer, size_t count);
@@ -181,12 +181,9 @@ class TZWCatfile {
   // Walks a block list starting at `pos`; false when it runs past the end.
   bool SkipBlocks(uint64_t& pos, const TCallback* callback);
 
-  static constexpr size_t kWindowSize = 64 * 1024;
-
   uint8_t header_[kCatHeaderSize] = {};
   platform::File file_;
-  std::vector<uint8_t> window_;   // bytes of the file from windowStart_
-  uint64_t windowStart_ = 0;
+  TReadWindow window_;
   std::vector<uint8_t> pending_;  // appended records not yet written
   uint64_t pendingStart_ = 0;     // their offset in the file
   uint64_t fileSize_ = 0;

@@ -21,7 +21,6 @@ constexpr size_t kCentralSize = 46;      // central header with its signature
 constexpr size_t kZip64LocatorSize = 20;
 constexpr size_t kZip64EndSize = 56;     // fixed part of the zip64 end record
 constexpr size_t kMaxComment = 0xFFFF;
-constexpr size_t kWindowSize = 64 * 1024;
 
 // Code page 437, bytes 0x80 to 0xFF.
 constexpr uint16_t kCp437High[128] = {
@@ -114,39 +113,17 @@ std::string ZipNameToUtf8(const std::string& raw, bool utf8Flag) {
 bool TZipReader::Fail(TZipError error) {
   error_ = error;
   file_.Close();
-  window_.clear();
+  window_.Clear();
   return false;
 }
 
 void TZipReader::Close() {
   file_.Close();
-  window_.clear();
-  window_.shrink_to_fit();
+  window_.Release();
 }
 
-// Reads exactly `count` bytes at `offset`, through the window when they lie
-// in the part of the file the window covers.
 bool TZipReader::ReadExact(uint64_t offset, void* buffer, size_t count) {
-  if (offset > fileSize_ || count > fileSize_ - offset) return false;
-  if (count == 0) return true;
-  if (count <= kWindowSize) {
-    if (window_.empty() || offset < windowStart_ ||
-        offset + count > windowStart_ + window_.size()) {
-      const uint64_t len = std::min<uint64_t>(kWindowSize, fileSize_ - offset);
-      window_.resize(static_cast<size_t>(len));
-      size_t got = 0;
-      if (!file_.ReadAt(offset, window_.data(), window_.size(), got, osErr_) ||
-          got != window_.size()) {
-        window_.clear();
-        return false;
-      }
-      windowStart_ = offset;
-    }
-    std::memcpy(buffer, window_.data() + (offset - windowStart_), count);
-    return true;
-  }
-  size_t got = 0;
-  return file_.ReadAt(offset, buffer, count, got, osErr_) && got == count;
+  return window_.Read(file_, fileSize_, offset, buffer, count, osErr_);
 }
 
 // Reads exactly `count` bytes at `offset` without the window: the records
@@ -154,8 +131,7 @@ bool TZipReader::ReadExact(uint64_t offset, void* buffer, size_t count) {
 // tail full of false signatures must not cost a window read each.
 bool TZipReader::ReadDirect(uint64_t offset, void* buffer, size_t count) {
   if (offset > fileSize_ || count > fileSize_ - offset) return false;
-  size_t got = 0;
-  return file_.ReadAt(offset, buffer, count, got, osErr_) && got == count;
+  return ReadFully(file_, offset, buffer, count, osErr_);
 }
 
 bool TZipReader::Open(const std::string& path) {

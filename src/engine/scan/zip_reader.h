@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/common/read_window.h"
 #include "engine/scan/scan_job.h"
 #include "engine/scan/thread_browse.h"
 #include "platform/errors.h"
@@ -118,8 +119,7 @@ class TZipReader {
   std::string comment_;
   // The directory is read through this window, so that small headers do not
   // cost one system call each.
-  std::vector<uint8_t> window_;
-  uint64_t windowStart_ = 0;
+  TReadWindow window_;
 };
 
 // Member names: the bytes of a member without the UTF-8 flag are in an OEM
