@@ -39,3 +39,14 @@ check() {  # check NAME CONDITION...
   fi
 }
 has() { [[ "$1" == *"$2"* ]]; }
+
+# The distinct contents (SHA-256) of the regular files below the folders,
+# one per line, sorted. Symbolic links are not followed: a link is no copy.
+contents() { find "$@" -type f -print0 2>/dev/null | xargs -0 -r sha256sum | awk '{print $1}' | sort -u; }
+# kept BEFORE FOLDER...: every content listed in BEFORE (a `contents` output)
+# is still held by some file below the folders.
+kept() {
+  local before="$1"
+  shift
+  [ -z "$(comm -23 <(printf '%s\n' "$before") <(contents "$@"))" ]
+}
