@@ -31,6 +31,20 @@ constexpr uint32_t kNormal = 0x80;
 constexpr uint32_t kReparsePoint = 0x400;
 }  // namespace attr
 
+// Which file a name leads to: the device and inode numbers on POSIX, the
+// volume serial number and file index on Windows. The names of one file
+// (hard links, a folder reached through a link or mounted twice) share it.
+struct FileId {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  bool operator==(const FileId& other) const = default;
+};
+struct FileIdHash {
+  size_t operator()(const FileId& id) const noexcept {
+    return static_cast<size_t>(id.index * 0x9E3779B97F4A7C15ULL ^ id.volume);
+  }
+};
+
 // One record of a folder enumeration.
 struct FindData {
   std::string name;
@@ -43,6 +57,10 @@ struct FindData {
   bool isLink = false;
   // Neither a regular file nor a folder (device, pipe, socket): never read.
   bool isSpecial = false;
+  // POSIX: the record's identity and its number of names (hard links).
+  // Windows enumerations do not tell them: links stays 0.
+  FileId id;
+  uint32_t links = 0;
 
   bool IsFolder() const { return (attributes & attr::kDirectory) != 0; }
   bool IsDotOrDotDot() const {
@@ -68,6 +86,8 @@ class DirEnum {
   // reported in LastError()).
   bool Next(FindData& out);
   OsError LastError() const;
+  // The identity of the open folder itself.
+  bool Identity(FileId& id, OsError& err) const;
   void Close();
 
  private:
@@ -83,6 +103,9 @@ bool GetFileInfo(const std::string& path, FindData& out, OsError& err);
 // own folder bit says.
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
+// The identity of the file or folder a path leads to (a final symbolic link
+// is followed).
+bool GetFileId(const std::string& path, FileId& id, OsError& err);
 
 // An open file. Closed by Close(), by the destructor and by moving another
 // file into it.
@@ -111,6 +134,8 @@ class File {
   bool IsOpen() const;
   // Size of the open file.
   bool Size(uint64_t& size, OsError& err) const;
+  // Which file is open, and how many names it has.
+  bool Identity(FileId& id, uint32_t& links, OsError& err) const;
   // Reads up to `count` bytes at the current position; `got` < count only at
   // the end of the file.
   bool Read(void* buffer, size_t count, size_t& got, OsError& err);
@@ -147,7 +172,12 @@ bool CreateFolders(const std::string& path, OsError& err);
 // Renames or moves a file or folder to `to`, and never replaces anything
 // that already has that name (kind AlreadyExists). A file moves to another
 // volume or file system by copy and delete (its contents, last-write time
-// and read-only state go with it).
+// and read-only state go with it); the source goes only once the copy is on
+// the storage device under its final name. POSIX: the copy is written to a
+// temporary name in the target folder (".zwillo-<random>.part"), flushed,
+// renamed to the target without replacing, and the folder flushed; a
+// failure removes the temporary file. Windows: the system's move, written
+// through.
 bool RenameNoReplace(const std::string& from, const std::string& to, OsError& err);
 // The attribute word of a path (without following a final symbolic link).
 bool GetAttributes(const std::string& path, uint32_t& attributes, OsError& err);

@@ -67,4 +67,10 @@ bool IsPathBelow(std::string_view inner, std::string_view outer);
 // Empty on failure (and for an empty path).
 std::string FullPath(std::string_view path);
 
+// The name the file system itself gives an existing file or folder: full,
+// with every symbolic link (Windows: junction, mount point, substituted
+// drive) resolved, without trailing separator (a root keeps its own). Empty
+// when the path does not exist or cannot be resolved.
+std::string RealPath(std::string_view path);
+
 }  // namespace zw::platform

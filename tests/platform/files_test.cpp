@@ -893,6 +893,57 @@ TEST_F(NamesAndFolders, RenameNoReplaceMovesAFolderWithItsContents) {
   EXPECT_EQ(ReadWhole(P("new/inside")), "kept");
 }
 
+TEST_F(NamesAndFolders, IdentityTellsTheNamesOfOneFileFromOtherFiles) {
+  Write(P("one"), "x");
+  Write(P("two"), "x");
+  fs::create_hard_link(P("one"), P("alias"));
+  OsError err;
+  FileId one, two, alias;
+  ASSERT_TRUE(GetFileId(P("one"), one, err)) << err.code;
+  ASSERT_TRUE(GetFileId(P("two"), two, err)) << err.code;
+  ASSERT_TRUE(GetFileId(P("alias"), alias, err)) << err.code;
+  EXPECT_EQ(one, alias);
+  EXPECT_NE(one, two);
+  File f;
+  FileId open;
+  uint32_t links = 0;
+  ASSERT_TRUE(f.OpenRead(P("alias"), err));
+  ASSERT_TRUE(f.Identity(open, links, err)) << err.code;
+  EXPECT_EQ(open, one);
+  EXPECT_EQ(links, 2u);
+  // The folder an enumeration reads is the folder its name leads to.
+  DirEnum e;
+  FileId folder, byName;
+  ASSERT_TRUE(e.Open(root_, err));
+  ASSERT_TRUE(e.Identity(folder, err)) << err.code;
+  ASSERT_TRUE(GetFileId(root_, byName, err));
+  EXPECT_EQ(folder, byName);
+  EXPECT_FALSE(GetFileId(P("ghost"), byName, err));
+#ifndef _WIN32
+  // POSIX enumerations tell both; Windows ones tell neither.
+  const auto records = List(root_);
+  EXPECT_EQ(records.at("alias").id, one);
+  EXPECT_EQ(records.at("alias").links, 2u);
+  EXPECT_EQ(records.at("two").links, 1u);
+#endif
+}
+
+TEST_F(NamesAndFolders, RealPathIsTheNameTheFileSystemGives) {
+  fs::create_directories(P("a/b"));
+  Write(P("a/b/f"), "x");
+  const std::string real = RealPath(P("a/b"));
+  ASSERT_FALSE(real.empty());
+  EXPECT_TRUE(SamePath(RealPath(P("a/./b/../b/")), real));
+  EXPECT_TRUE(SamePath(RealPath(P("a/b/f")), IncludeTrailingSep(real) + "f"));
+  EXPECT_NE(real.back(), kPathSep);
+  EXPECT_TRUE(RealPath(P("a/missing")).empty());
+#ifndef _WIN32
+  fs::create_directory_symlink(P("a/b"), P("link"));
+  EXPECT_EQ(RealPath(P("link")), real);
+  EXPECT_EQ(RealPath(P("link/f")), real + "/f");
+#endif
+}
+
 TEST_F(NamesAndFolders, RenameNoReplaceOfAMissingFileFails) {
   OsError err;
   EXPECT_FALSE(RenameNoReplace(P("ghost"), P("to"), err));
@@ -933,6 +984,8 @@ TEST_F(NamesAndFolders, PosixCopyFallbackKeepsContentTimeAndModeAndNeverReplaces
   ASSERT_TRUE(detail::MoveByCopy(P("src"), P("dst"), err)) << err.code;
   EXPECT_FALSE(FileExists(P("src")));
   EXPECT_EQ(ReadWhole(P("dst")), content);
+  // The copy went through a temporary name, which is gone.
+  EXPECT_EQ(List(root_).size(), 4u) << "., .., busy, dst";
   FindData info;
   ASSERT_TRUE(GetFileInfo(P("dst"), info, err));
   EXPECT_EQ(info.lastWriteUtc, UnixToFileTime(1000000000, 123456700));

@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <ctime>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -64,6 +67,8 @@ void FillFromStat(const struct stat& st, const char* name, FindData& out) {
   out.creationUtc = StatTime(st.st_ctim);
   out.isLink = isLink;
   out.isSpecial = !isDir && !isLink && !isRegular;
+  out.id = FileId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  out.links = static_cast<uint32_t>(st.st_nlink);
 }
 
 // The path as lstat should see it: without trailing separators, so that a
@@ -138,6 +143,79 @@ bool RenameByLink(const std::string& from, const std::string& to, OsError& err) 
   return true;
 }
 
+namespace {
+
+// A name for the copy in the target folder that nothing else uses: it never
+// looks like the target, so a copy cut short (power loss, a kill) is never
+// taken for the moved file.
+int CreateTemporary(const std::string& folder, std::string& name) {
+  static std::atomic<uint32_t> counter{0};
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const uint64_t salt = (static_cast<uint64_t>(getpid()) << 32) ^
+                          static_cast<uint64_t>(now.tv_nsec) ^
+                          (static_cast<uint64_t>(counter.fetch_add(1)) << 20);
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx",
+                  static_cast<unsigned long long>(salt * 0x9E3779B97F4A7C15ULL));
+    name = folder + ".zwillo-" + hex + ".part";
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+int CopyData(int in, int out) {
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    const ssize_t n = read(in, buffer.data(), buffer.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return 0;
+    size_t done = 0;
+    while (done < static_cast<size_t>(n)) {
+      const ssize_t w = write(out, buffer.data() + done, static_cast<size_t>(n) - done);
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        return errno;
+      }
+      done += static_cast<size_t>(w);
+    }
+  }
+}
+
+// Hands a folder's entries (a new name, a removed one) to the device.
+int FlushFolder(const std::string& folder) {
+  const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  const int code = fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+  close(fd);
+  return code;
+}
+
+}  // namespace
+
+bool RenameNoReplaceSameVolume(const std::string& from, const std::string& to, OsError& err) {
+#if defined(__linux__) && defined(SYS_renameat2)
+  if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    err = OsError{};
+    return true;
+  }
+  const int code = errno;
+#else
+  const int code = ENOSYS;
+#endif
+  // No RENAME_NOREPLACE here: never fall back on rename(), which would
+  // replace an existing target silently.
+  if (code == EINVAL || code == ENOSYS || code == EOPNOTSUPP) return RenameByLink(from, to, err);
+  err = Fail(code);
+  return false;
+}
+
 bool MoveByCopy(const std::string& from, const std::string& to, OsError& err) {
   struct stat st {};
   if (lstat(from.c_str(), &st) != 0) {
@@ -148,48 +226,49 @@ bool MoveByCopy(const std::string& from, const std::string& to, OsError& err) {
     err = Fail(EXDEV);  // folders, links and devices do not cross file systems here
     return false;
   }
+  // Refused early when the target exists; the final rename checks again.
+  struct stat target {};
+  if (lstat(to.c_str(), &target) == 0) {
+    err = Fail(EEXIST);
+    return false;
+  }
   const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
   if (in < 0) {
     err = FailErrno();
     return false;
   }
-  const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+  const std::string folder = ExtractFilePath(to);
+  std::string temporary;
+  const int out = CreateTemporary(folder, temporary);
   if (out < 0) {
     err = FailErrno();
     close(in);
     return false;
   }
-  int code = 0;
-  std::vector<char> buffer(1 << 20);
-  for (;;) {
-    const ssize_t n = read(in, buffer.data(), buffer.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      code = errno;
-      break;
-    }
-    if (n == 0) break;
-    size_t done = 0;
-    while (done < static_cast<size_t>(n)) {
-      const ssize_t w = write(out, buffer.data() + done, static_cast<size_t>(n) - done);
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        code = errno;
-        break;
-      }
-      done += static_cast<size_t>(w);
-    }
-    if (code != 0) break;
-  }
+  int code = CopyData(in, out);
+  close(in);
   if (code == 0) {
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (futimens(out, times) != 0 || fchmod(out, st.st_mode & 07777) != 0) code = errno;
   }
+  if (code == 0 && fsync(out) != 0) code = errno;
   if (close(out) != 0 && code == 0) code = errno;
-  close(in);
+  if (code != 0) {
+    unlink(temporary.c_str());
+    err = Fail(code);
+    return false;
+  }
+  OsError renameErr;
+  if (!RenameNoReplaceSameVolume(temporary, to, renameErr)) {
+    unlink(temporary.c_str());
+    err = renameErr;
+    return false;
+  }
+  // The copy is complete under its final name; only now may the source go.
+  code = FlushFolder(folder);
   if (code == 0 && unlink(from.c_str()) != 0) code = errno;
   if (code != 0) {
-    unlink(to.c_str());
+    unlink(to.c_str());  // back to the one file there was
     err = Fail(code);
     return false;
   }
@@ -255,6 +334,17 @@ bool DirEnum::Next(FindData& out) {
 
 OsError DirEnum::LastError() const { return impl_->lastError; }
 
+bool DirEnum::Identity(FileId& id, OsError& err) const {
+  struct stat st {};
+  if (impl_->fd < 0 || fstat(impl_->fd, &st) != 0) {
+    err = impl_->fd < 0 ? Fail(EBADF) : FailErrno();
+    return false;
+  }
+  id = FileId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  err = OsError{};
+  return true;
+}
+
 void DirEnum::Close() {
   if (impl_ && impl_->dir != nullptr) {
     closedir(impl_->dir);
@@ -290,6 +380,17 @@ bool FileExists(const std::string& path) {
 bool FolderExists(const std::string& path) {
   struct stat st {};
   return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool GetFileId(const std::string& path, FileId& id, OsError& err) {
+  struct stat st {};
+  if (path.empty() || stat(path.c_str(), &st) != 0) {
+    err = path.empty() ? Fail(ENOENT) : FailErrno();
+    return false;
+  }
+  id = FileId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  err = OsError{};
+  return true;
 }
 
 // ---------------------------------------------------------------- File
@@ -351,6 +452,18 @@ bool File::Size(uint64_t& size, OsError& err) const {
     return false;
   }
   size = static_cast<uint64_t>(st.st_size);
+  err = OsError{};
+  return true;
+}
+
+bool File::Identity(FileId& id, uint32_t& links, OsError& err) const {
+  struct stat st {};
+  if (fd_ < 0 || fstat(fd_, &st) != 0) {
+    err = fd_ < 0 ? Fail(EBADF) : FailErrno();
+    return false;
+  }
+  id = FileId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  links = static_cast<uint32_t>(st.st_nlink);
   err = OsError{};
   return true;
 }
@@ -531,19 +644,8 @@ bool CreateFolders(const std::string& path, OsError& err) {
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to, OsError& err) {
-  int code = ENOSYS;
-#if defined(__linux__) && defined(SYS_renameat2)
-  if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-    err = OsError{};
-    return true;
-  }
-  code = errno;
-#endif
-  // No RENAME_NOREPLACE here: never fall back on rename(), which would
-  // replace an existing target silently.
-  if (code == EINVAL || code == ENOSYS || code == EOPNOTSUPP) return detail::RenameByLink(from, to, err);
-  if (code == EXDEV) return detail::MoveByCopy(from, to, err);
-  err = Fail(code);
+  if (detail::RenameNoReplaceSameVolume(from, to, err)) return true;
+  if (err.code == EXDEV) return detail::MoveByCopy(from, to, err);
   return false;
 }
 

@@ -1,4 +1,6 @@
 // POSIX side of the path rules: ASCII lower case and textual full paths.
+#include <limits.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -58,6 +60,16 @@ std::string FullPath(std::string_view path) {
     out.append(part);
   }
   if (out.empty() || trailing) out.push_back('/');
+  return out;
+}
+
+std::string RealPath(std::string_view path) {
+  if (path.empty()) return std::string();
+  const std::string in(path);
+  char* resolved = realpath(in.c_str(), nullptr);
+  if (resolved == nullptr) return std::string();
+  std::string out(resolved);
+  free(resolved);
   return out;
 }
 

@@ -60,6 +60,7 @@ bool SetPosition(HANDLE h, uint64_t offset) {
 
 struct DirEnum::Impl {
   HANDLE find = INVALID_HANDLE_VALUE;
+  std::string folder;
   WIN32_FIND_DATAA data{};
   bool pending = false;  // `data` holds a record not yet handed out
   OsError lastError;
@@ -75,6 +76,7 @@ bool DirEnum::Open(const std::string& folder, OsError& err) {
     err = Fail(ERROR_PATH_NOT_FOUND);
     return false;
   }
+  impl_->folder = folder;
   const std::string pattern = IncludeTrailingSep(folder) + "*.*";
   HANDLE h = FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &impl_->data, FindExSearchNameMatch,
                               nullptr, FIND_FIRST_EX_LARGE_FETCH);
@@ -114,6 +116,48 @@ bool DirEnum::Next(FindData& out) {
 }
 
 OsError DirEnum::LastError() const { return impl_->lastError; }
+
+namespace {
+
+FileId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return FileId{info.dwVolumeSerialNumber,
+                (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// The identity of a file or folder by its name (backup semantics open
+// folders; no access right is needed).
+bool IdentityOfPath(const std::string& path, FileId& id, OsError& err) {
+  const HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    err = FailLast();
+    return false;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool ok = GetFileInformationByHandle(h, &info) != 0;
+  err = ok ? OsError{} : FailLast();
+  CloseHandle(h);
+  if (ok) id = IdOf(info);
+  return ok;
+}
+
+}  // namespace
+
+bool DirEnum::Identity(FileId& id, OsError& err) const {
+  if (impl_->folder.empty()) {
+    err = Fail(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  return IdentityOfPath(WithoutTrailingSep(IncludeTrailingSep(impl_->folder)), id, err);
+}
+
+bool GetFileId(const std::string& path, FileId& id, OsError& err) {
+  if (path.empty()) {
+    err = Fail(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  return IdentityOfPath(WithoutTrailingSep(path), id, err);
+}
 
 void DirEnum::Close() {
   if (impl_ && impl_->find != INVALID_HANDLE_VALUE) {
@@ -242,6 +286,22 @@ bool File::CreateAlways(const std::string& path, OsError& err) {
 }
 
 bool File::IsOpen() const { return H(handle_) != INVALID_HANDLE_VALUE; }
+
+bool File::Identity(FileId& id, uint32_t& links, OsError& err) const {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!IsOpen()) {
+    err = Fail(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  if (!GetFileInformationByHandle(H(handle_), &info)) {
+    err = FailLast();
+    return false;
+  }
+  id = IdOf(info);
+  links = info.nNumberOfLinks;
+  err = OsError{};
+  return true;
+}
 
 bool File::Size(uint64_t& size, OsError& err) const {
   LARGE_INTEGER n;
@@ -463,7 +523,10 @@ bool CreateFolders(const std::string& path, OsError& err) {
 
 bool RenameNoReplace(const std::string& from, const std::string& to, OsError& err) {
   // Without MOVEFILE_REPLACE_EXISTING an existing target is never replaced.
-  return Done(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED), err);
+  // Across volumes the system copies; write-through returns only once the
+  // copy is on the device, and the source is removed after that.
+  return Done(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH),
+              err);
 }
 
 bool GetAttributes(const std::string& path, uint32_t& attributes, OsError& err) {

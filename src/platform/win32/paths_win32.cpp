@@ -34,4 +34,31 @@ std::string FullPath(std::string_view path) {
   return std::string();
 }
 
+std::string RealPath(std::string_view path) {
+  if (path.empty()) return std::string();
+  const std::string in(path);
+  // Opening a folder needs backup semantics; no access is asked for.
+  const HANDLE h = CreateFileA(in.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  std::vector<char> buffer(MAX_PATH + 1);
+  DWORD n = 0;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    n = GetFinalPathNameByHandleA(h, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0 || n < buffer.size()) break;
+    buffer.resize(n + 1);
+  }
+  CloseHandle(h);
+  if (n == 0 || n >= buffer.size()) return std::string();
+  std::string out(buffer.data(), n);
+  // "\\?\C:\x" -> "C:\x", "\\?\UNC\server\share" -> "\\server\share".
+  if (out.rfind("\\?\UNC\", 0) == 0)
+    out = "\\" + out.substr(8);
+  else if (out.rfind("\\?\", 0) == 0)
+    out = out.substr(4);
+  if (PathRootLength(out) < out.size()) out = ExcludeTrailingSep(out);
+  return out;
+}
+
 }  // namespace zw::platform
