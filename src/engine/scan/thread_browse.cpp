@@ -109,11 +109,11 @@ void TThreadBrowse::BrowseList(TDirectories& set) {
     switch (dir.state) {
       case dsSingle:
         attribFilter.ExcludeFolders(true);
-        BrowseFolder(dir.path);
+        BrowseFolder(dir.path, false);
         break;
       case dsRecursive:
         attribFilter.ExcludeFolders(false);
-        BrowseFolder(dir.path);
+        BrowseFolder(dir.path, true);
         break;
       case dsArchive: {
         const std::string ext = platform::LowerText(platform::ExtractFileExt(dir.path));
@@ -131,7 +131,7 @@ void TThreadBrowse::BrowseList(TDirectories& set) {
   }
 }
 
-void TThreadBrowse::BrowseFolder(const std::string& path) {
+void TThreadBrowse::BrowseFolder(const std::string& path, bool recursive) {
   TDirectories& set = CurrentSet();
   if (!set.Excluded().empty() && set.IsExcluded(path)) return;
   if (!status_->Quiet()) status_->PostStatus(strCreatingFileList, path);
@@ -141,6 +141,19 @@ void TThreadBrowse::BrowseFolder(const std::string& path) {
   if (!dir.Open(path, err)) {
     if (messenger_) messenger_->LogMsg(logIOErrorOnBrowse, {int64_t{err.code}, path});
     return;
+  }
+  // A folder met again under another name (a link to it was given as a row,
+  // it is mounted twice): its files were taken already. Were its subfolders
+  // not browsed then, they still are now.
+  bool takeFiles = true;
+  platform::FileId folderId;
+  if (dir.Identity(folderId, err)) {
+    const auto [seen, isNew] = foldersSeen_.try_emplace(folderId, recursive);
+    if (!isNew) {
+      if (seen->second || !recursive) return;
+      seen->second = true;
+      takeFiles = false;
+    }
   }
   const bool library = currentIsLibrary_;
   const bool sizeActive = sizeFilter.mode != fmIgnore;
@@ -153,10 +166,11 @@ void TThreadBrowse::BrowseFolder(const std::string& path) {
     if (fd.IsFolder()) {
       if (attribFilter.Accept(fd.attributes) && !fd.IsDotOrDotDot()) {
         FlushHeld();  // entries keep the order in which they were found
-        BrowseFolder(path + fd.name + platform::kPathSep);
+        BrowseFolder(path + fd.name + platform::kPathSep, recursive);
       }
       continue;
     }
+    if (!takeFiles) continue;
     if (scanArchives && platform::LowerText(platform::ExtractFileExt(fd.name)) == ".zip") {
       FlushHeld();
       BrowseZip(path + fd.name, true);
@@ -164,6 +178,8 @@ void TThreadBrowse::BrowseFolder(const std::string& path) {
     if (!attribFilter.Accept(fd.attributes)) continue;
     if (sizeActive && !sizeFilter.Accept(fd.size)) continue;
     if (!nameFilter.Accept(fd.name)) continue;
+    // A file with several names is taken under the first one that passes.
+    if (fd.links > 1 && !linkedFilesSeen_.insert(fd.id).second) continue;
 
     auto* entry = new TFileInfos;
     entry->Name = std::move(fd.name);

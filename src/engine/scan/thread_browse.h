@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "engine/common/messages.h"
 #include "engine/scan/file_infos.h"
@@ -13,6 +15,7 @@
 #include "engine/threads/status_server.h"
 #include "engine/threads/suspd_safe_thread.h"
 #include "engine/threads/thread_manager.h"
+#include "platform/files.h"
 
 namespace zw {
 
@@ -66,7 +69,9 @@ class TThreadBrowse : public TSuspdSafeThread {
   void Finish();
   void ReportException();
   void BrowseList(TDirectories& set);
-  void BrowseFolder(const std::string& path);
+  // `recursive`: subfolders are browsed too (the attribute filter lets
+  // folders through).
+  void BrowseFolder(const std::string& path, bool recursive);
   void BrowseCatalog(const std::string& path);
   void BrowseZip(const std::string& path, bool insideFolder);
   // Entries of the folder being read wait here and go into the queue
@@ -87,6 +92,11 @@ class TThreadBrowse : public TSuspdSafeThread {
   int heldCount_ = 0;
   bool currentIsLibrary_ = false;
   uint8_t phase_ = 0;
+  // One file is taken once, however many names lead to it: the folders
+  // browsed so far (true once their subfolders were browsed as well), and
+  // the files with more than one name.
+  std::unordered_map<platform::FileId, bool, platform::FileIdHash> foldersSeen_;
+  std::unordered_set<platform::FileId, platform::FileIdHash> linkedFilesSeen_;
 };
 
 }  // namespace zw

@@ -94,6 +94,46 @@ class BrowseRun {
 
 using Names = std::set<std::string>;
 
+// One file is one entry however many names lead to it: deleting "the
+// duplicate" would otherwise remove the only copy.
+TEST(BrowseFolders, AFileReachedByTwoNamesIsTakenOnce) {
+  TempTree t;
+  t.File("real/f.txt", "only");
+  t.File("real/sub/g.txt", "only too");
+  t.File("other/h.txt", "h");
+  std::filesystem::create_hard_link(t.PathOf("other/h.txt"), t.PathOf("other/h2.txt"));
+  std::filesystem::create_hard_link(t.PathOf("other/h.txt"), t.PathOf("real/h3.txt"));
+  struct Case {
+    const char* what;
+    std::vector<std::pair<uint8_t, std::string>> fresh, library;
+    size_t entries;
+  } cases[] = {
+      // real: f, g, h3; other: h, h2 -- h, h2 and h3 are one file.
+      {"one folder twice in one list", {{zw::dsRecursive, "real"}, {zw::dsRecursive, "real"}}, {}, 3},
+      {"one folder in both lists", {{zw::dsRecursive, "real"}}, {{zw::dsRecursive, "real"}}, 3},
+      {"single, then recursive: the subfolders still come",
+       {{zw::dsSingle, "real"}, {zw::dsRecursive, "real"}}, {}, 3},
+#ifndef _WIN32
+      // Windows enumerations do not tell a file's names apart; the file
+      // actions still never take one name for a copy of another.
+      {"hard links in two folders", {{zw::dsRecursive, "other"}, {zw::dsRecursive, "real"}}, {}, 3},
+#endif
+#ifndef _WIN32
+      {"a folder and a link to it", {{zw::dsRecursive, "real"}, {zw::dsRecursive, "link"}}, {}, 3},
+#endif
+  };
+#ifndef _WIN32
+  std::filesystem::create_directory_symlink(t.PathOf("real"), t.PathOf("link"));
+#endif
+  for (const Case& c : cases) {
+    BrowseRun r;
+    for (const auto& [state, dir] : c.fresh) r.thread->fresh.Add(state, t.Dir(dir));
+    for (const auto& [state, dir] : c.library) r.thread->library.Add(state, t.Dir(dir));
+    r.Run();
+    EXPECT_EQ(r.found.size(), c.entries) << c.what;
+  }
+}
+
 TEST(BrowseFolders, SingleFolderYieldsOnlyItsOwnFilesRecursiveAlsoSubfolders) {
   TempTree t;
   t.File("top/a.txt", "1");
