@@ -91,20 +91,44 @@ TControl FolderListControl(TFolderList which) {
 
 // ---------------------------------------------------------------------------
 
-bool SameFolder(std::string_view a, std::string_view b) {
-  return platform::PathKey(platform::IncludeTrailingSep(a)) ==
-         platform::PathKey(platform::IncludeTrailingSep(b));
+std::string ResolvedPath(std::string_view path) {
+  std::string resolved = platform::RealPath(path);
+  if (resolved.empty()) resolved = platform::FullPath(path);
+  if (resolved.empty()) resolved = std::string(path);
+  return resolved;
 }
 
+bool SameFile(std::string_view a, std::string_view b) {
+  if (platform::PathKey(platform::IncludeTrailingSep(ResolvedPath(a))) ==
+      platform::PathKey(platform::IncludeTrailingSep(ResolvedPath(b))))
+    return true;
+  // One folder mounted twice has two names that no resolving unites.
+  platform::FileId idA, idB;
+  platform::OsError err;
+  return platform::GetFileId(std::string(a), idA, err) &&
+         platform::GetFileId(std::string(b), idB, err) && idA == idB;
+}
+
+bool SameFolder(std::string_view a, std::string_view b) { return SameFile(a, b); }
+
 bool IsInsideFolder(std::string_view inner, std::string_view outer) {
-  return platform::IsPathBelow(inner, outer) && !SameFolder(inner, outer);
+  return platform::IsPathBelow(ResolvedPath(inner), ResolvedPath(outer)) &&
+         !SameFolder(inner, outer);
 }
 
 bool IsCoveredInList(const TFolderListModel& list, std::string_view path) {
+  const std::string resolved = ResolvedPath(path);
   for (const TDirRow& row : list.rows) {
-    if (row.state == dsExclude && platform::IsPathBelow(path, row.caption)) return true;
+    if (row.state == dsExclude && platform::IsPathBelow(resolved, ResolvedPath(row.caption)))
+      return true;
   }
   return false;
+}
+
+std::string RowPath(std::string_view path) {
+  std::string full = platform::FullPath(path);
+  if (full.empty()) full = std::string(path);
+  return platform::ExcludeTrailingSep(full);
 }
 
 // ---------------------------------------------------------------------------
@@ -134,7 +158,7 @@ bool SelectedFolderRow(const TWindowModel& model, TFolderList& list, int32_t& ro
 
 bool AddFolder(TWindowModel& model, IHost& host, IMessenger& msgr, TFolderList list,
                std::string_view pathIn, int32_t position, bool replace, uint8_t state) {
-  const std::string path = platform::ExcludeTrailingSep(pathIn);
+  const std::string path = RowPath(pathIn);
   if (!platform::FolderExists(path)) {
     msgr.ShowMsg(msgDirNotFound, {path});
     return false;
@@ -206,7 +230,7 @@ bool AddArchiveOrCatalog(TWindowModel& model, IHost& host, IMessenger& msgr, TFo
   for (TFolderList which : kBothLists) {
     TFolderListModel& rows = model.Folders(which);
     for (size_t i = rows.rows.size(); i-- > 0;) {
-      if (!platform::SamePath(rows.rows[i].caption, path)) continue;
+      if (!SameFile(rows.rows[i].caption, path)) continue;
       if (!replace) {
         if (changed) host.ModelChanged();
         msgr.ShowMsg(msgAlreadyInList, {path});

@@ -48,14 +48,24 @@ using TShortcutResolver = std::function<std::optional<std::string>(const std::st
 // ---------------------------------------------------------------------------
 // Path relations used by the overlap rules.
 
-// Same folder by platform path identity; a trailing separator on either side
-// makes no difference.
+// The overlap rules look at folders as the file system names them: a path
+// with its links resolved (platform::RealPath), or, for a path that does not
+// exist, its full textual form.
+std::string ResolvedPath(std::string_view path);
+// The form a row keeps of a path the user gave: full (a relative path is
+// taken from the current folder; "//", "/./" and ".." go), without trailing
+// separator. Links are not resolved: the row shows the name the user chose.
+std::string RowPath(std::string_view path);
+// The same file or folder: by resolved path and platform path identity (a
+// trailing separator on either side makes no difference), or by file
+// identity (one folder mounted twice).
+bool SameFile(std::string_view a, std::string_view b);
 bool SameFolder(std::string_view a, std::string_view b);
 // `inner` lies strictly below folder `outer` ("/a/b/c" is inside "/a/b",
-// "/a/bc" is not, "/a/b" is not inside itself).
+// "/a/bc" is not, "/a/b" is not inside itself), both resolved.
 bool IsInsideFolder(std::string_view inner, std::string_view outer);
 // `path` is covered in the list: an exclude row of the list names the path
-// itself or a folder it lies inside.
+// itself or a folder it lies inside (both resolved).
 bool IsCoveredInList(const TFolderListModel& list, std::string_view path);
 
 // ---------------------------------------------------------------------------
@@ -71,8 +81,8 @@ bool SelectedFolderRow(const TWindowModel& model, TFolderList& list, int32_t& ro
 // ---------------------------------------------------------------------------
 // Adding folder rows.
 
-// Adds a folder row (states 0..3). The path loses its trailing separators
-// (a root such as "/" or "C:\" keeps its one). A folder that does not exist
+// Adds a folder row (states 0..3). The row keeps RowPath(path) (a root such
+// as "/" or "C:\" keeps its separator). A folder that does not exist
 // gives msgDirNotFound. Then every row of the fresh list and then of the
 // library list is checked:
 //  - a folder row with the same path conflicts when both it and the new

@@ -191,7 +191,7 @@ bool TRunDriver::CheckArchiveDuplicates() {
       const Collected& b = archives_[j];
       const std::string& pa = model_.Folders(a.list).rows[static_cast<size_t>(a.row)].caption;
       const std::string& pb = model_.Folders(b.list).rows[static_cast<size_t>(b.row)].caption;
-      if (!platform::SamePath(pa, pb)) continue;
+      if (!SameFile(pa, pb)) continue;
       if (a.list == b.list) {
         dropped[i] = true;  // the first of two equal rows goes, silently
         break;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,42 @@ TEST_F(FolderListsTest, AddedFolderLosesTrailingSeparatorAndIsAppendedWithItsSta
   EXPECT_EQ(model.fresh.selected, -1) << "adding shows the row but does not select it";
   EXPECT_TRUE(msgr.Messages().empty());
   EXPECT_TRUE(RemoveFolderEnabled(model));
+}
+
+// However a folder is spelled, it is the same folder: a second row for it
+// is refused, and a row keeps the full form of the name the user gave.
+TEST_F(FolderListsTest, AFolderSpelledAnotherWayIsTheSameFolder) {
+  const std::string data = Folder("data");
+  const std::string sep(1, pf::kPathSep);
+  const std::string root = pf::ExcludeTrailingSep(tree.Root());
+  std::vector<std::string> spellings = {
+      root + sep + sep + "data",
+      root + sep + "." + sep + "data" + sep,
+      root + sep + "data" + sep + "sub" + sep + "..",
+  };
+#ifndef _WIN32
+  std::filesystem::create_directory_symlink(data, tree.PathOf("link"));
+  spellings.push_back(tree.PathOf("link"));
+#endif
+  for (const std::string& spelling : spellings) {
+    model.fresh.rows.clear();
+    model.library.rows.clear();
+    tree.Dir("data/sub");
+    ASSERT_TRUE(Add(kFresh, data, dsRecursive));
+    for (const TFolderList list : {kFresh, kLib}) {
+      const size_t refusals = msgr.With(msgAlreadyInList).size();
+      EXPECT_FALSE(Add(list, spelling, dsRecursive)) << spelling;
+      EXPECT_EQ(msgr.With(msgAlreadyInList).size(), refusals + 1) << spelling;
+    }
+  }
+  // A relative name becomes a full one.
+  model.fresh.rows.clear();
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(tree.RootPath());
+  ASSERT_TRUE(Add(kLib, "data", dsSingle));
+  std::filesystem::current_path(before);
+  ASSERT_EQ(Rows(kLib).size(), 1u);
+  EXPECT_TRUE(pf::SamePath(Rows(kLib)[0].caption, data));
 }
 
 TEST_F(FolderListsTest, RootFolderKeepsItsSeparator) {
