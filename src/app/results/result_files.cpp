@@ -130,6 +130,15 @@ void AppendResultRecord(std::string& out, const TResultEntry& e) {
   out += e.Name;
 }
 
+std::string ResultUtcTrailer(const std::vector<const TResultEntry*>& entries) {
+  std::string out;
+  out.reserve(sizeof kResultUtcMagic + 4 + 8 * entries.size());
+  out.append(kResultUtcMagic, sizeof kResultUtcMagic);
+  le::Put32(out, static_cast<uint32_t>(entries.size()));
+  for (const TResultEntry* e : entries) le::Put64(out, static_cast<uint64_t>(e->TimeUtc));
+  return out;
+}
+
 std::string ResultTextLine(const TResultEntry& e, bool withCrc) {
   std::string line;
   line.reserve(e.Name.size() + e.Path.size() + 48);
@@ -254,6 +263,20 @@ int LoadResultList(TResultList& list, const std::string& path, uint16_t* headerF
     list.Clear();
     return rlFormatError;
   }
+  // The UTC times, when the file carries exactly one per entry.
+  const uint64_t trailer = sizeof kResultUtcMagic + 4 + 8 * static_cast<uint64_t>(entryCount);
+  if (fileSize - position == trailer) {
+    uint8_t head[sizeof kResultUtcMagic + 4];
+    if (in.Read(head, sizeof head, got, err) && got == sizeof head &&
+        std::memcmp(head, kResultUtcMagic, sizeof kResultUtcMagic) == 0 &&
+        le::Get32(head + sizeof kResultUtcMagic) == static_cast<uint32_t>(entryCount)) {
+      std::vector<uint8_t> times(8 * static_cast<size_t>(entryCount));
+      if (in.Read(times.data(), times.size(), got, err) && got == times.size())
+        for (int32_t i = 0; i < entryCount; ++i)
+          list.Item(i)->TimeUtc =
+              static_cast<platform::FileTime>(le::Get64(times.data() + 8 * static_cast<size_t>(i)));
+    }
+  }
   list.SetGroupingMode(grouping);
   if (list.View()) list.View()->SetItemCount(list.ItemCount());
   return rlLoaded;
@@ -346,6 +369,13 @@ bool TResultFiles::Write(const std::string& fileName, uint8_t mode, bool selecte
       piece += "\r\n";
     }
     if (!out.Put(piece)) break;
+  }
+  if (binary) {
+    std::vector<const TResultEntry*> entries;
+    entries.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i)
+      if (const TResultEntry* e = list_.Item(i)) entries.push_back(e);
+    out.Put(ResultUtcTrailer(entries));
   }
   if (!out.Flush()) {
     messenger_.ShowMsg(msgExportFailed, {TFmtArg(int64_t{out.ErrorCode()})});

@@ -13,6 +13,12 @@
 //   (u32), 32 CRC32 (u32), 36 middle sample (u32), 40 flags (u8)
 // Version 0 records (read only) are 33 bytes: offsets 0..27 as above, 28 CRC32,
 // 32 flags; they carry no attributes and no sample.
+// After the records the writer adds the entries' last-write times in UTC,
+// so that a change of time zone between export and import does not make
+// every file look changed: "ZWReUt" (6), count (u32, the entry count), then
+// one u64 FILETIME per entry in record order (0: not known). Readers that
+// stop after the records never see it; a file without it (or with one that
+// does not fit) is read without UTC times.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -30,6 +36,7 @@ constexpr size_t kResultHeaderSize = 23;
 constexpr size_t kResultRecordSizeV0 = 33;
 constexpr size_t kResultRecordSizeV1 = 41;
 constexpr uint16_t kResultFileVersion = 1;
+constexpr char kResultUtcMagic[6] = {'Z', 'W', 'R', 'e', 'U', 't'};
 // Header flag: the list carries CRC32 values.
 constexpr uint16_t kResultFileHasCrc = 0x0001;
 
@@ -52,6 +59,8 @@ std::string ResultFileHeader(uint16_t flags, uint32_t entryCount, uint32_t setCo
                              uint32_t focused, uint8_t groupingMode);
 // Appends the version-1 record of an entry (fixed part, path, name).
 void AppendResultRecord(std::string& out, const TResultEntry& entry);
+// The UTC times that follow the records of `entries`.
+std::string ResultUtcTrailer(const std::vector<const TResultEntry*>& entries);
 
 // The text line of an entry without its line end:
 // "%d%d\t%s\t%s\t%d\t%s" with the shading bit, the checked bit, name, path,

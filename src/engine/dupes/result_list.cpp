@@ -91,7 +91,10 @@ void FillEntry(TResultEntry& e, const TFileInfos& file, uint32_t set) {
   e.Attributes = file.Attr;
   e.Crc = file.Crc;
   e.Sample = file.Middle;
-  if (file.Flags & fiflag::kInArchive) e.Flags |= reflag::kInArchive;
+  if (file.Flags & fiflag::kInArchive)
+    e.Flags |= reflag::kInArchive;
+  else if (e.Time != 0)
+    e.TimeUtc = platform::LocalToUtc(e.Time);
   if (file.Flags & fiflag::kInZip) e.Flags |= reflag::kInZip;
   if (file.Flags & fiflag::kCrcValid) e.Flags |= reflag::kCrcValid;
   if (file.Flags & fiflag::kMiddleValid) e.Flags |= reflag::kSampleValid;

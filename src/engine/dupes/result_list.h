@@ -43,6 +43,9 @@ struct TResultEntry {
   std::string Path;                 // folder (with separator; archive part for archive entries)
   uint64_t Size = 0;                // bytes
   platform::FileTime Time = 0;      // last write, local time
+  // Last write in UTC, for a file on disk: what tells, after a change of
+  // time zone, whether the file is still the one listed. 0: not known.
+  platform::FileTime TimeUtc = 0;
   uint32_t Attributes = 0;
   uint32_t Crc = 0;                 // valid with kCrcValid
   uint32_t Sample = 0;              // valid with kSampleValid

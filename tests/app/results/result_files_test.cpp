@@ -175,6 +175,10 @@ TEST(ResultFileLayout, ExportedFileIsHeaderAndRecordsInListOrder) {
   expected += RecordV1(1, "/x/", "b1", 7, 0, 0, 0, 0, 0);
   expected += RecordV1(1, "/y/", "b2", 7, 0, 0, 0, 0, 0);
   expected += RecordV1(1, "/z/", "b3", 7, 0, 0, 0, 0, 0);
+  // Then the UTC times, one per entry.
+  expected += "ZWReUt" + LE(5, 4);
+  for (int32_t i = 0; i < 5; ++i) expected += LE(f.list.Item(i)->TimeUtc, 8);
+  EXPECT_NE(f.list.Item(0)->TimeUtc, 0u);
   EXPECT_EQ(ReadAll(path), expected);
 }
 
@@ -456,6 +460,7 @@ TEST(ResultImport, RoundTripRestoresEntriesChecksSelectionGroupingAndFocus) {
     EXPECT_EQ(a.Path, b.Path);
     EXPECT_EQ(a.Size, b.Size);
     EXPECT_EQ(a.Time, b.Time);
+    EXPECT_EQ(a.TimeUtc, b.TimeUtc);
     EXPECT_EQ(a.Attributes, b.Attributes);
     EXPECT_EQ(a.Crc, b.Crc);
     EXPECT_EQ(a.Sample, b.Sample);
