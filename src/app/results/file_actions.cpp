@@ -1,5 +1,6 @@
 #include "app/results/file_actions.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
@@ -278,10 +279,14 @@ bool TFileActions::Run(TAction action, uint8_t mode, const std::string& given) {
 
   {
     TResultList::TGuard guard(list_);
+    copies_ = std::make_unique<TKeptCopies>(model_);
+    lastCopy_.clear();
     if (action == TAction::Link)
       WalkSets(mode);
     else
       WalkFiles(action, mode, destination, touched.get());
+    copies_.reset();
+    lastCopy_.clear();
   }
 
   if (!cancel_.load() && touched) {
@@ -324,45 +329,52 @@ void TFileActions::TidyUp(uint8_t mode) {
 
 // --- is the file still the one of the list? -------------------------------
 
-TFileActions::TFileState TFileActions::FileState(const std::string& fullName, uint64_t size,
-                                                 platform::FileTime time) {
+TFileActions::TFileState TFileActions::FileState(const TResultEntry& entry) {
   platform::FindData fd;
   platform::OsError err;
-  if (!platform::GetFileInfo(fullName, fd, err))
+  if (!platform::GetFileInfo(entry.FullName(), fd, err))
     return err.kind == platform::ErrKind::NotFound || err.kind == platform::ErrKind::PathNotFound
                ? TFileState::Gone
                : TFileState::Changed;
   if (fd.IsFolder() || fd.isLink || fd.isSpecial) return TFileState::Changed;
-  if (fd.size != size) return TFileState::Changed;
-  // The scan keeps the last-write time as local time.
-  if (!SameTime(time, platform::UtcToLocal(fd.lastWriteUtc))) return TFileState::Changed;
-  return TFileState::Same;
+  if (fd.size != entry.Size) return TFileState::Changed;
+  // In UTC where the entry knows it (a change of time zone since the scan
+  // changes no file); else as the scan kept it, in local time.
+  const bool sameTime = entry.TimeUtc != 0
+                            ? SameTime(entry.TimeUtc, fd.lastWriteUtc)
+                            : SameTime(entry.Time, platform::UtcToLocal(fd.lastWriteUtc));
+  return sameTime ? TFileState::Same : TFileState::Changed;
 }
 
 TFileActions::TFileState TFileActions::CheckFile(const TResultEntry& entry) {
   const std::string full = entry.FullName();
-  const TFileState state = FileState(full, entry.Size, entry.Time);
+  const TFileState state = FileState(entry);
   if (state == TFileState::Same) return state;
   LogError(Format(state == TFileState::Gone ? kLogFileGone : kLogFileChanged, {TFmtArg(full)}));
   failed_ = true;
   return state;
 }
 
+std::vector<const TResultEntry*> TFileActions::KeptEntries(const TResultEntry& entry) const {
+  std::vector<const TResultEntry*> kept;
+  for (const TResultEntry* e = list_.SetHead(static_cast<int32_t>(entry.Set)); e; e = e->Next)
+    if (e != &entry && !e->IsChecked()) kept.push_back(e);
+  return kept;
+}
+
 bool TFileActions::CopyLeft(const TResultEntry& entry) {
-  auto found = copyLeft_.find(entry.Set);
-  if (found == copyLeft_.end()) {
-    bool hadUnchecked = false;
-    bool left = false;
-    for (const TResultEntry* e = list_.SetHead(static_cast<int32_t>(entry.Set)); e && !left;
-         e = e->Next) {
-      if (e->IsChecked() || e->InArchive()) continue;
-      hadUnchecked = true;
-      left = FileState(e->FullName(), e->Size, e->Time) == TFileState::Same;
-    }
-    found = copyLeft_.emplace(entry.Set, !hadUnchecked || left).first;
+  std::vector<const TResultEntry*> kept = KeptEntries(entry);
+  // The copy that served the set's last file first: usually it serves again.
+  if (const auto last = lastCopy_.find(entry.Set); last != lastCopy_.end()) {
+    const auto at = std::find(kept.begin(), kept.end(), last->second);
+    if (at != kept.end()) std::rotate(kept.begin(), at, at + 1);
   }
-  if (found->second) return true;
-  LogError(Format(kLogNoCopyLeft, {TFmtArg(entry.FullName())}));
+  std::string why;
+  if (const TResultEntry* copy = copies_->Find(entry, kept, why)) {
+    lastCopy_[entry.Set] = copy;
+    return true;
+  }
+  LogError(Format(kLogNoCopyLeft, {TFmtArg(entry.FullName()), TFmtArg(why)}));
   failed_ = true;
   return false;
 }
@@ -372,7 +384,6 @@ bool TFileActions::CopyLeft(const TResultEntry& entry) {
 void TFileActions::WalkFiles(TAction action, uint8_t mode, const std::string& destination,
                              TZWTouchedDirectories* touched) {
   int32_t i = 0;
-  copyLeft_.clear();
   while (i < list_.ItemCount()) {
     if (cancel_.load()) break;
     TResultEntry* entry = list_.Item(i);
@@ -381,8 +392,7 @@ void TFileActions::WalkFiles(TAction action, uint8_t mode, const std::string& de
       continue;
     }
     bool done = false;
-    if (CheckFile(*entry) == TFileState::Same &&
-        (action != TAction::Delete || CopyLeft(*entry))) {
+    if (CheckFile(*entry) == TFileState::Same && CopyLeft(*entry)) {
       switch (action) {
         case TAction::Delete: done = DeleteOne(*entry); break;
         case TAction::Recycle: done = RecycleOne(*entry); break;
@@ -515,23 +525,19 @@ void TFileActions::WalkSets(uint8_t mode) {
     for (const TResultEntry* e : set) anyChecked = anyChecked || e->IsChecked();
     if (!anyChecked) continue;
 
-    // The target: the first entry that is neither checked nor inside an
-    // archive or catalog; failing that, the first ZIP entry passed over.
-    const TResultEntry* target = nullptr;
-    const TResultEntry* zipEntry = nullptr;
+    // Targets in the set's walking order: the unchecked entries on disk; and
+    // when there are none, the ZIP members passed over on the way (the
+    // shortcut then points at the archive). A set left with nothing to
+    // point at is skipped, as the question before the action said.
+    std::vector<const TResultEntry*> onDisk, zipMembers;
     for (const TResultEntry* e : set) {
-      if (!e->IsChecked() && !e->InArchive()) {
-        target = e;
-        break;
-      }
-      if (!zipEntry && (e->Flags & reflag::kInZip) != 0) zipEntry = e;
+      if (!e->IsChecked() && !e->InArchive())
+        onDisk.push_back(e);
+      else if ((e->Flags & reflag::kInZip) != 0)
+        zipMembers.push_back(e);
     }
-    std::string targetPath;
-    bool targetOk = true;
-    if (target) {
-      targetPath = target->FullName();
-      targetOk = FileState(targetPath, target->Size, target->Time) == TFileState::Same;
-    } else if (zipEntry) {
+    if (onDisk.empty()) {
+      if (zipMembers.empty()) continue;
       if (archives == kUndecided) {
         const int answer = AskLinkToArchive(mode);
         if (answer == 2) {
@@ -541,22 +547,35 @@ void TFileActions::WalkSets(uint8_t mode) {
         archives = answer == 0 ? kLinkArchives : kSkipArchives;
       }
       if (archives == kSkipArchives) continue;
-      const size_t mark = zipEntry->Path.rfind('>');
-      targetPath = zipEntry->Path.substr(0, mark == std::string::npos ? 0 : mark);
-      targetOk = !targetPath.empty() && platform::IsAbsolutePath(targetPath) &&
-                 platform::FileExists(targetPath);
-    } else {
-      continue;  // nothing left to point at
     }
 
     for (TResultEntry* entry : set) {
       if (!entry->IsChecked()) continue;
       if (cancel_.load()) break;
       const std::string full = entry->FullName();
-      if (!targetOk) {
-        LogError(Format(kLogTargetChanged, {TFmtArg(targetPath), TFmtArg(full)}));
+      if (CheckFile(*entry) != TFileState::Same) {
+        Advance();
+        continue;
+      }
+      // The target must prove, now, to hold the file's bytes.
+      std::string why;
+      const TResultEntry* target = onDisk.empty()
+                                       ? copies_->Find(*entry, zipMembers, why, true, false)
+                                       : copies_->Find(*entry, onDisk, why, false, false);
+      std::string targetPath;
+      if (target && !target->InArchive()) {
+        targetPath = target->FullName();
+      } else if (target) {
+        std::string inner;
+        const std::vector<std::string> archivePaths = copies_->ContainerPaths(*target, inner);
+        if (!archivePaths.empty()) targetPath = archivePaths.front();
+      }
+      if (targetPath.empty()) {
+        LogError(Format(kLogNoCopyLeft, {TFmtArg(full), TFmtArg(why.empty() ? std::string(
+                                                                   TKeptCopies::kWhyNoSameBytes)
+                                                                             : why)}));
         failed_ = true;
-      } else if (CheckFile(*entry) == TFileState::Same) {
+      } else {
         std::string linkPath;
         platform::OsError err;
         if (platform::ReplaceByShortcut(full, targetPath, linkPath, err)) {

@@ -10,10 +10,12 @@
 // replacing by shortcuts) and the single leftovers of sets for removal from
 // the list.
 //
-// A file is only touched while it is still the file the list describes: its
-// size and last-write time must be those of the entry (and, for a shortcut,
-// the target's as well). A file that changed or vanished since the scan is
-// left alone, logged as an error and counted as a failure; its entry stays.
+// A file is only touched while it is still the file the list describes (its
+// size and last-write time are those of the entry) and while, at that
+// moment, an unchecked entry of its set proves to be another file with the
+// same bytes (TKeptCopies; for a shortcut, its target is such a copy). A
+// file that changed, vanished or has no proven copy is left alone, logged
+// as an error and counted as a failure; its entry stays.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -21,9 +23,11 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "app/host.h"
 #include "app/log/scan_log.h"
+#include "app/results/kept_copies.h"
 #include "app/text/msg_presenter.h"
 #include "app/window_model.h"
 #include "engine/common/messages.h"
@@ -47,17 +51,14 @@ class TFileActions {
   static constexpr int kCountdownSeconds = 30;
 
   // Log texts of files that are no longer what the list says (error lines,
-  // formatted with the file's full name; the target text also takes the
-  // replaced file's full name second).
+  // formatted with the file's full name).
   static constexpr const char* kLogFileChanged =
       "File \"%s\" has changed since the scan; it was not touched";
   static constexpr const char* kLogFileGone = "File \"%s\" no longer exists; it was not touched";
-  static constexpr const char* kLogTargetChanged =
-      "Shortcut target \"%s\" has changed or is gone since the scan; \"%s\" was not replaced";
-  // A file whose set had unchecked copies, none of which is still on disk as
-  // the list shows it: deleting it could destroy the last copy.
+  // No unchecked entry of the file's set proved to be a copy of it (the
+  // second argument says why): acting on it could destroy the last copy.
   static constexpr const char* kLogNoCopyLeft =
-      "No unchecked copy of \"%s\" is left as the scan saw it; it was not deleted";
+      "No kept copy of \"%s\" was verified (%s); it was not touched";
 
   TFileActions(IHost& host, TMsgPresenter& presenter, TZWLog& log, TWindowModel& model,
                TResultList& list);
@@ -96,9 +97,9 @@ class TFileActions {
   // "/"; Windows destination + path without its first ":" and then its
   // first "\\" (C:\Data\ -> dest\C\Data\, \\server\share\ -> dest\server\share\).
   static std::string MoveTargetFolder(const std::string& destination, const std::string& path);
-  // Whether a file's last-write time (local, as a scan makes it) is the
-  // entry's time. An entry time of whole milliseconds (a date restored from
-  // its calendar form) matches any time within that millisecond.
+  // Whether a file's last-write time is the entry's time (both local or
+  // both UTC). An entry time of whole milliseconds (a date restored from its
+  // calendar form) matches any time within that millisecond.
   static bool SameTime(platform::FileTime entryTime, platform::FileTime fileTime);
 
  private:
@@ -135,11 +136,13 @@ class TFileActions {
 
   // Whether the file still is what the entry describes; logs it when not.
   TFileState CheckFile(const TResultEntry& entry);
-  // Delete only: whether a set that kept unchecked copies still has one of
-  // them on disk as the list shows it (true for a set checked whole, which
-  // the user confirmed). Logs and counts the failure when not.
+  // The unchecked entries of the entry's set, in the set's order.
+  std::vector<const TResultEntry*> KeptEntries(const TResultEntry& entry) const;
+  // Whether an unchecked entry of the set proves to be a copy of the file
+  // (the one that did last for this set is tried first). Logs and counts
+  // the failure when none does.
   bool CopyLeft(const TResultEntry& entry);
-  static TFileState FileState(const std::string& fullName, uint64_t size, platform::FileTime time);
+  static TFileState FileState(const TResultEntry& entry);
   void LogError(const std::string& text);
   void RemoveEntry(TResultEntry* entry);
   void TidyUp(uint8_t mode);
@@ -155,7 +158,8 @@ class TFileActions {
 
   // State of the running action.
   bool failed_ = false;
-  std::unordered_map<uint32_t, bool> copyLeft_;  // by set, during one delete
+  std::unique_ptr<TKeptCopies> copies_;                        // during one action
+  std::unordered_map<uint32_t, const TResultEntry*> lastCopy_;  // by set
   bool writeAllowed_ = false;  // the write-permission question was answered Yes
   int32_t progressTotal_ = 0;
   int32_t progress_ = 0;

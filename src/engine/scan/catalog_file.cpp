@@ -439,6 +439,56 @@ uint32_t TZWCatReader::Read(const TCatReadFilters& filters, const TSink& sink,
   return handed;
 }
 
+bool ReadCatalogOrigins(const std::string& catalogPath,
+                        std::unordered_map<std::string, std::string>& origins) {
+  origins.clear();
+  TZWCatfile cat;
+  if (cat.Open(catalogPath, true) != corGood) return false;
+  const uint64_t fileSize = cat.FileSize();
+  const uint64_t announced =
+      static_cast<uint64_t>(cat.DirCount()) + static_cast<uint64_t>(cat.ExtraDirSlots());
+  const uint64_t fit = fileSize / (kCatDirRecordSize + 1) + 1;
+  const size_t slots = static_cast<size_t>(std::min(announced, fit) + 1);
+  // Both tables by directory index: the path as a scan shows it (the
+  // folders up to the base all show as the catalog itself) and the path the
+  // folder had. Index 0 is the root of both.
+  std::vector<std::string> shown(slots);
+  std::vector<std::string> origin(slots);
+  std::vector<bool> known(slots, false);
+  const std::string prefix = platform::ExtractFileName(catalogPath) + ">" + platform::kPathSep;
+  const uint64_t base = std::min<uint64_t>(cat.BaseIndex(), slots - 1);
+  for (uint64_t i = 0; i <= base; ++i) shown[static_cast<size_t>(i)] = prefix;
+  known[0] = true;
+  uint64_t budget = TZWCatReader::kTableBudget + 8 * fileSize;
+
+  auto callback = [&](int kind, const uint8_t* data, size_t size) -> bool {
+    if (kind == crkRecordStart) return (le::Get32(data) & kCatDirAttribute) != 0;
+    if (kind != crkDirectory) return false;
+    TCatDirRecord rec;
+    if (!DecodeCatDirRecord(data, size, rec)) return false;
+    if (rec.Index >= slots || rec.Parent >= slots || known[rec.Index] || !known[rec.Parent])
+      return false;
+    if (rec.Name.find(platform::kPathSep) != std::string::npos || rec.Name == "." ||
+        rec.Name == "..")
+      return false;
+    std::string path = origin[rec.Parent] + rec.Name + platform::kPathSep;
+    if (path.size() > TZWCatReader::kMaxPath || 2 * path.size() > budget) return false;
+    budget -= 2 * path.size();
+    origin[rec.Index] = std::move(path);
+    known[rec.Index] = true;
+    if (shown[rec.Index].empty() && !shown[rec.Parent].empty())
+      shown[rec.Index] = rec.Name.empty() ? shown[rec.Parent]
+                                          : shown[rec.Parent] + rec.Name + platform::kPathSep;
+    return false;
+  };
+  while (cat.ReadRecord(callback)) {
+  }
+  if (base > 0 && known[static_cast<size_t>(base)]) origins[prefix] = origin[static_cast<size_t>(base)];
+  for (size_t i = static_cast<size_t>(base) + 1; i < slots; ++i)
+    if (known[i] && !shown[i].empty()) origins.try_emplace(shown[i], origin[i]);
+  return true;
+}
+
 void BrowseCatalogFile(TThreadBrowse& thread, const std::string& path) {
   TCatReadFilters filters;
   filters.attrib = &thread.attribFilter;

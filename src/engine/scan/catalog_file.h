@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/common/messages.h"
@@ -244,6 +245,14 @@ class TZWCatReader {
   std::string catalogPath_;
   std::string catalogName_;
 };
+
+// Where the folders of a catalog's entries lay on the disk the catalog
+// describes: each folder path as a scan shows it ("<catalog name>><sep>...",
+// as TZWCatReader makes it) with the full path it had when the catalog was
+// written. False when the catalog cannot be opened; a damaged one gives the
+// folders read up to the damage.
+bool ReadCatalogOrigins(const std::string& catalogPath,
+                        std::unordered_map<std::string, std::string>& origins);
 
 // The catalog browser of a browse thread (TThreadBrowse::SetCatalogBrowser):
 // reads the catalog at `path` through the thread's filters into its queue.

@@ -356,6 +356,27 @@ bool TZipReader::CanRead(const std::string& path) {
   return reader.LastError() == TZipError::None;
 }
 
+bool ZipMemberPlace(const std::string& raw, bool utf8Flag, std::string& folder,
+                    std::string& file) {
+  std::string name = ZipNameToUtf8(raw, utf8Flag);
+  // Both slashes separate folders in member names on Windows; on POSIX a
+  // backslash is an ordinary character of a name.
+  for (char& c : name) {
+    if (c == '/') c = platform::kPathSep;
+#ifdef _WIN32
+    if (c == '\\') c = platform::kPathSep;
+#endif
+  }
+  const size_t cut = name.rfind(platform::kPathSep);
+  folder = cut == std::string::npos ? std::string() : name.substr(0, cut + 1);
+  file = cut == std::string::npos ? name : name.substr(cut + 1);
+  if (file.empty()) return false;  // a folder member without the folder attribute
+  // Members are never opened, but a name that starts at the root would
+  // give a path with two separators in a row.
+  while (!folder.empty() && folder.front() == platform::kPathSep) folder.erase(0, 1);
+  return true;
+}
+
 // --- TZWZipReader ---
 
 TZWZipReader::TZWZipReader(TThreadBrowse& thread) : thread_(thread) {}
@@ -388,22 +409,8 @@ bool TZWZipReader::ReadInto(const std::string& path, bool insideFolder, TTarget&
   auto handle = [&](const TZipCentralHeader& h, const std::string& raw) {
     if (!target.attribFilter->Accept(h.externalAttributes)) return;
     if (sizeActive && !target.sizeFilter->Accept(h.uncompressedSize)) return;
-    std::string name = ZipNameToUtf8(raw, (h.flags & 0x0800) != 0);
-    // Both slashes separate folders in member names on Windows; on POSIX a
-    // backslash is an ordinary character of a name.
-    for (char& c : name) {
-      if (c == '/') c = platform::kPathSep;
-#ifdef _WIN32
-      if (c == '\\') c = platform::kPathSep;
-#endif
-    }
-    const size_t cut = name.rfind(platform::kPathSep);
-    std::string folder = cut == std::string::npos ? std::string() : name.substr(0, cut + 1);
-    std::string file = cut == std::string::npos ? name : name.substr(cut + 1);
-    if (file.empty()) return;  // a folder member without the folder attribute
-    // Members are never opened, but a name that starts at the root would
-    // give a path with two separators in a row.
-    while (!folder.empty() && folder.front() == platform::kPathSep) folder.erase(0, 1);
+    std::string folder, file;
+    if (!ZipMemberPlace(raw, (h.flags & 0x0800) != 0, folder, file)) return;
     if (!target.nameFilter->Accept(file)) return;
 
     auto* entry = new TFileInfos;

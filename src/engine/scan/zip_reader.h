@@ -129,6 +129,10 @@ class TZipReader {
 // sequence that is not valid UTF-8 is read as without the flag). A zero byte
 // ends the name.
 std::string ZipNameToUtf8(const std::string& raw, bool utf8Flag);
+// Where a member lies as the entries of a scan show it: its folder part
+// (platform separators, ending with one, no leading one; empty at the top)
+// and its file name. False for a folder member (no file name).
+bool ZipMemberPlace(const std::string& raw, bool utf8Flag, std::string& folder, std::string& file);
 
 // Turns the members of one archive into file entries for the browse thread.
 class TZWZipReader {

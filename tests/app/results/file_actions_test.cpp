@@ -16,6 +16,7 @@
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "support/temp_tree.h"
+#include "support/zip_builder.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -422,19 +423,99 @@ TEST_F(FileActionsTest, AFileOfAnotherSizeIsLeftAloneAndLogged) {
 TEST_F(FileActionsTest, AFileWithAnotherTimeIsLeftAloneAndLogged) {
   const auto a = tree.File("a.txt", "same");
   const auto b = tree.File("b.txt", "same");
-  Build({{a, b}});
+  const auto c = tree.File("c.txt", "same");
+  Build({{a, b, c}});
   Check(a);
   Check(b);
   tree.File("b.txt", "SAME");  // same size
   fs::last_write_time(tree.PathOf("b.txt"),
                       fs::last_write_time(tree.PathOf("a.txt")) + std::chrono::seconds(30));
-  host.answers = {zw::ansYes, zw::ansYes};  // whole set; confirmation
+  host.answers = {zw::ansYes};  // confirmation
   EXPECT_FALSE(actions.Move(zw::cmInteractive, tree.Dir("dest")));
   EXPECT_EQ(ReadAll(b), "SAME");
   EXPECT_FALSE(Exists(a));  // the unchanged one went
-  ASSERT_EQ(list.ItemCount(), 1);
-  EXPECT_EQ(list.Item(0)->FullName(), b);
+  ASSERT_EQ(list.ItemCount(), 2);
+  EXPECT_NE(Find(b), nullptr);
   EXPECT_TRUE(Contains(LogText(), "File \"" + b + "\" has changed since the scan"));
+}
+
+TEST_F(FileActionsTest, UtcTimesDecideAfterAChangeOfTimeZone) {
+  // A list exported before the time zone changed: every local time is an
+  // hour off. With the UTC time at hand the files are still the listed ones.
+  for (const bool withUtc : {true, false}) {
+    const auto a = tree.File(withUtc ? "u/a.txt" : "l/a.txt", "same");
+    const auto b = tree.File(withUtc ? "u/b.txt" : "l/b.txt", "same");
+    list.Clear();
+    Build({{a, b}});
+    for (TResultEntry* e : list.Items()) {
+      zw::platform::FindData fd;
+      zw::platform::OsError err;
+      ASSERT_TRUE(zw::platform::GetFileInfo(e->FullName(), fd, err));
+      e->TimeUtc = withUtc ? fd.lastWriteUtc : 0;
+      e->Time += 36000000000LL;  // one hour
+    }
+    Check(a);
+    EXPECT_EQ(actions.Delete(zw::cmUnattended), withUtc);
+    EXPECT_EQ(Exists(a), !withUtc);
+    EXPECT_EQ(ReadAll(b), "same");
+  }
+}
+
+// What counts as a kept copy: another file with the same bytes, or a ZIP
+// member that unpacks to them.
+TEST_F(FileActionsTest, DeleteNeedsAKeptCopyThatIsAnotherFileWithTheSameBytes) {
+  struct Case {
+    const char* what;
+    bool deleted;
+    const char* reason;  // part of the log line when it stays
+  } cases[] = {
+      {"an identical file", true, ""},
+      {"a hard link to the file", false, "is the same file under another name"},
+      {"same size, other bytes", false, "no unchecked copy holds the same bytes now"},
+      {"a ZIP member holding the bytes", true, ""},
+      {"a ZIP member whose data is damaged", false, "cannot be read or is damaged"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string dir = "c" + std::to_string(n++) + "/";
+    const std::string content(5000, 'q');
+    const auto a = tree.File(dir + "a.bin", content);
+    list.Clear();
+    const std::string what = c.what;
+    if (what.find("ZIP") != std::string::npos) {
+      zwtest::Built zip = zwtest::BuildZip({{"a.bin", content, 0x20, 0, false, 0, true}});
+      if (!c.deleted) zip.bytes[50] = static_cast<char>(zip.bytes[50] ^ 0x10);
+      const auto archive = tree.File(dir + "pack.zip", zip.bytes);
+      list.Prepare(1, 2);
+      ASSERT_TRUE(list.AppendEntry(EntryOf(a, 0)));
+      auto* member = new TResultEntry;
+      member->Name = "a.bin";
+      member->Path = archive + ">" + zw::platform::kPathSep;
+      member->Size = content.size();
+      member->Flags = zw::reflag::kInArchive | zw::reflag::kInZip;
+      ASSERT_TRUE(list.AppendEntry(member));
+      list.OrderBySets();
+    } else {
+      std::string b = tree.PathOf(dir + "b.bin");
+      if (what.find("hard link") != std::string::npos)
+        fs::create_hard_link(a, b);
+      else
+        tree.File(dir + "b.bin", what.find("other") != std::string::npos
+                                     ? std::string(5000, 'r')
+                                     : content);
+      Build({{a, b}});
+    }
+    Check(a);
+    EXPECT_EQ(actions.Delete(zw::cmUnattended), c.deleted) << c.what << "\n" << LogText();
+    EXPECT_EQ(Exists(a), !c.deleted) << c.what;
+    if (!c.deleted) {
+      EXPECT_EQ(ReadAll(a), content) << c.what;
+      std::string line;
+      for (size_t i = 0; i < log.Count(); ++i)
+        if (Contains(log.Line(i), "No kept copy of \"" + a + "\" was verified")) line = log.Line(i);
+      EXPECT_TRUE(Contains(line, c.reason)) << c.what << "\n" << LogText();
+    }
+  }
 }
 
 TEST_F(FileActionsTest, AVanishedFileIsLoggedAndItsEntryStays) {
@@ -465,21 +546,23 @@ TEST_F(FileActionsTest, DeleteKeepsAFileWhoseUncheckedCopiesAreGoneOrChanged) {
   EXPECT_EQ(ReadAll(a), "one");  // the last copy of "one" stays
   ASSERT_NE(Find(a), nullptr);
   EXPECT_TRUE(Find(a)->IsChecked());
-  EXPECT_TRUE(Contains(LogText(), "No unchecked copy of \"" + a + "\" is left as the scan saw it"));
+  EXPECT_TRUE(Contains(LogText(), "No kept copy of \"" + a + "\" was verified (no unchecked copy "
+                                  "holds the same bytes now); it was not touched"));
   EXPECT_FALSE(Exists(x));  // its set still has y
   EXPECT_EQ(ReadAll(y), "two");
 }
 
-TEST_F(FileActionsTest, DeleteOfAWholeSetTheUserConfirmedIsNotBlocked) {
+TEST_F(FileActionsTest, AWholeSetStaysEvenWhenTheUserConfirms) {
   const auto a = tree.File("a.txt", "one");
   const auto b = tree.File("b.txt", "one");
   Build({{a, b}});
   Check(a);
   Check(b);
   host.answers = {zw::ansYes, zw::ansYes};  // whole set; confirmation
-  EXPECT_TRUE(actions.Delete(zw::cmInteractive));
-  EXPECT_FALSE(Exists(a));
-  EXPECT_FALSE(Exists(b));
+  EXPECT_FALSE(actions.Delete(zw::cmInteractive));
+  EXPECT_EQ(ReadAll(a), "one");
+  EXPECT_EQ(ReadAll(b), "one");
+  EXPECT_TRUE(Contains(LogText(), "(no copy of it is left unchecked)"));
 }
 
 TEST(FileActionsTimes, WholeMillisecondEntryTimesMatchWithinTheirMillisecond) {
@@ -788,8 +871,7 @@ TEST_F(FileActionsTest, AChangedShortcutTargetLeavesTheSetAlone) {
   EXPECT_FALSE(actions.ReplaceByShortcut(zw::cmUnattended));
   EXPECT_EQ(ReadAll(a), "same");
   EXPECT_TRUE(ShortcutTargets(tree.PathOf("a")).empty());
-  EXPECT_TRUE(Contains(LogText(), "Shortcut target \"" + b + "\" has changed or is gone since "
-                                  "the scan; \"" + a + "\" was not replaced"));
+  EXPECT_TRUE(Contains(LogText(), "No kept copy of \"" + a + "\" was verified"));
   EXPECT_NE(Find(a), nullptr);
 }
 
@@ -798,7 +880,7 @@ class ShortcutToArchiveTest : public FileActionsTest {
   // A set of a checked file and an entry inside a ZIP archive.
   void BuildWithZip() {
     file = tree.File("a/x.txt", "same");
-    archive = tree.File("pack.zip", "not really a zip");
+    archive = tree.File("pack.zip", zwtest::BuildZip({{"x.txt", "same"}}).bytes);
     list.Prepare(1, 2);
     ASSERT_TRUE(list.AppendEntry(EntryOf(file, 0)));
     auto* inZip = new TResultEntry;

@@ -20,6 +20,7 @@
 #include "platform/paths.h"
 #include "support/recording_messenger.h"
 #include "support/temp_tree.h"
+#include "support/zip_builder.h"
 
 namespace {
 
@@ -29,131 +30,16 @@ using zw::TZWZipReader;
 using zw::platform::kPathSep;
 using namespace std::chrono_literals;
 
-// --- a small writer of ZIP archives (stored members only) ---
-
-void Put16(std::string& s, uint32_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& s, uint32_t v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
-}
-void Put64(std::string& s, uint64_t v) {
-  Put32(s, static_cast<uint32_t>(v));
-  Put32(s, static_cast<uint32_t>(v >> 32));
-}
-void Set16(std::string& s, size_t at, uint32_t v) {
-  s[at] = static_cast<char>(v & 0xFF);
-  s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-void Set32(std::string& s, size_t at, uint32_t v) {
-  Set16(s, at, v & 0xFFFF);
-  Set16(s, at + 2, v >> 16);
-}
-
-constexpr uint16_t kDosDate = ((2021 - 1980) << 9) | (3 << 5) | 15;  // 2021-03-15
-constexpr uint16_t kDosTime = (10 << 11) | (20 << 5) | (30 / 2);     // 10:20:30
-
-struct Member {
-  std::string name;
-  std::string data;
-  uint32_t extAttr = 0x20;
-  uint16_t flags = 0;
-  // Zip64 member: the 32-bit sizes say "see the extra field", which holds
-  // this size (the data written stays `data`).
-  bool zip64 = false;
-  uint64_t bigSize = 0;
-};
-
-struct Built {
-  std::string bytes;
-  size_t cdOffset = 0;
-  size_t cdSize = 0;
-  size_t endPos = 0;  // the classic end record
-};
-
-Built BuildZip(const std::vector<Member>& members, const std::string& comment = {},
-               bool zip64End = false) {
-  Built b;
-  std::string& z = b.bytes;
-  std::vector<size_t> localOffsets;
-  for (const Member& m : members) {
-    localOffsets.push_back(z.size());
-    Put32(z, 0x04034B50);
-    Put16(z, 10);
-    Put16(z, m.flags);
-    Put16(z, 0);
-    Put16(z, kDosTime);
-    Put16(z, kDosDate);
-    Put32(z, zw::Crc32(m.data.data(), m.data.size()));
-    Put32(z, static_cast<uint32_t>(m.data.size()));
-    Put32(z, static_cast<uint32_t>(m.data.size()));
-    Put16(z, static_cast<uint32_t>(m.name.size()));
-    Put16(z, 0);
-    z += m.name;
-    z += m.data;
-  }
-  b.cdOffset = z.size();
-  for (size_t i = 0; i < members.size(); ++i) {
-    const Member& m = members[i];
-    std::string extra;
-    if (m.zip64) {
-      Put16(extra, 0x0001);
-      Put16(extra, 16);
-      Put64(extra, m.bigSize);
-      Put64(extra, m.data.size());
-    }
-    Put32(z, 0x02014B50);
-    Put16(z, 0x031E);
-    Put16(z, m.zip64 ? 45 : 10);
-    Put16(z, m.flags);
-    Put16(z, 0);
-    Put16(z, kDosTime);
-    Put16(z, kDosDate);
-    Put32(z, zw::Crc32(m.data.data(), m.data.size()));
-    Put32(z, m.zip64 ? 0xFFFFFFFF : static_cast<uint32_t>(m.data.size()));
-    Put32(z, m.zip64 ? 0xFFFFFFFF : static_cast<uint32_t>(m.data.size()));
-    Put16(z, static_cast<uint32_t>(m.name.size()));
-    Put16(z, static_cast<uint32_t>(extra.size()));
-    Put16(z, 0);
-    Put16(z, 0);
-    Put16(z, 0);
-    Put32(z, m.extAttr);
-    Put32(z, static_cast<uint32_t>(localOffsets[i]));
-    z += m.name;
-    z += extra;
-  }
-  b.cdSize = z.size() - b.cdOffset;
-  if (zip64End) {
-    const size_t rec = z.size();
-    Put32(z, 0x06064B50);
-    Put64(z, 44);
-    Put16(z, 45);
-    Put16(z, 45);
-    Put32(z, 0);
-    Put32(z, 0);
-    Put64(z, members.size());
-    Put64(z, members.size());
-    Put64(z, b.cdSize);
-    Put64(z, b.cdOffset);
-    Put32(z, 0x07064B50);
-    Put32(z, 0);
-    Put64(z, rec);
-    Put32(z, 1);
-  }
-  b.endPos = z.size();
-  Put32(z, 0x06054B50);
-  Put16(z, 0);
-  Put16(z, 0);
-  Put16(z, zip64End ? 0xFFFF : static_cast<uint32_t>(members.size()));
-  Put16(z, zip64End ? 0xFFFF : static_cast<uint32_t>(members.size()));
-  Put32(z, zip64End ? 0xFFFFFFFF : static_cast<uint32_t>(b.cdSize));
-  Put32(z, zip64End ? 0xFFFFFFFF : static_cast<uint32_t>(b.cdOffset));
-  Put16(z, static_cast<uint32_t>(comment.size()));
-  z += comment;
-  return b;
-}
+using zwtest::Built;
+using zwtest::BuildZip;
+using zwtest::kDosDate;
+using zwtest::kDosTime;
+using zwtest::Member;
+using zwtest::Put16;
+using zwtest::Put32;
+using zwtest::Put64;
+using zwtest::Set16;
+using zwtest::Set32;
 
 std::vector<Member> SampleMembers() {
   return {
