@@ -223,9 +223,6 @@ bool TZipReader::LocateDirectory(uint64_t endPos, const uint8_t* rec, uint16_t) 
     zip64_ = true;
   } else if (!file_.IsOpen()) {
     return false;
-  } else if (wantsZip64) {
-    error_ = TZipError::BadZip64;
-    return false;
   } else if (thisDisk != 0 || cdDisk != 0 || onDisk != entries) {
     // Parts of a spanned archive: the directory or its members lie on
     // other disks, which this reader never sees.
@@ -235,9 +232,12 @@ bool TZipReader::LocateDirectory(uint64_t endPos, const uint8_t* rec, uint16_t) 
 
   // The directory must lie wholly before the end records, and its count
   // must fit in it (every header has at least 46 bytes).
+  // Without zip64 records a field of all ones is its own value (an archive
+  // of exactly 65535 members has that count); only when the directory then
+  // does not fit were the zip64 records lost.
   if (cdOffset > dirLimit || cdSize > dirLimit - cdOffset ||
       entries > cdSize / kCentralSize) {
-    error_ = TZipError::BadDirectory;
+    error_ = wantsZip64 && !zip64_ ? TZipError::BadZip64 : TZipError::BadDirectory;
     return false;
   }
   if (entries > 0) {

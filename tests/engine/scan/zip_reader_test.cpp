@@ -376,6 +376,17 @@ TEST(ZipZip64, AnnouncedZip64WithoutItsRecordsIsRefused) {
   EXPECT_EQ(r.LastError(), TZipError::BadZip64);
 }
 
+TEST(ZipZip64, ExactlyAllOnesMembersWithoutZip64RecordsAreThatMany) {
+  zwtest::TempTree tree;
+  std::vector<Member> members(0xFFFF);
+  for (size_t i = 0; i < members.size(); ++i) members[i].name = std::to_string(i);
+  const std::string path = Write(tree, "full.zip", BuildZip(members).bytes);
+  TZipReader r;
+  ASSERT_TRUE(r.Open(path)) << static_cast<int>(r.LastError());
+  EXPECT_EQ(CountEntries(r), 0xFFFFu);
+  EXPECT_EQ(r.LastError(), TZipError::None);
+}
+
 TEST(ZipZip64, MemberSizeWithoutItsZip64FieldEndsTheListInsteadOfAWrongSize) {
   zwtest::TempTree tree;
   Built b = BuildZip({{"a.txt", "a"}, {"b.txt", "b"}});
