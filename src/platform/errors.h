@@ -29,6 +29,8 @@ struct OsError {
 
   explicit operator bool() const { return code != 0; }
   static OsError FromNative(int nativeCode);
+  // The error this system reports for "a file of that name exists already".
+  static OsError AlreadyExists();
 };
 
 // The calling thread's last native error (GetLastError / errno).

@@ -126,11 +126,28 @@ bool TZWCatfile::Flush() {
   return ok;
 }
 
+bool TZWCatfile::ReplaceableByCatalog(const std::string& path) {
+  platform::FindData fd;
+  platform::OsError err;
+  if (!platform::GetFileInfo(path, fd, err)) return true;  // nothing there (or unreadable: let creation tell)
+  if (fd.IsFolder() || fd.isLink || fd.isSpecial) return false;
+  if (fd.size == 0) return true;
+  platform::File file;
+  uint8_t magic[sizeof kMagic] = {};
+  size_t got = 0;
+  return file.OpenRead(path, err) && file.Read(magic, sizeof magic, got, err) &&
+         got == sizeof magic && std::memcmp(magic, kMagic, sizeof kMagic) == 0;
+}
+
 bool TZWCatfile::CreateNew(const std::string& path, bool overwrite) {
   Close();
   lastError_ = {};
   window_.Clear();
   pending_.clear();
+  if (overwrite && !ReplaceableByCatalog(path)) {
+    lastError_ = platform::OsError::AlreadyExists();
+    return false;
+  }
   const bool ok =
       overwrite ? file_.CreateAlways(path, lastError_) : file_.CreateNew(path, lastError_);
   if (!ok) return false;

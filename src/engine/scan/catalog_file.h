@@ -120,10 +120,14 @@ class TZWCatfile {
   TZWCatfile(const TZWCatfile&) = delete;
   TZWCatfile& operator=(const TZWCatfile&) = delete;
 
-  // Creates the file (an existing one is replaced only with `overwrite`)
-  // with a zeroed header carrying the magic and an empty header block list;
-  // writable and changed.
+  // Creates the file (an existing one is replaced only with `overwrite`, and
+  // only when it is a catalog or empty: anything else fails with the
+  // system's "exists already" error, so a mistyped name never destroys a
+  // file) with a zeroed header carrying the magic and an empty header block
+  // list; writable and changed.
   bool CreateNew(const std::string& path, bool overwrite);
+  // Whether `path` names nothing, an empty file or a catalog file.
+  static bool ReplaceableByCatalog(const std::string& path);
   // Opens and checks an existing catalog; returns a TCatOpenResult. On
   // anything but corGood the file is closed again.
   int Open(const std::string& path, bool readOnly);

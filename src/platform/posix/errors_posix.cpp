@@ -20,6 +20,8 @@ namespace {
 
 int LastNativeError() { return errno; }
 
+OsError OsError::AlreadyExists() { return FromNative(EEXIST); }
+
 ErrKind KindOfNative(int code) {
   switch (code) {
     case 0: return ErrKind::None;

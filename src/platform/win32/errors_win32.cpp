@@ -10,6 +10,8 @@ namespace zw::platform {
 
 int LastNativeError() { return static_cast<int>(GetLastError()); }
 
+OsError OsError::AlreadyExists() { return FromNative(ERROR_FILE_EXISTS); }
+
 ErrKind KindOfNative(int code) {
   switch (code) {
     case 0: return ErrKind::None;

@@ -468,4 +468,31 @@ TEST_F(CatalogWriter, ExistingFileIsKeptWithoutOverwrite) {
   EXPECT_EQ(fd.size, 3u);
 }
 
+// Overwriting replaces an older catalog (or an empty file), never a file
+// of another kind that happens to have the name.
+TEST_F(CatalogWriter, OverwriteReplacesOnlyACatalogOrAnEmptyFile) {
+  build.Add(tree.File("a/x", "1"));
+  struct Case {
+    const char* name;
+    std::string content;
+    bool replaced;
+  } cases[] = {
+      {"old.zwc", "", true},
+      {"photo.jpg", "JFIF not a catalog", false},
+      {"short.zwc", "ZWC", false},
+  };
+  for (const Case& c : cases) {
+    const std::string path = out.File(c.name, c.content);
+    TCatFileOptions opt;
+    opt.FileName = path;
+    EXPECT_EQ(writer.Write(opt, true), c.replaced) << c.name;
+    // Written once, a catalog may be written over again.
+    if (c.replaced) EXPECT_TRUE(writer.Write(opt, true)) << c.name;
+    platform::FindData fd;
+    platform::OsError err;
+    ASSERT_TRUE(platform::GetFileInfo(path, fd, err));
+    if (!c.replaced) EXPECT_EQ(fd.size, c.content.size()) << c.name;
+  }
+}
+
 }  // namespace
