@@ -34,6 +34,18 @@ for mode in size-content size-bpb content-only; do
       m, n, d, st, s, n / s, b / s / 1e6 }'
 done
 
+echo "== file actions: proving a kept copy before each file is touched"
+vtree="${ZW_BENCH_VERIFY_TREE:-${TMPDIR:-/tmp}/zwillo-bench-verify}"
+if [ ! -f "$vtree/.complete" ]; then
+  rm -rf "$vtree"
+  "$build/bench/make_tree" "$vtree" 100000 1000 40960 20
+  touch "$vtree/.complete"
+fi
+read -r n sets ssecs proven failed vbytes vsecs < <("$build/bench/verify_bench" "$vtree")
+awk -v n="$n" -v st="$sets" -v ss="$ssecs" -v p="$proven" -v f="$failed" -v b="$vbytes" -v vs="$vsecs" 'BEGIN{
+  printf "%d files, %d sets: scan %.2f s; %d copies proven (%d not) reading %.0f MB in %.2f s (%.0f MB/s), %.0f%% of the scan\n",
+    n, st, ss, p, f, b / 1e6, vs, b / 1e6 / (vs > 0 ? vs : 1e-9), 100 * vs / ss }'
+
 echo "== catalog files"
 "$build/bench/archive_bench" catalog 1000000
 

@@ -53,9 +53,9 @@ std::string RealPath(std::string_view path) {
   if (n == 0 || n >= buffer.size()) return std::string();
   std::string out(buffer.data(), n);
   // "\\?\C:\x" -> "C:\x", "\\?\UNC\server\share" -> "\\server\share".
-  if (out.rfind("\\?\UNC\", 0) == 0)
-    out = "\\" + out.substr(8);
-  else if (out.rfind("\\?\", 0) == 0)
+  if (out.rfind(R"(\\?\UNC\)", 0) == 0)
+    out = R"(\\)" + out.substr(8);
+  else if (out.rfind(R"(\\?\)", 0) == 0)
     out = out.substr(4);
   if (PathRootLength(out) < out.size()) out = ExcludeTrailingSep(out);
   return out;
