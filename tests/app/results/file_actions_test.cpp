@@ -313,8 +313,10 @@ class DeleteBlocker {
 #endif
   {
 #ifdef _WIN32
-    // Open without sharing the right to delete.
-    handle_ = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Open without sharing the right to delete (reading stays shared: the
+    // action reads the file before it deletes it).
+    handle_ = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                          nullptr);
     works_ = handle_ != INVALID_HANDLE_VALUE;
 #elif defined(__linux__)
     works_ = folder_.Works();

@@ -210,13 +210,20 @@ TEST(CatalogFileImage, CreateNewLeavesMagicAndEmptyBlockList) {
   EXPECT_EQ(again.Open(path, true), corGood);
 }
 
-TEST(CatalogFileCreate, ReplacesAnExistingFileOnlyWhenAllowed) {
+TEST(CatalogFileCreate, ReplacesAnExistingCatalogOnlyWhenAllowed) {
   TempTree tree;
   const std::string path = tree.File("old.zwc", "keep me");
   TZWCatfile cat;
+  // Another kind of file is never replaced.
+  for (const bool overwrite : {false, true}) {
+    EXPECT_FALSE(cat.CreateNew(path, overwrite));
+    EXPECT_EQ(cat.LastError().kind, platform::ErrKind::AlreadyExists);
+    EXPECT_EQ(ReadAll(path).size(), 7u);
+  }
+  std::filesystem::remove(path);
+  ASSERT_TRUE(cat.CreateNew(path, false));
+  cat.Close();
   EXPECT_FALSE(cat.CreateNew(path, false));
-  EXPECT_EQ(cat.LastError().kind, platform::ErrKind::AlreadyExists);
-  EXPECT_EQ(ReadAll(path).size(), 7u);
   ASSERT_TRUE(cat.CreateNew(path, true));
   cat.Close();
   EXPECT_EQ(ReadAll(path).size(), 49u);
