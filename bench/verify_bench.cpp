@@ -12,10 +12,8 @@
 #include <vector>
 
 #include "app/results/kept_copies.h"
+#include "bench_scan.h"
 #include "engine/dupes/result_list.h"
-#include "engine/dupes/thread_find_dupes.h"
-#include "engine/scan/thread_browse.h"
-#include "platform/paths.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -24,28 +22,9 @@ int main(int argc, char** argv) {
   }
   zw::TAdvSizeOptions size;
   zw::TAdvContentOptions content;
-  zw::TJobQueue queue;
-  zw::TEventQueue events([](zw::TStatusEvent&) {});
-  zw::TZWStatusServer status(&events);
-  status.SetQuiet(true);
-  zw::TZWThreadManager browseManager, searchManager;
   zw::TResultList results;
-  auto browse = std::make_shared<zw::TThreadBrowse>();
-  browse->attribFilter.Set(zw::fmIgnore, 0);
-  browse->fresh.Add(zw::dsRecursive, zw::platform::IncludeTrailingSep(argv[1]));
-  browse->SetQueue(&queue);
-  browse->SetStatus(&status);
-  browse->SetManager(&browseManager);
-  auto search = std::make_shared<zw::TThreadFindDupes>(&queue, &results, &status, nullptr, nullptr,
-                                                        &size, &content);
-  search->SetManager(&searchManager);
-  auto t0 = std::chrono::steady_clock::now();
-  browseManager.Attach(browse);
-  searchManager.Attach(search);
-  browseManager.Start();
-  searchManager.Start();
-  while (!(browse->Finished() && search->Finished())) events.DispatchWait(std::chrono::milliseconds(5));
-  const double scanSecs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  double scanSecs = 0;
+  const long files = BenchScan(argv[1], results, &size, &content, scanSecs);
 
   // As a delete of "all but the first" would: every other entry of a set is
   // checked, and each must prove the first (or another kept one) a copy.
@@ -53,7 +32,7 @@ int main(int argc, char** argv) {
   zw::TKeptCopies copies(model);
   long proven = 0, failed = 0;
   uint64_t bytes = 0;
-  t0 = std::chrono::steady_clock::now();
+  const auto t0 = std::chrono::steady_clock::now();
   for (int32_t s = 0; s < results.SetCount(); ++s) {
     std::vector<const zw::TResultEntry*> set;
     for (const zw::TResultEntry* e = results.SetHead(s); e; e = e->Next) set.push_back(e);
@@ -70,7 +49,7 @@ int main(int argc, char** argv) {
     }
   }
   const double proofSecs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  std::printf("%ld %d %.4f %ld %ld %llu %.4f\n", static_cast<long>(browse->fresh.filesFound),
+  std::printf("%ld %d %.4f %ld %ld %llu %.4f\n", files,
               results.SetCount(), scanSecs, proven, failed, static_cast<unsigned long long>(bytes),
               proofSecs);
   return failed == 0 ? 0 : 1;

@@ -359,6 +359,19 @@ TStrID CatOpenResultText(int result) {
 
 // --- TZWCatReader ---
 
+namespace {
+
+// Slots of a table by directory index: one per index the header announces,
+// but never more than directory records could fit into the file.
+size_t DirTableSlots(const TZWCatfile& cat) {
+  const uint64_t announced =
+      static_cast<uint64_t>(cat.DirCount()) + static_cast<uint64_t>(cat.ExtraDirSlots());
+  const uint64_t fit = cat.FileSize() / (kCatDirRecordSize + 1) + 1;
+  return static_cast<size_t>(std::min(announced, fit) + 1);
+}
+
+}  // namespace
+
 TZWCatReader::TZWCatReader(std::string catalogPath)
     : catalogPath_(std::move(catalogPath)), catalogName_(platform::ExtractFileName(catalogPath_)) {}
 
@@ -375,12 +388,7 @@ uint32_t TZWCatReader::Read(const TCatReadFilters& filters, const TSink& sink,
   }
 
   const uint64_t fileSize = cat.FileSize();
-  // The table holds a slot per directory index the header announces, but
-  // never more than directory records could fit into the file.
-  const uint64_t announced =
-      static_cast<uint64_t>(cat.DirCount()) + static_cast<uint64_t>(cat.ExtraDirSlots());
-  const uint64_t fit = fileSize / (kCatDirRecordSize + 1) + 1;
-  const size_t slots = static_cast<size_t>(std::min(announced, fit) + 1);
+  const size_t slots = DirTableSlots(cat);
   std::vector<std::string> table(slots);
   const std::string prefix = catalogName_ + ">" + platform::kPathSep;
   const uint64_t base = std::min<uint64_t>(cat.BaseIndex(), slots - 1);
@@ -462,10 +470,7 @@ bool ReadCatalogOrigins(const std::string& catalogPath,
   TZWCatfile cat;
   if (cat.Open(catalogPath, true) != corGood) return false;
   const uint64_t fileSize = cat.FileSize();
-  const uint64_t announced =
-      static_cast<uint64_t>(cat.DirCount()) + static_cast<uint64_t>(cat.ExtraDirSlots());
-  const uint64_t fit = fileSize / (kCatDirRecordSize + 1) + 1;
-  const size_t slots = static_cast<size_t>(std::min(announced, fit) + 1);
+  const size_t slots = DirTableSlots(cat);
   // Both tables by directory index: the path as a scan shows it (the
   // folders up to the base all show as the catalog itself) and the path the
   // folder had. Index 0 is the root of both.
