@@ -1,11 +1,13 @@
 // zwillo: the program without a window. The command line is the program's
 // own script language; the program ends when its script ends.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "app/main_form.h"
 #include "app/script/command_line_parser.h"
+#include "app/text/text_format.h"
 #include "cli/terminal_host.h"
 #include "platform/console.h"
 
@@ -81,13 +83,20 @@ int main(int argc, char** argv) {
   form = &mainForm;
   host.SetForm(&mainForm);
 
-  std::string commandLine;
-  if (auto raw = zw::platform::RawCommandLine())
-    commandLine = *raw;
-  else
-    commandLine = zw::RebuildCommandLine(argc, argv);
   if (argc < 2) {
     std::fputs(kUsage, stderr);
+    return 1;
+  }
+  std::string commandLine;
+  if (auto raw = zw::platform::RawCommandLine()) {
+    commandLine = *raw;
+  } else if (std::string refused; !zw::RebuildCommandLine(argc, argv, commandLine, refused)) {
+    // A quote left open is what the parser reports for a whole line.
+    if (std::count(refused.begin(), refused.end(), '"') % 2 != 0)
+      mainForm.Presenter().ShowMsg(zw::msgParseMissingQuoteC);
+    else
+      mainForm.Presenter().MsgBox(zw::Format(zw::kMsgQuoteInArgument, {refused}),
+                                  zw::mbIconError | zw::mbOK, 0);
     return 1;
   }
   // A result list file as the first argument is loaded before the commands

@@ -19,12 +19,56 @@ make_tree() {
   mkdir -p "$1/a" "$1/b"
   printf 'alpha content' > "$1/a/x1.txt"
   printf 'alpha content' > "$1/b/x2.txt"
-  printf 'beta content!' > "$1/a/y1.dat"
-  printf 'beta content!' > "$1/b/y2.dat"
+  printf 'beta' > "$1/a/y1.dat"
+  printf 'beta' > "$1/b/y2.dat"
   printf 'single' > "$1/a/single.txt"
 }
+files() { find "$1" -type f | wc -l; }
+# The lines of a text export whose check mark is set.
+checked_lines() { tr -d '\r' < "$1" | awk -F'\t' 'substr($1, 2, 1) == 1'; }
 
 T="$work/tree"
+P="$(p "$T")"
+
+# --- a quote inside an argument cannot start commands ------------------------
+make_tree "$T"
+before="$(contents "$T")"
+if [ -n "$wine" ]; then
+  # Windows names hold no quote, but a caller that escapes one as \" must
+  # not get the rest of the text read as commands either.
+  run "-addfolder \"$P\\\" -run -checkfirst -deletechecked p -lang \\\"\""
+  check "a quote inside a quoted text is refused and nothing runs" eval '[ $rc -eq 1 ] && has "$err" "could not be parsed properly" && ! has "$out$err" "Starting the scan" && kept "$before" "$T" && [ $(files "$T") -eq 5 ]'
+else
+  # A folder name with quotes, as a script would pass it: quoted for the
+  # program ('"$dir"') and bare.
+  evil="$T\" -run -checkfirst -deletechecked p -addfolder \"$T"
+  run "-addfolder '\"$evil\"'"
+  check "a folder name with quotes is refused and nothing runs" eval '[ $rc -eq 1 ] && has "$err" "holds a double quote" && ! has "$out$err" "Starting the scan" && kept "$before" "$T" && [ $(files "$T") -eq 5 ]'
+  run "-addfolder '$evil'"
+  check "the same name unquoted is refused too" eval '[ $rc -eq 1 ] && has "$err" "holds a double quote" && kept "$before" "$T" && [ $(files "$T") -eq 5 ]'
+  # The forms people type keep working: a quoted text as one argument, and
+  # name="value" options whether the shell took the quotes or not.
+  run "-addfolder '\"$T\"' -run -checkbycriteria size=\"10\" \"20\" -exportresults \"$work/size.txt\" -checkall n -checkbycriteria 'filename=\"y*\"' -exportresults \"$work/name.txt\""
+  check "quoted arguments and name=value options still parse" eval '[ $rc -eq 0 ] && [ "$(checked_lines "$work/size.txt" | grep -c "x[12].txt")" -eq 2 ] && [ "$(checked_lines "$work/size.txt" | wc -l)" -eq 2 ] && [ "$(checked_lines "$work/name.txt" | grep -c "y[12].dat")" -eq 2 ] && [ "$(checked_lines "$work/name.txt" | wc -l)" -eq 2 ]'
+fi
+
+# --- a second quoted text is refused, not put in the place of the first ----
+make_tree "$T"
+before="$(contents "$T")"
+if [ -n "$wine" ]; then
+  run "-addfolder \"$P\" -run -checkfirst -movechecked \"$(p "$work/dest")\" p \"$(p "$work/showlog")\""
+else
+  # POSIX: a word beginning with "/" is a path, not a command.
+  run "-addfolder \"$T\" -run -checkfirst -movechecked \"$work/dest\" p $work/showlog"
+fi
+check "a second destination is refused and nothing moves" eval '[ $rc -eq 1 ] && has "$err" "could not be parsed properly" && ! has "$out$err" "Starting the scan" && kept "$before" "$T" && [ $(files "$T") -eq 5 ] && [ ! -e "$work/dest" ] && [ ! -e "$work/showlog" ]'
+
+if [ -z "$wine" ]; then
+  # Commands written with "/" as on Windows are words before the first
+  # command here: refused instead of ignored with exit status 0.
+  run "/execmode p /addfolder \"$T\" /run /checkfirst /deletechecked"
+  check "words before the first command are refused" eval '[ $rc -eq 1 ] && has "$err" "Unknown command line command: \"/execmode\"" && kept "$before" "$T" && [ $(files "$T") -eq 5 ]'
+fi
 
 # --- the log file is opened without waiting ---------------------------------
 # A FIFO is a POSIX thing: Windows has no such file in its file system.

@@ -119,7 +119,9 @@ class TZWCommandLine : public TZWScrParent {};
 //                character); false refuses it;
 //   SetFlag      a boolean token (0 1 c f n t u y) that ParseOption refused;
 //                false refuses it;
-//   ParseQuoted  the text between the quotes of a quoted token (never empty).
+//   ParseQuoted  the text between the quotes of a quoted token (never empty);
+//                false refuses it (a command takes at most as many quoted
+//                texts as it has room for; one without any ignores them).
 // The command is accepted when no token was refused and it has the parameter
 // it needs (hasParam when needsParam).
 class TZWScrCommand : public TZWScrObject {
@@ -129,12 +131,22 @@ class TZWScrCommand : public TZWScrObject {
   virtual void Init(std::string_view keyword) {}
   virtual bool ParseOption(std::string_view token) { return false; }
   virtual bool SetFlag(bool value) { return false; }
-  virtual void ParseQuoted(std::string_view text) {}
+  virtual bool ParseQuoted(std::string_view text) { return true; }
   // The class name after "TZWScrCmd_", as failure messages name the command.
   virtual std::string GetName() const = 0;
 
   bool needsParam = false;
   bool hasParam = false;
+
+ protected:
+  // Takes `text` as the command's one quoted text (the parameter); false for
+  // a second one, which would silently replace the first.
+  bool TakeQuoted(std::string& field, std::string_view text) {
+    if (!field.empty()) return false;
+    field = std::string(text);
+    hasParam = true;
+    return true;
+  }
 };
 
 }  // namespace zw
