@@ -82,5 +82,11 @@ if [ -z "$wine" ]; then
   check "savelog on a FIFO without reader fails at once" eval '[ $rc -eq 1 ] && has "$err" "Could not save scanning log"'
 fi
 
+# --- close ends the script there ---------------------------------------------
+make_tree "$T"
+before="$(contents "$T")"
+run "-addfolder \"$P\" -run -checkfirst -close -deletechecked p -showlog"
+check "nothing after close runs, and the script counts as ended well" eval '[ $rc -eq 0 ] && [ -z "$out" ] && ! has "$err" "Delet" && kept "$before" "$T" && [ $(files "$T") -eq 5 ]'
+
 echo "cmdline end-to-end: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

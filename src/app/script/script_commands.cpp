@@ -247,8 +247,9 @@ TScrResult TZWScrCmd_SaveLog::Execute(IScriptEnvironment& env) {
 // --- close ---
 
 TScrResult TZWScrCmd_Close::Execute(IScriptEnvironment& env) {
+  // Closing the window ends the program: no later command may run.
   env.Close();
-  return srDone;
+  return srEndScript;
 }
 
 // --- sortby / groupby ---

@@ -92,6 +92,11 @@ TScrResult TZWScrParent::RunList(IScriptEnvironment& env) {
         PushHead(std::move(object));
         if (resumeRequested_) break;
         return srAgainWait;
+      case srEndScript:
+        object.reset();
+        FreeList();
+        onError_.reset();
+        return srEndScript;
       default: {
         if (object->IsCommand()) {
           const auto& command = static_cast<const TZWScrCommand&>(*object);

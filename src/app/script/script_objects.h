@@ -22,6 +22,7 @@ enum TScrResult : int {
   srDone = 1,       // done
   srDoneWait = 2,   // done, and the script waits (a scan was started)
   srAgainWait = 3,  // not done yet: the script waits and runs this object again on resume
+  srEndScript = 4,  // done, and the script ends here (close): nothing after it runs
 };
 
 class TZWCommandLine;
@@ -56,7 +57,10 @@ class TZWScrObject {
 //                (once the on-error script has ended, should it wait for a
 //                scan itself);
 //   srDoneWait   the object is freed and the list waits: srAgainWait;
-//   srAgainWait  the object goes back to the head and the list waits.
+//   srAgainWait  the object goes back to the head and the list waits;
+//   srEndScript  the object is freed, and so are the rest of the list and
+//                its on-error script; Execute returns srEndScript, so that
+//                each parent up to the main script ends there too.
 // An empty list gives srDone. Running() is true while the list waits (and
 // while it executes). Execute never returns srDoneWait.
 //
