@@ -61,22 +61,28 @@ int TTerminalHost::MessageBox(const std::string& text, const std::string& captio
   return QuestionBox(text, caption, style, iconId, 0);
 }
 
+void TTerminalHost::SayBox(const std::string& text, const std::string& caption) {
+  std::lock_guard<std::mutex> lock(outLock_);
+  const std::string flat = TZWLog::FlattenLineBreaks(text);
+  // A message just said through the log is not said twice.
+  const bool saidAlready = !lastLogged_.empty() && lastLogged_.find(flat) != std::string::npos;
+  lastBoxText_ = flat;
+  if (saidAlready) return;
+  ClearProgressLine();
+  std::fprintf(stderr, "%s%s%s\n", caption.c_str(), caption.empty() ? "" : ": ",
+               TerminalText(text).c_str());
+  std::fflush(stderr);
+}
+
+void TTerminalHost::MessageNotShown(const std::string& text, const std::string& caption,
+                                    TBoxStyle) {
+  SayBox(text, caption);
+}
+
 int TTerminalHost::QuestionBox(const std::string& text, const std::string& caption,
                                TBoxStyle style, uint16_t, int defaultAnswer) {
   const Buttons b = ButtonsOf(style);
-  {
-    std::lock_guard<std::mutex> lock(outLock_);
-    const std::string flat = TZWLog::FlattenLineBreaks(text);
-    // An error just said through the log is not said twice.
-    const bool saidAlready = !lastLogged_.empty() && lastLogged_.find(flat) != std::string::npos;
-    lastBoxText_ = flat;
-    if (!saidAlready) {
-      ClearProgressLine();
-      std::fprintf(stderr, "%s%s%s\n", caption.c_str(), caption.empty() ? "" : ": ",
-                   TerminalText(text).c_str());
-      std::fflush(stderr);
-    }
-  }
+  SayBox(text, caption);
   if (b.answers.size() == 1) return ansOK;
   // No default: the safe answer, the last of No and Cancel the box has.
   int fallback = static_cast<int>(b.answers.size()) - 1;
@@ -126,7 +132,8 @@ int TTerminalHost::AskTerminal(const std::string&, const std::vector<std::string
 }
 
 void TTerminalHost::OnLogEntry(const std::string& line) {
-  if (line.size() < 2 || line[0] != 'X' || line[1] != ' ') return;
+  if (line.size() < 2 || line[1] != ' ') return;
+  if (line[0] != 'X' && line[0] != '!' && line[0] != '?') return;
   std::lock_guard<std::mutex> lock(outLock_);
   if (!lastBoxText_.empty() && line.find(lastBoxText_) != std::string::npos) return;
   lastLogged_ = line;

@@ -82,6 +82,24 @@ if [ -z "$wine" ]; then
   check "savelog on a FIFO without reader fails at once" eval '[ $rc -eq 1 ] && has "$err" "Could not save scanning log"'
 fi
 
+# --- why a command failed is said, once, not only written to the log --------
+# count TEXT: how often TEXT is said on standard error.
+count() { grep -cF -- "$1" <<< "$err"; }
+make_tree "$T"
+before="$(contents "$T")"
+{ printf 'ZWCatF\002\000'; head -c 200 /dev/zero; } > "$work/new.zwc"
+printf 'PK\003\004 not really' > "$work/broken.zip"
+for reason in "new.zwc|version of file format not supported" "broken.zip|could not be opened or is corrupt"; do
+  row="${reason%%|*}"
+  text="${reason#*|}"
+  run "-execmode p -addfolder \"$P\" -addfolder \"$(p "$work/$row")\" l -run -checkfirst -deletechecked p"
+  check "mode p: a run refused for $row says why" eval '[ $rc -eq 1 ] && [ $(count "$text") -eq 1 ] && [ $(count "\"Run\" failed") -eq 1 ] && kept "$before" "$T" && [ $(files "$T") -eq 5 ]'
+done
+run "-execmode p -run"
+check "mode p: a run without folder says why" eval '[ $rc -eq 1 ] && [ $(count "Please choose a folder first") -eq 1 ]'
+run "-addfolder \"$P\" -run -deletechecked p"
+check "an action with nothing checked says why" eval '[ $rc -eq 1 ] && [ $(count "No files are checked") -eq 1 ] && [ $(count "\"DeleteCheckedFiles\" failed") -eq 1 ]'
+
 # --- close ends the script there ---------------------------------------------
 make_tree "$T"
 before="$(contents "$T")"
