@@ -10,6 +10,7 @@
 #include "app/text/text_format.h"
 #include "cli/terminal_host.h"
 #include "platform/console.h"
+#include "platform/interrupt.h"
 
 namespace {
 
@@ -59,8 +60,11 @@ const char kUsage[] =
     "  zwillo -setcompare s c -addfolder \"/home/me/Pictures\" -addfolder \"/mnt/backup\" l -run -showlog\n"
     "  zwillo -addfolder \"/data\" -run -checkfirst -deletechecked p -exportresults \"left.txt\"\n"
     "\n"
-    "Exit status: 0 when the script ran to its end, 1 when it did not parse or a\n"
-    "command failed.\n";
+    "Ctrl+C (SIGINT) or SIGTERM cancels: a scan stops, a file action finishes its\n"
+    "current file, no further command runs; a second one ends the program at once.\n"
+    "\n"
+    "Exit status: 0 when the script ran to its end (or to -close), 1 when it did\n"
+    "not parse or a command failed, 130 after SIGINT (Ctrl+C), 143 after SIGTERM.\n";
 
 }  // namespace
 
@@ -73,6 +77,7 @@ int main(int argc, char** argv) {
     }
   }
   zw::platform::PrepareConsole();
+  zw::platform::CatchInterrupts();
   zw::TZWLog log;
   zw::TMainForm* form = nullptr;
   zw::TEventQueue events([&form](zw::TStatusEvent& ev) {
@@ -82,6 +87,10 @@ int main(int argc, char** argv) {
   zw::TMainForm mainForm(host, events, log);
   form = &mainForm;
   host.SetForm(&mainForm);
+  // Ctrl+C, SIGINT, SIGTERM: asked for between commands, in the event loop
+  // and, as the file actions run on this thread, between their files.
+  mainForm.interruptRequest = [] { return std::string(zw::platform::InterruptName()); };
+  mainForm.FileActions().processMessages = [&mainForm] { mainForm.PollInterrupt(); };
 
   if (argc < 2) {
     std::fputs(kUsage, stderr);
@@ -104,7 +113,9 @@ int main(int argc, char** argv) {
   if (zw::TResultFiles::IsStartFile(argv[1]) && !mainForm.ImportStartFile(argv[1])) return 1;
   const bool parsed = mainForm.RunCommandLine(commandLine);
   host.RunUntil([&] { return !mainForm.ScriptRunning() && !mainForm.Busy(); });
+  mainForm.PollInterrupt();  // one that came after the last command still goes to the log
   events.Close();
+  if (const int status = zw::platform::InterruptStatus()) return status;
   const bool completed =
       parsed && mainForm.ScriptOutcome() == zw::TZWScriptRunner::TOutcome::Completed;
   return completed ? 0 : 1;

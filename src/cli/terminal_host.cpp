@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <iostream>
 
 #include "app/main_form.h"
 #include "app/text/string_table.h"
@@ -88,7 +87,9 @@ int TTerminalHost::QuestionBox(const std::string& text, const std::string& capti
   int fallback = static_cast<int>(b.answers.size()) - 1;
   for (size_t i = 0; i < b.answers.size(); ++i)
     if (b.answers[i] == defaultAnswer) fallback = static_cast<int>(i);
-  return b.answers[static_cast<size_t>(AskTerminal("", b.labels, fallback))];
+  const int index = AskTerminal("", b.labels, fallback);
+  if (form_) form_->PollInterrupt();  // Ctrl+C at the prompt stops the script too
+  return b.answers[static_cast<size_t>(index)];
 }
 
 int TTerminalHost::CountdownBox(const TCountdownRequest& request) {
@@ -99,7 +100,9 @@ int TTerminalHost::CountdownBox(const TCountdownRequest& request) {
                  TerminalText(request.text).c_str());
   }
   if (request.buttons.size() <= 1) return 0;
-  return AskTerminal("", request.buttons, request.defaultIndex);
+  const int index = AskTerminal("", request.buttons, request.defaultIndex);
+  if (form_) form_->PollInterrupt();
+  return index;
 }
 
 int TTerminalHost::AskTerminal(const std::string&, const std::vector<std::string>& labels,
@@ -117,7 +120,12 @@ int TTerminalHost::AskTerminal(const std::string&, const std::vector<std::string
     std::fputs("? ", stderr);
     std::fflush(stderr);
     std::string line;
-    if (!std::getline(std::cin, line)) return fallback;
+    // Nobody answers (the input ended, or Ctrl+C): the safe answer, the
+    // last button (No, Cancel), never a default that would go ahead.
+    if (!platform::ReadInputLine(line)) {
+      std::fputc('\n', stderr);
+      return static_cast<int>(labels.size()) - 1;
+    }
     if (line.empty()) return fallback;
     char* end = nullptr;
     long n = std::strtol(line.c_str(), &end, 10);
@@ -176,6 +184,7 @@ void TTerminalHost::RunUntil(const std::function<bool()>& done) {
   auto nextTick = std::chrono::steady_clock::now();
   while (!done()) {
     events_.DispatchWait(std::chrono::milliseconds(50));
+    if (form_) form_->PollInterrupt();
     if (form_ && form_->Busy() && std::chrono::steady_clock::now() >= nextTick) {
       form_->UpdateProgress();
       nextTick = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);

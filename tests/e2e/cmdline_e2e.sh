@@ -9,7 +9,8 @@ set -u
 prog="$1"
 wine="${2:-}"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zwillo-cmdline.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+shm=""
+trap 'rm -rf "$work" ${shm:+"$shm"}' EXIT
 
 source "$(dirname "$0")/e2e_lib.sh"
 
@@ -105,6 +106,96 @@ make_tree "$T"
 before="$(contents "$T")"
 run "-addfolder \"$P\" -run -checkfirst -close -deletechecked p -showlog"
 check "nothing after close runs, and the script counts as ended well" eval '[ $rc -eq 0 ] && [ -z "$out" ] && ! has "$err" "Delet" && kept "$before" "$T" && [ $(files "$T") -eq 5 ]'
+
+# --- interrupted: Ctrl+C, SIGINT, SIGTERM ------------------------------------
+# start ARG...: the program in the background with these arguments, its
+# output in files; sets pid. Job control gives it a process group of its
+# own: a script's background jobs otherwise start with SIGINT ignored.
+start() {
+  set -m
+  if [ -n "$wine" ]; then
+    "$wine" "$prog" "$@" >"$work/out" 2>"$work/err" </dev/null &
+  else
+    "$prog" "$@" >"$work/out" 2>"$work/err" </dev/null &
+  fi
+  pid=$!
+  set +m
+}
+finish() { wait "$pid"; rc=$?; out="$(cat "$work/out")"; err="$(cat "$work/err")"; }
+# wait_for FILE TEXT: until FILE holds TEXT (or the program has ended).
+wait_for() { until grep -qF -- "$2" "$1" 2>/dev/null || ! kill -0 "$pid" 2>/dev/null; do sleep 0.05; done; }
+
+# Paths with a blank: wine quotes such arguments when it makes the command
+# line, as the parser wants them.
+S="$work/sig tree"
+L="$work/sig log.txt"
+# Two huge sparse files take a long while to compare; two small copies.
+mkdir -p "$S"
+truncate -s 32G "$S/huge1" "$S/huge2"
+printf 'same' > "$S/s1"
+printf 'same' > "$S/s2"
+if [ -n "$wine" ]; then signals="INT:130:Ctrl+C"; else signals="INT:130:SIGINT TERM:143:SIGTERM"; fi
+for s in $signals; do
+  IFS=: read -r sig status cause <<< "$s"
+  rm -f "$L"
+  start -logfile "$(p "$L")" -addfolder "$(p "$S")" -run -checkfirst -deletechecked p -showlog
+  wait_for "$L" "Starting to compare files"
+  kill -"$sig" "$pid"
+  finish
+  check "SIG$sig during a scan cancels it, and no later command runs" eval '[ $rc -eq $status ] && has "$err" "Cancelled by $cause" && grep -q "Current progress aborted by user" "$L" && [ -z "$out" ] && ! grep -q "Deleting" "$L" && [ $(files "$S") -eq 4 ]'
+done
+if [ -n "$wine" ]; then
+  echo "SKIPPED: a second Ctrl+C under wine (two SIGINTs sent to a stopped process are one)"
+else
+  # Stopped, the program gets SIGINT and SIGTERM; let go, it takes the first
+  # and dies of the second at once, before it could even log the first.
+  rm -f "$L"
+  start -addfolder "$S" -logfile "$L" -run -showlog
+  wait_for "$L" "Starting to compare files"
+  kill -STOP "$pid"
+  kill -INT "$pid"
+  kill -TERM "$pid"
+  kill -CONT "$pid"
+  finish
+  check "a second signal ends the program at once" eval '[ $rc -eq 130 -o $rc -eq 143 ] && ! grep -q "Cancelled by" "$L" && [ -z "$out$err" ] && [ $(files "$S") -eq 4 ]'
+fi
+
+# A move to another file system copies each file: stopped while it runs,
+# then interrupted, it finishes the file it is at and moves no other.
+shm="$(mktemp -d /dev/shm/zwillo-cmdline.XXXXXX 2>/dev/null || true)"
+M="$work/move tree"
+if [ -n "$shm" ] && [ "$(stat -f -c %T "$shm")" != "$(stat -f -c %T "$work")" ]; then
+  D="$shm/dest dir"
+  for i in 1 2 3 4 5 6; do
+    mkdir -p "$M/a$i" "$M/b$i"
+    for side in a b; do
+      printf '%s' "$i" > "$M/$side$i/f"
+      truncate -s 96M "$M/$side$i/f"
+    done
+  done
+  before="$(contents "$M")"
+  rm -f "$L"
+  start -logfile "$(p "$L")" -addfolder "$(p "$M")" -run -checkfirst -movechecked "$(p "$D")" p -showlog
+  wait_for "$L" "Moving checked files"
+  kill -STOP "$pid"
+  moved_then=$(find "$D" -type f 2>/dev/null | wc -l)
+  kill -INT "$pid"
+  kill -CONT "$pid"
+  finish
+  moved=$(find "$D" -type f 2>/dev/null | wc -l)
+  # Every file below the destination is whole, and its source is gone.
+  whole=1
+  while IFS= read -r f; do
+    [ "$(stat -c %s "$f")" -eq $((96 * 1024 * 1024)) ] || whole=0
+    rel="${f#"$D"/}"
+    [ -n "$wine" ] && rel="${rel#Z/}"
+    [ ! -e "/$rel" ] || whole=0
+  done < <(find "$D" -type f)
+  check "SIGINT during a move finishes the current file and moves no other" eval '[ $moved_then -lt 6 ] && [ $rc -eq 130 ] && has "$err" "Cancelled by" && [ -z "$out" ] && [ $moved -le $((moved_then + 1)) ] && [ $whole -eq 1 ] && [ $(( $(files "$M") + moved )) -eq 12 ] && kept "$before" "$M" "$D"'
+  rm -rf "$shm"
+else
+  echo "SKIPPED: the move case needs a /dev/shm on another file system than $work"
+fi
 
 echo "cmdline end-to-end: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

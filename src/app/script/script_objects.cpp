@@ -74,6 +74,8 @@ TScrResult TZWScrParent::Execute(IScriptEnvironment& env) {
 
 TScrResult TZWScrParent::RunList(IScriptEnvironment& env) {
   for (;;) {
+    env.BeforeCommand();
+    if (aborted_) return srFailed;
     std::unique_ptr<TZWScrObject> object = PopHead();
     if (!object) return srDone;
     current_ = object.get();

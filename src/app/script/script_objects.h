@@ -64,6 +64,9 @@ class TZWScrObject {
 // An empty list gives srDone. Running() is true while the list waits (and
 // while it executes). Execute never returns srDoneWait.
 //
+// Before each object the environment's BeforeCommand is called; an Abort
+// there stops the list before that object.
+//
 // Execute may be called again while it is still executing (a scan that ends
 // before the command that started it has returned): the call only records
 // the resume, and the list goes on as soon as the command returns.

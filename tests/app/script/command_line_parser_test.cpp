@@ -245,7 +245,8 @@ const RuleCase kRuleCases[] = {
     {"\"zwillo\" stray -run", kPosix, msgParseUnknownCommandC, "stray"},
     {"\"zwillo\" \"/lists/absent.zwr\" -run", kPosix, msgParseUnknownCommandC,
      "/lists/absent.zwr"},
-    {"zwillo.exe plain words -run", kWin, kParses, ""},  // Windows: the program's path may have blanks
+    // Windows: the program's path may have blanks
+    {"zwillo.exe plain words -run", kWin, kParses, ""},
 };
 
 TEST(ParserRules, QuotesSecondTextsAndStrayWords) {
