@@ -49,6 +49,12 @@ class IHost {
   // The program's own box with a countdown (seconds 0: none); returns the
   // chosen button's index.
   virtual int CountdownBox(const TCountdownRequest& request) = 0;
+  // A message that would have been shown in a box had anybody attended the
+  // run (it went to the scan log instead, as its log policy says). A window
+  // has its log for that; a terminal says it, so that the reason a command
+  // failed never sits in a log that nobody prints.
+  virtual void MessageNotShown(const std::string& text, const std::string& caption,
+                               TBoxStyle style) {}
 
   // --- pickers ---
   virtual std::optional<std::string> PickFolder(const std::string& title,

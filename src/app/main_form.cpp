@@ -5,6 +5,7 @@
 #include "app/results/checking.h"
 #include "app/run/folder_lists.h"
 #include "app/text/string_table.h"
+#include "app/text/text_format.h"
 #include "engine/dupes/catalog_writer.h"
 #include "platform/paths.h"
 
@@ -116,6 +117,20 @@ void TMainForm::UpdateProgress() {
   if (status_.Current() == strCreatingFileList) title += Str(strTaskBrowse);
   if (status_.Current() == strCompNoDetails) title += Str(strTaskCompare);
   host_.SetTitle(title + " - Zwillo Pro");
+}
+
+void TMainForm::PollInterrupt() {
+  if (interrupted_ || !interruptRequest) return;
+  const std::string cause = interruptRequest();
+  if (cause.empty()) return;
+  interrupted_ = true;
+  // Whoever interrupted is not waiting for questions or the log window: what
+  // is still asked takes its default answer, as in execution mode p.
+  SetExecMode(emUnattended);
+  presenter_.LogText(mbIconWarning | mbOK, Format(kLogInterrupted, {cause}));
+  driver_.Cancel(false);     // a scan, when one runs
+  actions_.RequestCancel();  // a file action, when one runs
+  if (script_.IsRunning()) script_.Abort();
 }
 
 void TMainForm::SetExecMode(uint8_t mode) {

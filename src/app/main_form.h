@@ -6,6 +6,7 @@
 // each wrap one of these and implement IHost for it.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -45,6 +46,22 @@ class TMainForm : public IScriptEnvironment {
   bool Run() override;
   void Cancel() { driver_.Cancel(); }
 
+  // The log line of an interruption, formatted with what interrupted.
+  static constexpr const char* kLogInterrupted =
+      "Cancelled by %s; the current operation stops and no further command is run";
+  // Where the program learns of an interruption from outside the window (the
+  // program without a window: Ctrl+C, SIGINT, SIGTERM): what interrupted
+  // it, or empty. Asked by PollInterrupt; nothing is asked when unset.
+  std::function<std::string()> interruptRequest;
+  // Asks interruptRequest and, at the first interruption, stops what runs
+  // as Cancel does after its Yes, without asking: a scan is cancelled, a
+  // file action stops before its next file, and the script is aborted so
+  // that no later command runs; the log says so, and from then on nothing
+  // is asked (execution mode p). Called in the main thread: before each
+  // script command, between the files of an action, by the host's event
+  // loop and after its questions.
+  void PollInterrupt();
+
   bool Busy() const { return model_.busy; }
   bool ScriptRunning() const { return script_.IsRunning(); }
   TZWScriptRunner::TOutcome ScriptOutcome() const { return script_.Outcome(); }
@@ -77,6 +94,7 @@ class TMainForm : public IScriptEnvironment {
   bool SaveLog(const std::string& path, bool overwrite) override;
   void Close() override;
   void ScriptRunning(bool running) override { presenter_.SetScriptExecuting(running); }
+  void BeforeCommand() override { PollInterrupt(); }
   void SortResults(uint8_t key, bool regroup) override;
   void CheckFiles(TCheckRule rule, bool check) override;
   bool CheckByCriteria(bool check, const TScriptCriteriaParams& params) override;
@@ -103,6 +121,7 @@ class TMainForm : public IScriptEnvironment {
   TResultFiles files_;
   uint8_t execMode_ = emDefault;
   bool closeRequested_ = false;
+  bool interrupted_ = false;
   // The list's CRC32 values may not be those of whole files: the last scan
   // compared part of the content, or the list was imported (its file does
   // not say how its values were made). A catalog then checksums the files.

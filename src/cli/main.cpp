@@ -1,13 +1,16 @@
 // zwillo: the program without a window. The command line is the program's
 // own script language; the program ends when its script ends.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "app/main_form.h"
 #include "app/script/command_line_parser.h"
+#include "app/text/text_format.h"
 #include "cli/terminal_host.h"
 #include "platform/console.h"
+#include "platform/interrupt.h"
 
 namespace {
 
@@ -57,8 +60,11 @@ const char kUsage[] =
     "  zwillo -setcompare s c -addfolder \"/home/me/Pictures\" -addfolder \"/mnt/backup\" l -run -showlog\n"
     "  zwillo -addfolder \"/data\" -run -checkfirst -deletechecked p -exportresults \"left.txt\"\n"
     "\n"
-    "Exit status: 0 when the script ran to its end, 1 when it did not parse or a\n"
-    "command failed.\n";
+    "Ctrl+C (SIGINT) or SIGTERM cancels: a scan stops, a file action finishes its\n"
+    "current file, no further command runs; a second one ends the program at once.\n"
+    "\n"
+    "Exit status: 0 when the script ran to its end (or to -close), 1 when it did\n"
+    "not parse or a command failed, 130 after SIGINT (Ctrl+C), 143 after SIGTERM.\n";
 
 }  // namespace
 
@@ -71,6 +77,7 @@ int main(int argc, char** argv) {
     }
   }
   zw::platform::PrepareConsole();
+  zw::platform::CatchInterrupts();
   zw::TZWLog log;
   zw::TMainForm* form = nullptr;
   zw::TEventQueue events([&form](zw::TStatusEvent& ev) {
@@ -80,14 +87,25 @@ int main(int argc, char** argv) {
   zw::TMainForm mainForm(host, events, log);
   form = &mainForm;
   host.SetForm(&mainForm);
+  // Ctrl+C, SIGINT, SIGTERM: asked for between commands, in the event loop
+  // and, as the file actions run on this thread, between their files.
+  mainForm.interruptRequest = [] { return std::string(zw::platform::InterruptName()); };
+  mainForm.FileActions().processMessages = [&mainForm] { mainForm.PollInterrupt(); };
 
-  std::string commandLine;
-  if (auto raw = zw::platform::RawCommandLine())
-    commandLine = *raw;
-  else
-    commandLine = zw::RebuildCommandLine(argc, argv);
   if (argc < 2) {
     std::fputs(kUsage, stderr);
+    return 1;
+  }
+  std::string commandLine;
+  if (auto raw = zw::platform::RawCommandLine()) {
+    commandLine = *raw;
+  } else if (std::string refused; !zw::RebuildCommandLine(argc, argv, commandLine, refused)) {
+    // A quote left open is what the parser reports for a whole line.
+    if (std::count(refused.begin(), refused.end(), '"') % 2 != 0)
+      mainForm.Presenter().ShowMsg(zw::msgParseMissingQuoteC);
+    else
+      mainForm.Presenter().MsgBox(zw::Format(zw::kMsgQuoteInArgument, {refused}),
+                                  zw::mbIconError | zw::mbOK, 0);
     return 1;
   }
   // A result list file as the first argument is loaded before the commands
@@ -95,7 +113,9 @@ int main(int argc, char** argv) {
   if (zw::TResultFiles::IsStartFile(argv[1]) && !mainForm.ImportStartFile(argv[1])) return 1;
   const bool parsed = mainForm.RunCommandLine(commandLine);
   host.RunUntil([&] { return !mainForm.ScriptRunning() && !mainForm.Busy(); });
+  mainForm.PollInterrupt();  // one that came after the last command still goes to the log
   events.Close();
+  if (const int status = zw::platform::InterruptStatus()) return status;
   const bool completed =
       parsed && mainForm.ScriptOutcome() == zw::TZWScriptRunner::TOutcome::Completed;
   return completed ? 0 : 1;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <iostream>
 
 #include "app/main_form.h"
 #include "app/text/string_table.h"
@@ -61,28 +60,36 @@ int TTerminalHost::MessageBox(const std::string& text, const std::string& captio
   return QuestionBox(text, caption, style, iconId, 0);
 }
 
+void TTerminalHost::SayBox(const std::string& text, const std::string& caption) {
+  std::lock_guard<std::mutex> lock(outLock_);
+  const std::string flat = TZWLog::FlattenLineBreaks(text);
+  // A message just said through the log is not said twice.
+  const bool saidAlready = !lastLogged_.empty() && lastLogged_.find(flat) != std::string::npos;
+  lastBoxText_ = flat;
+  if (saidAlready) return;
+  ClearProgressLine();
+  std::fprintf(stderr, "%s%s%s\n", caption.c_str(), caption.empty() ? "" : ": ",
+               TerminalText(text).c_str());
+  std::fflush(stderr);
+}
+
+void TTerminalHost::MessageNotShown(const std::string& text, const std::string& caption,
+                                    TBoxStyle) {
+  SayBox(text, caption);
+}
+
 int TTerminalHost::QuestionBox(const std::string& text, const std::string& caption,
                                TBoxStyle style, uint16_t, int defaultAnswer) {
   const Buttons b = ButtonsOf(style);
-  {
-    std::lock_guard<std::mutex> lock(outLock_);
-    const std::string flat = TZWLog::FlattenLineBreaks(text);
-    // An error just said through the log is not said twice.
-    const bool saidAlready = !lastLogged_.empty() && lastLogged_.find(flat) != std::string::npos;
-    lastBoxText_ = flat;
-    if (!saidAlready) {
-      ClearProgressLine();
-      std::fprintf(stderr, "%s%s%s\n", caption.c_str(), caption.empty() ? "" : ": ",
-                   TerminalText(text).c_str());
-      std::fflush(stderr);
-    }
-  }
+  SayBox(text, caption);
   if (b.answers.size() == 1) return ansOK;
   // No default: the safe answer, the last of No and Cancel the box has.
   int fallback = static_cast<int>(b.answers.size()) - 1;
   for (size_t i = 0; i < b.answers.size(); ++i)
     if (b.answers[i] == defaultAnswer) fallback = static_cast<int>(i);
-  return b.answers[static_cast<size_t>(AskTerminal("", b.labels, fallback))];
+  const int index = AskTerminal("", b.labels, fallback);
+  if (form_) form_->PollInterrupt();  // Ctrl+C at the prompt stops the script too
+  return b.answers[static_cast<size_t>(index)];
 }
 
 int TTerminalHost::CountdownBox(const TCountdownRequest& request) {
@@ -93,7 +100,9 @@ int TTerminalHost::CountdownBox(const TCountdownRequest& request) {
                  TerminalText(request.text).c_str());
   }
   if (request.buttons.size() <= 1) return 0;
-  return AskTerminal("", request.buttons, request.defaultIndex);
+  const int index = AskTerminal("", request.buttons, request.defaultIndex);
+  if (form_) form_->PollInterrupt();
+  return index;
 }
 
 int TTerminalHost::AskTerminal(const std::string&, const std::vector<std::string>& labels,
@@ -111,7 +120,12 @@ int TTerminalHost::AskTerminal(const std::string&, const std::vector<std::string
     std::fputs("? ", stderr);
     std::fflush(stderr);
     std::string line;
-    if (!std::getline(std::cin, line)) return fallback;
+    // Nobody answers (the input ended, or Ctrl+C): the safe answer, the
+    // last button (No, Cancel), never a default that would go ahead.
+    if (!platform::ReadInputLine(line)) {
+      std::fputc('\n', stderr);
+      return static_cast<int>(labels.size()) - 1;
+    }
     if (line.empty()) return fallback;
     char* end = nullptr;
     long n = std::strtol(line.c_str(), &end, 10);
@@ -126,7 +140,8 @@ int TTerminalHost::AskTerminal(const std::string&, const std::vector<std::string
 }
 
 void TTerminalHost::OnLogEntry(const std::string& line) {
-  if (line.size() < 2 || line[0] != 'X' || line[1] != ' ') return;
+  if (line.size() < 2 || line[1] != ' ') return;
+  if (line[0] != 'X' && line[0] != '!' && line[0] != '?') return;
   std::lock_guard<std::mutex> lock(outLock_);
   if (!lastBoxText_.empty() && line.find(lastBoxText_) != std::string::npos) return;
   lastLogged_ = line;
@@ -169,6 +184,7 @@ void TTerminalHost::RunUntil(const std::function<bool()>& done) {
   auto nextTick = std::chrono::steady_clock::now();
   while (!done()) {
     events_.DispatchWait(std::chrono::milliseconds(50));
+    if (form_) form_->PollInterrupt();
     if (form_ && form_->Busy() && std::chrono::steady_clock::now() >= nextTick) {
       form_->UpdateProgress();
       nextTick = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);

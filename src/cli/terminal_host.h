@@ -26,6 +26,8 @@ class TTerminalHost : public IHost {
   int QuestionBox(const std::string& text, const std::string& caption, TBoxStyle style,
                   uint16_t iconId, int defaultAnswer) override;
   int CountdownBox(const TCountdownRequest& request) override;
+  void MessageNotShown(const std::string& text, const std::string& caption,
+                       TBoxStyle style) override;
   std::optional<std::string> PickFolder(const std::string&, const std::string&) override {
     return std::nullopt;
   }
@@ -44,12 +46,15 @@ class TTerminalHost : public IHost {
   void RunUntil(const std::function<bool()>& done) override;
 
   bool Closed() const { return closed_; }
-  // Told about every new scan-log entry. Errors that went to the log instead
-  // of a box (every question is answered while a script runs) are also said
-  // on standard error, so that a failing command never fails silently.
+  // Told about every new scan-log entry. Errors, warnings and the questions
+  // answered without asking (every question is answered while a script
+  // runs) are said on standard error as well, so that a failing command
+  // never fails silently; information lines are the log's own report.
   void OnLogEntry(const std::string& line);
 
  private:
+  // Says a box on standard error, unless its text was just said as a log line.
+  void SayBox(const std::string& text, const std::string& caption);
   // Asks on the terminal; returns the index of the chosen label, or
   // `fallback` when nobody can answer.
   int AskTerminal(const std::string& prompt, const std::vector<std::string>& labels, int fallback);
@@ -64,7 +69,7 @@ class TTerminalHost : public IHost {
   bool progressShown_ = false;
   std::string status_;
   std::string lastBoxText_;  // the last box, line breaks as blanks
-  std::string lastLogged_;   // the last error line said from the log
+  std::string lastLogged_;   // the last line said from the log
   std::atomic<bool> closed_{false};
 };
 

@@ -17,4 +17,9 @@ bool StderrIsTerminal();
 // the ANSI code page the program runs with).
 void PrepareConsole();
 
+// Reads one line from standard input, without its line end. False at the
+// end of the input, and when the program was interrupted (interrupt.h)
+// while it waited.
+bool ReadInputLine(std::string& line);
+
 }  // namespace zw::platform

@@ -130,6 +130,12 @@ class File {
   bool CreateNew(const std::string& path, OsError& err);
   // Creates a file for reading and writing, emptying an existing one.
   bool CreateAlways(const std::string& path, OsError& err);
+  // Opens a file for writing at its end, others may read it meanwhile; a
+  // missing file is created, and `empty` empties an existing one. Never
+  // waits for anyone: a named pipe that nobody reads is refused at once
+  // (POSIX: ENXIO) rather than blocking until a reader comes. A folder is
+  // refused.
+  bool OpenAppend(const std::string& path, bool empty, OsError& err);
 
   bool IsOpen() const;
   // Size of the open file.

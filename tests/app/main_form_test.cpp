@@ -345,6 +345,60 @@ TEST(Script, WaitsForTheScanAndResumesWithTheNextCommand) {
   EXPECT_EQ(f.host.Count(HostCall::ShowLog), 0u);  // automatic while the script runs
 }
 
+// --- interrupted from outside (Ctrl+C, SIGINT, SIGTERM) ---
+
+TEST(Interrupt, DuringAScanCancelsItWithoutAskingAndNoLaterCommandRuns) {
+  TempTree t;
+  for (int i = 0; i < 20; ++i) t.File("a/f" + std::to_string(i), "same");
+  const std::string saved = t.PathOf("saved.log");
+  Form f;
+  f.form.SetExecMode(zw::emDefault);
+  std::string cause;
+  f.form.interruptRequest = [&] { return cause; };
+  ASSERT_TRUE(f.form.RunCommandLine("zwillo -addfolder \"" + t.Dir("a") + "\" -run -savelog \"" +
+                                    saved + "\""));
+  ASSERT_TRUE(f.form.Driver().Scanning());
+  cause = "SIGTERM";
+  f.form.PollInterrupt();
+  f.host.RunUntil([&] { return !f.form.ScriptRunning() && !f.form.Busy(); });
+  EXPECT_TRUE(f.form.Driver().Canceled());
+  EXPECT_TRUE(f.host.Boxes().empty());  // nobody was asked
+  EXPECT_EQ(f.host.Count(HostCall::ShowLog), 0u);
+  EXPECT_TRUE(f.Logged("Cancelled by SIGTERM"));
+  EXPECT_TRUE(f.Logged("Current progress aborted by user"));
+  EXPECT_FALSE(std::filesystem::exists(saved));
+  EXPECT_EQ(f.form.ScriptOutcome(), zw::TZWScriptRunner::TOutcome::Aborted);
+}
+
+TEST(Interrupt, DuringAFileActionStopsBeforeTheNextFile) {
+  TempTree t;
+  for (int i = 0; i < 3; ++i) {
+    t.File("a/x" + std::to_string(i), "content " + std::to_string(i));
+    t.File("b/x" + std::to_string(i), "content " + std::to_string(i));
+  }
+  const std::string saved = t.PathOf("saved.log");
+  Form f;
+  f.form.SetExecMode(zw::emDefault);
+  bool oneFileDone = false;
+  f.form.interruptRequest = [&] { return oneFileDone ? "SIGINT" : ""; };
+  f.form.FileActions().processMessages = [&] {
+    oneFileDone = true;
+    f.form.PollInterrupt();
+  };
+  const std::string root = zw::platform::ExcludeTrailingSep(t.Root());
+  ASSERT_TRUE(f.form.RunCommandLine("zwillo -addfolder \"" + root +
+                                    "\" -run -checkfirst -deletechecked p -savelog \"" + saved +
+                                    "\""));
+  f.host.RunUntil([&] { return !f.form.ScriptRunning() && !f.form.Busy(); });
+  size_t left = 0;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(t.Root()))
+    left += e.is_regular_file();
+  EXPECT_EQ(left, 5u);  // one of the three checked files, then it stopped
+  EXPECT_TRUE(f.Logged("Cancelled by SIGINT"));
+  EXPECT_FALSE(std::filesystem::exists(saved));
+  EXPECT_EQ(f.form.ScriptOutcome(), zw::TZWScriptRunner::TOutcome::Aborted);
+}
+
 // --- catalog files written from the results ---
 
 // The sets of the result list as sorted lists of "name size", sorted.

@@ -1,8 +1,5 @@
 #include "app/log/scan_log.h"
 
-#include <cerrno>
-#include <cstdio>
-
 #include "app/text/text_format.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -11,56 +8,48 @@ namespace zw {
 
 namespace {
 
-// The code of the failure that just happened: the system's own code where
-// there is one, else the C library's.
-int FailureCode() {
-  const int saved = errno;
-  int code = platform::LastNativeError();
-  if (code == 0) code = saved;
-  return code != 0 ? code : -1;
-}
-
-// An open log file; closed on every path.
+// An open log file, written in pieces of up to 64 KiB; closed on every path.
+// It is opened without waiting for anyone: a named pipe that nobody reads
+// fails the open instead of hanging the program.
 class LogFile {
  public:
-  ~LogFile() {
-    if (f_) std::fclose(f_);
-  }
   // Opens for writing, others may read meanwhile. `overwrite` starts the
   // file empty; otherwise the file is appended to (created when missing),
   // and an existing file gets CR LF first when `separator` is asked for.
   bool Open(const std::string& name, bool overwrite, bool separator, int& err) {
     const bool existed = !overwrite && platform::FileExists(name);
-    errno = 0;
-    f_ = std::fopen(name.c_str(), overwrite ? "wb" : "ab");
-    if (!f_) {
-      err = FailureCode();
+    platform::OsError e;
+    if (!file_.OpenAppend(name, overwrite, e)) {
+      err = Code(e);
       return false;
     }
     if (existed && separator) return Write("\r\n", err);
     return true;
   }
   bool Write(std::string_view text, int& err) {
-    errno = 0;
-    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), f_) != text.size()) {
-      err = FailureCode();
-      return false;
-    }
-    return true;
+    pending_ += text;
+    return pending_.size() < kPiece || Flush(err);
   }
+  // Writes what is pending; a failure here counts as a failed write.
   bool Close(int& err) {
-    errno = 0;
-    std::FILE* f = f_;
-    f_ = nullptr;
-    if (std::fclose(f) != 0) {
-      err = FailureCode();
-      return false;
-    }
-    return true;
+    const bool ok = Flush(err);
+    file_.Close();
+    return ok;
   }
 
  private:
-  std::FILE* f_ = nullptr;
+  static constexpr size_t kPiece = 64 * 1024;
+  static int Code(const platform::OsError& e) { return e.code != 0 ? e.code : -1; }
+  bool Flush(int& err) {
+    platform::OsError e;
+    const bool ok = file_.Write(pending_.data(), pending_.size(), e);
+    pending_.clear();
+    if (!ok) err = Code(e);
+    return ok;
+  }
+
+  platform::File file_;
+  std::string pending_;
 };
 
 }  // namespace

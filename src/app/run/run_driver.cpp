@@ -415,21 +415,23 @@ void TRunDriver::SearchFinished() {
   if (scanEnded) scanEnded();
 }
 
-void TRunDriver::Cancel() {
-  if (!scanning_) return;
-  browseManager_.Pause();
-  searchManager_.Pause();
-  if (msg_.AskMsg(askReallyAbort, ansNo) == ansYes) {
-    canceled_ = true;
-    browseManager_.CancelThread();
-    searchManager_.CancelThread();
-    if (abortScript) abortScript();
-    host_.SetStatusText(Str(strAbortingASAP));
-    msg_.LogMsg(logCanceledByUser);
-  } else {
-    browseManager_.Start();
-    searchManager_.Start();
+void TRunDriver::Cancel(bool confirm) {
+  if (!scanning_ || canceled_) return;
+  if (confirm) {
+    browseManager_.Pause();
+    searchManager_.Pause();
+    if (msg_.AskMsg(askReallyAbort, ansNo) != ansYes) {
+      browseManager_.Start();
+      searchManager_.Start();
+      return;
+    }
   }
+  canceled_ = true;
+  browseManager_.CancelThread();
+  searchManager_.CancelThread();
+  if (abortScript) abortScript();
+  host_.SetStatusText(Str(strAbortingASAP));
+  msg_.LogMsg(logCanceledByUser);
 }
 
 }  // namespace zw

@@ -45,8 +45,10 @@ class TRunDriver {
 
   // Steps 1 to 23: true when the scan was started.
   bool Run();
-  // The Cancel button: pause, ask, and stop or resume.
-  void Cancel();
+  // The Cancel button: pause, ask, and stop or resume. Without `confirm`
+  // the scan stops at once, as after a Yes (an interrupted program asks
+  // nobody).
+  void Cancel(bool confirm = true);
   // End notifications, in the main thread.
   void BrowseFinished();
   void SearchFinished();

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/results/result_files.h"
 #include "app/script/keyword_table.h"
 
 namespace zw {
@@ -44,6 +45,28 @@ size_t TokenEnd(std::string_view text, size_t pos) {
   return pos;
 }
 
+// The words before the first command of a POSIX command line: the
+// program's path, then at most a result list file (loaded before the
+// commands are read). Anything else there would be ignored without a word,
+// such as commands written with "/" as on Windows: it is refused as an
+// unknown command. False after the message.
+bool CheckWordsBeforeCommands(std::string_view text, IScriptEnvironment& env) {
+  size_t pos = 0;
+  for (int index = 0;; ++index) {
+    while (pos < text.size() && text[pos] == ' ') ++pos;
+    if (pos >= text.size()) return true;
+    size_t end = TokenEnd(text, pos);
+    std::string_view word = text.substr(pos, end - pos);
+    pos = end;
+    if (word.size() >= 2 && word.front() == '"' && word.back() == '"')
+      word = word.substr(1, word.size() - 2);
+    if (index == 0) continue;  // the program's path
+    if (index == 1 && TResultFiles::IsStartFile(std::string(word))) continue;
+    env.Messenger().ShowMsg(msgParseUnknownCommandC, {std::string(word)});
+    return false;
+  }
+}
+
 bool ParseKeywordCommand(TZWScrParent& script, const TScrKeyword& keyword, std::string_view text,
                          IScriptEnvironment& env) {
   std::unique_ptr<TZWScrCommand> command = keyword.create();
@@ -58,7 +81,8 @@ bool ParseKeywordCommand(TZWScrParent& script, const TScrKeyword& keyword, std::
       size_t close = text.find('"', pos + 1);
       if (close == std::string_view::npos) break;  // unclosed: dropped
       // An empty quoted text is no parameter.
-      if (close > pos + 1) command->ParseQuoted(text.substr(pos + 1, close - pos - 1));
+      if (close > pos + 1 && !command->ParseQuoted(text.substr(pos + 1, close - pos - 1)))
+        tokenFailed = true;
       pos = close + 1;
       continue;
     }
@@ -126,9 +150,14 @@ bool ParseCommand(TZWScrParent& script, std::string_view command, IScriptEnviron
 bool ParseCommandLine(TZWCommandLine& script, std::string text, IScriptEnvironment& env,
                       TCommandIntro intro) {
   // One pass over the whole text first: lower case outside quotes, quotes
-  // checked, command boundaries found. A missing quote parses nothing.
+  // checked, command boundaries found. A missing quote parses nothing, and
+  // so does a quote out of place: a quoted text begins at the start of a
+  // word (or after the "=" of name="value") and ends at the end of one, so
+  // a quote anywhere else can only be one inside a quoted text, which ends
+  // that text early and lets the rest of it be read as commands.
   std::vector<std::pair<size_t, size_t>> segments;
   size_t segmentStart = std::string::npos;
+  size_t misplaced = std::string::npos;
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
     if (c == '"') {
@@ -136,6 +165,12 @@ bool ParseCommandLine(TZWCommandLine& script, std::string text, IScriptEnvironme
       if (close == std::string::npos) {
         env.Messenger().ShowMsg(msgParseMissingQuoteC);
         return false;
+      }
+      if (misplaced == std::string::npos) {
+        if (i > 0 && text[i - 1] != ' ' && text[i - 1] != '=')
+          misplaced = i;
+        else if (close + 1 < text.size() && text[close + 1] != ' ')
+          misplaced = close;
       }
       i = close;
     } else if (c >= 'A' && c <= 'Z') {
@@ -149,12 +184,25 @@ bool ParseCommandLine(TZWCommandLine& script, std::string text, IScriptEnvironme
   if (segmentStart != std::string::npos) segments.emplace_back(segmentStart, text.size());
 
   const std::string_view all(text);
+  const size_t firstCommand = segments.empty() ? all.size() : segments.front().first - 2;
+  if (misplaced != std::string::npos) {
+    // The command that holds it, or the words before the first command.
+    std::string_view where = all.substr(0, firstCommand);
+    for (auto [start, end] : segments)
+      if (misplaced >= start && misplaced < end) where = all.substr(start, end - start);
+    env.Messenger().ShowMsg(msgParseError, {std::string(TrimBlanks(where))});
+    return false;
+  }
+  if (intro == TCommandIntro::DashOnly &&
+      !CheckWordsBeforeCommands(all.substr(0, firstCommand), env))
+    return false;
   for (auto [start, end] : segments)
     if (!ParseCommand(script, all.substr(start, end - start), env)) return false;
   return true;
 }
 
-std::string RebuildCommandLine(int argc, const char* const* argv) {
+bool RebuildCommandLine(int argc, const char* const* argv, std::string& line,
+                        std::string& refused) {
   auto isOptionWord = [](std::string_view arg) {
     if (arg.empty()) return false;
     for (char c : arg)
@@ -162,46 +210,80 @@ std::string RebuildCommandLine(int argc, const char* const* argv) {
         return false;
     return true;
   };
-
-  // name=value of the options that take a quoted value, after the shell
-  // took the quotes away: the value is quoted again.
-  auto namedValue = [](std::string_view arg) {
+  // One quoted text and nothing else, with no quote inside.
+  auto isQuotedText = [](std::string_view arg) {
+    return arg.size() >= 2 && arg.front() == '"' && arg.back() == '"' &&
+           arg.substr(1, arg.size() - 2).find('"') == std::string_view::npos;
+  };
+  // The name of a name=value option that takes a quoted value (lower case),
+  // or empty.
+  auto namedOption = [](std::string_view arg) {
     const size_t eq = arg.find('=');
-    if (eq == std::string_view::npos || arg.find('"') != std::string_view::npos) return false;
+    if (eq == std::string_view::npos) return std::string();
     std::string name(arg.substr(0, eq));
     for (char& c : name)
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return name == "filename" || name == "path" || name == "size" || name == "date" ||
-           name == "r";
+    const bool known = name == "filename" || name == "path" || name == "size" ||
+                       name == "date" || name == "r";
+    return known ? name : std::string();
   };
+  auto quoted = [](std::string_view text) { return '"' + std::string(text) + '"'; };
 
-  std::string line;
+  line.clear();
+  refused.clear();
+  bool secondValue = false;  // the argument after size= or date=: the high end
   for (int i = 0; i < argc; ++i) {
     std::string_view arg = argv[i] ? std::string_view(argv[i]) : std::string_view();
     if (i > 0) line += ' ';
+    const bool highEnd = std::exchange(secondValue, false);
     if (i == 0) {
       // The program's path: quoted, without quotes of its own that could
       // leave a quote open.
-      line += '"';
+      std::string path;
       for (char c : arg)
-        if (c != '"') line += c;
-      line += '"';
-    } else if (namedValue(arg)) {
-      const size_t eq = arg.find('=');
-      line += arg.substr(0, eq + 1);
-      line += '"';
-      line += arg.substr(eq + 1);
-      line += '"';
-    } else if (arg.find('"') != std::string_view::npos || (!arg.empty() && arg.front() == '-') ||
-               isOptionWord(arg)) {
-      line += arg;
-    } else {
-      line += '"';
-      line += arg;
-      line += '"';
+        if (c != '"') path += c;
+      line += quoted(path);
+      continue;
     }
+    if (!arg.empty() && arg.front() == '-' && arg.find('"') == std::string_view::npos) {
+      line += arg;  // a command
+      continue;
+    }
+    const std::string name = namedOption(arg);
+    if (!name.empty()) {
+      std::string_view value = arg.substr(name.size() + 1);
+      if (name == "size" || name == "date") {
+        // Both ends in one argument, as in 'size="1" "2"'.
+        const size_t gap = value.find("\" \"");
+        if (gap != std::string_view::npos && isQuotedText(value.substr(0, gap + 1)) &&
+            isQuotedText(value.substr(gap + 2))) {
+          line += arg;
+          continue;
+        }
+      }
+      if (isQuotedText(value)) value = value.substr(1, value.size() - 2);
+      if (value.find('"') == std::string_view::npos) {
+        line += arg.substr(0, name.size() + 1);
+        line += quoted(value);
+        secondValue = name == "size" || name == "date";
+        continue;
+      }
+    } else if (isQuotedText(arg)) {
+      line += arg;  // the user quoted it for the parser, as in '"/my data"'
+      continue;
+    } else if (arg.find('"') == std::string_view::npos) {
+      // Option words stay bare, except as the high end of a range; every
+      // other argument (paths, file names, masks) is a quoted text.
+      line += isOptionWord(arg) && !highEnd ? std::string(arg) : quoted(arg);
+      continue;
+    }
+    // A quote anywhere else could end a quoted text early and let the rest
+    // of the argument be read as commands.
+    refused = std::string(arg);
+    line.clear();
+    return false;
   }
-  return line;
+  return true;
 }
 
 }  // namespace zw

@@ -22,7 +22,7 @@ namespace zw {
 // Which characters start a command after a blank.
 enum class TCommandIntro : uint8_t {
   DashOrSlash,  // Windows: "-" and "/"
-  DashOnly,     // POSIX: "/" starts absolute paths
+  DashOnly,     // POSIX: "/" starts absolute paths; no words before the first command
 };
 
 #ifdef _WIN32
@@ -33,10 +33,14 @@ inline constexpr TCommandIntro kNativeCommandIntro = TCommandIntro::DashOnly;
 
 // Parses a whole command line into `script`, command by command. Everything
 // before the first command (the program's path, a result list file) is
-// ignored. A double quote without its closing quote shows
-// msgParseMissingQuoteC and nothing is parsed. The first command that fails
-// ends parsing: false (the commands parsed so far stay in `script`; the
-// caller frees it unexecuted).
+// ignored on Windows; on POSIX any word there but these two is refused with
+// msgParseUnknownCommandC. A double quote without its closing quote shows
+// msgParseMissingQuoteC, and a quote that neither begins a word (or the
+// value after "=") nor ends one shows msgParseError with the command that
+// holds it: it can only be a quote inside a quoted text. In these cases
+// nothing is parsed. Otherwise the first command that fails ends parsing:
+// false (the commands parsed so far stay in `script`; the caller frees it
+// unexecuted).
 bool ParseCommandLine(TZWCommandLine& script, std::string text, IScriptEnvironment& env,
                       TCommandIntro intro = kNativeCommandIntro);
 
@@ -53,12 +57,26 @@ std::string LowerOutsideQuotes(std::string_view text);
 // The command line of a POSIX program, rebuilt from the arguments that the
 // shell has already split and unquoted:
 //   - the program's path is quoted (it is ignored by the parser);
-//   - an argument that holds a double quote is kept as it is (the user quoted
-//     it for the parser, as in '"/my data"' or r="base");
 //   - a command (starting with "-") and a plain option word (letters and
 //     digits only) stay unquoted;
+//   - an argument that is one quoted text ('"/my data"') stays as it is;
+//   - a name=value option of the names that take a quoted value (filename,
+//     path, size, date, r) gets its value quoted, whether the shell took
+//     the user's quotes away or not; the argument after a size= or date=
+//     is the high end of the range and quoted as well;
 //   - every other argument (paths, file names, masks) is wrapped in quotes.
-// Arguments are joined with single blanks.
-std::string RebuildCommandLine(int argc, const char* const* argv);
+// Arguments are joined with single blanks. A quoted text cannot hold a
+// double quote, so an argument with a quote anywhere else is refused: the
+// quote would end a text early and let the rest of the argument be read as
+// commands. False then, with the argument in `refused` (show
+// kMsgQuoteInArgument with it, or msgParseMissingQuoteC when it holds an odd
+// number of quotes and so leaves one open).
+bool RebuildCommandLine(int argc, const char* const* argv, std::string& line,
+                        std::string& refused);
+
+// The refusal of such an argument (formatted with the argument).
+inline constexpr const char* kMsgQuoteInArgument =
+    "The argument %s holds a double quote (\") that does not enclose a whole text.\r\n"
+    "A quoted text cannot contain one. Parsing and execution of the command line aborted.";
 
 }  // namespace zw

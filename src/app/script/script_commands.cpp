@@ -41,10 +41,7 @@ bool TZWScrCmd_SetLogfile::ParseOption(std::string_view token) {
   }
 }
 
-void TZWScrCmd_SetLogfile::ParseQuoted(std::string_view text) {
-  path = std::string(text);
-  hasParam = true;
-}
+bool TZWScrCmd_SetLogfile::ParseQuoted(std::string_view text) { return TakeQuoted(path, text); }
 
 TScrResult TZWScrCmd_SetLogfile::Execute(IScriptEnvironment& env) {
   return env.SetLogFile(path, overwrite) ? srDone : srFailed;
@@ -139,10 +136,7 @@ bool TZWScrCmd_AddFolder::ParseOption(std::string_view token) {
   }
 }
 
-void TZWScrCmd_AddFolder::ParseQuoted(std::string_view text) {
-  path = std::string(text);
-  hasParam = true;
-}
+bool TZWScrCmd_AddFolder::ParseQuoted(std::string_view text) { return TakeQuoted(path, text); }
 
 TScrResult TZWScrCmd_AddFolder::Execute(IScriptEnvironment& env) {
   // A path that does not exist counts as a folder (adding it reports that);
@@ -207,10 +201,7 @@ bool TZWScrCmd_AddMask::ParseOption(std::string_view token) {
   }
 }
 
-void TZWScrCmd_AddMask::ParseQuoted(std::string_view text) {
-  mask = std::string(text);
-  hasParam = true;
-}
+bool TZWScrCmd_AddMask::ParseQuoted(std::string_view text) { return TakeQuoted(mask, text); }
 
 TScrResult TZWScrCmd_AddMask::Execute(IScriptEnvironment& env) {
   return env.AddMask(list, mask, checked) ? srDone : srFailed;
@@ -247,10 +238,7 @@ bool TZWScrCmd_SaveLog::ParseOption(std::string_view token) {
   }
 }
 
-void TZWScrCmd_SaveLog::ParseQuoted(std::string_view text) {
-  path = std::string(text);
-  hasParam = true;
-}
+bool TZWScrCmd_SaveLog::ParseQuoted(std::string_view text) { return TakeQuoted(path, text); }
 
 TScrResult TZWScrCmd_SaveLog::Execute(IScriptEnvironment& env) {
   return env.SaveLog(path, overwrite) ? srDone : srFailed;
@@ -259,8 +247,9 @@ TScrResult TZWScrCmd_SaveLog::Execute(IScriptEnvironment& env) {
 // --- close ---
 
 TScrResult TZWScrCmd_Close::Execute(IScriptEnvironment& env) {
+  // Closing the window ends the program: no later command may run.
   env.Close();
-  return srDone;
+  return srEndScript;
 }
 
 // --- sortby / groupby ---
@@ -318,7 +307,9 @@ bool QuotedValue(std::string_view token, std::string_view name, std::string& val
   if (token.substr(0, name.size()) != name) return false;
   std::string_view rest = token.substr(name.size());
   if (rest.size() < 2 || rest.front() != '"' || rest.back() != '"') return false;
-  value = std::string(rest.substr(1, rest.size() - 2));
+  rest = rest.substr(1, rest.size() - 2);
+  if (rest.find('"') != std::string_view::npos) return false;  // a quoted text holds none
+  value = std::string(rest);
   return true;
 }
 
@@ -330,6 +321,7 @@ bool StartsWith(std::string_view token, std::string_view name) {
 
 bool TZWScrCmd_CheckByCriteria::ParseOption(std::string_view token) {
   malformed_ = false;
+  pending_ = Pending::None;
   if (token == "a" || token == "all") {
     params.selectedOnly = false;
     return true;
@@ -364,10 +356,12 @@ bool TZWScrCmd_CheckByCriteria::ParseOption(std::string_view token) {
   return false;
 }
 
-void TZWScrCmd_CheckByCriteria::ParseQuoted(std::string_view text) {
-  if (pending_ == Pending::Size) params.sizeHigh = std::string(text);
-  if (pending_ == Pending::Date) params.dateTo = std::string(text);
-  pending_ = Pending::None;
+bool TZWScrCmd_CheckByCriteria::ParseQuoted(std::string_view text) {
+  // Only the high end of size= or date=, right after the low one.
+  const Pending pending = std::exchange(pending_, Pending::None);
+  if (pending == Pending::Size) params.sizeHigh = std::string(text);
+  if (pending == Pending::Date) params.dateTo = std::string(text);
+  return pending != Pending::None;
 }
 
 TScrResult TZWScrCmd_CheckByCriteria::Execute(IScriptEnvironment& env) {
@@ -390,10 +384,9 @@ bool TZWScrCmd_CheckedFilesAction::ParseOption(std::string_view token) {
   }
 }
 
-void TZWScrCmd_CheckedFilesAction::ParseQuoted(std::string_view text) {
-  if (action != 'm') return;
-  destination = std::string(text);
-  hasParam = true;
+bool TZWScrCmd_CheckedFilesAction::ParseQuoted(std::string_view text) {
+  // Only a move has a destination; the others ignore quoted texts.
+  return action != 'm' || TakeQuoted(destination, text);
 }
 
 TScrResult TZWScrCmd_CheckedFilesAction::Execute(IScriptEnvironment& env) {
@@ -411,9 +404,8 @@ std::string TZWScrCmd_CheckedFilesAction::GetName() const {
 
 // --- importresults / exportresults ---
 
-void TZWScrCmd_ImportResults::ParseQuoted(std::string_view text) {
-  path = std::string(text);
-  hasParam = true;
+bool TZWScrCmd_ImportResults::ParseQuoted(std::string_view text) {
+  return TakeQuoted(path, text);
 }
 
 TScrResult TZWScrCmd_ImportResults::Execute(IScriptEnvironment& env) {
@@ -429,9 +421,8 @@ bool TZWScrCmd_ExportResults::ParseOption(std::string_view token) {
   }
 }
 
-void TZWScrCmd_ExportResults::ParseQuoted(std::string_view text) {
-  path = std::string(text);
-  hasParam = true;
+bool TZWScrCmd_ExportResults::ParseQuoted(std::string_view text) {
+  return TakeQuoted(path, text);
 }
 
 TScrResult TZWScrCmd_ExportResults::Execute(IScriptEnvironment& env) {
@@ -475,9 +466,8 @@ bool TZWScrCmd_CreateCatfile::ParseOption(std::string_view token) {
   }
 }
 
-void TZWScrCmd_CreateCatfile::ParseQuoted(std::string_view text) {
-  options.FileName = std::string(text);
-  hasParam = true;
+bool TZWScrCmd_CreateCatfile::ParseQuoted(std::string_view text) {
+  return TakeQuoted(options.FileName, text);
 }
 
 TScrResult TZWScrCmd_CreateCatfile::Execute(IScriptEnvironment& env) {

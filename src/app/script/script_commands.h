@@ -36,7 +36,7 @@ class TZWScrCmd_SetLogfile : public TZWScrCommand {
  public:
   TZWScrCmd_SetLogfile() { needsParam = true; }
   bool ParseOption(std::string_view token) override;
-  void ParseQuoted(std::string_view text) override;
+  bool ParseQuoted(std::string_view text) override;
   TScrResult Execute(IScriptEnvironment& env) override;
   std::string GetName() const override { return "SetLogfile"; }
 
@@ -82,7 +82,7 @@ class TZWScrCmd_AddFolder : public TZWScrCommand {
  public:
   TZWScrCmd_AddFolder() { needsParam = true; }
   bool ParseOption(std::string_view token) override;
-  void ParseQuoted(std::string_view text) override;
+  bool ParseQuoted(std::string_view text) override;
   TScrResult Execute(IScriptEnvironment& env) override;
   std::string GetName() const override { return "AddFolder"; }
 
@@ -125,7 +125,7 @@ class TZWScrCmd_AddMask : public TZWScrCommand {
     checked = value;
     return true;
   }
-  void ParseQuoted(std::string_view text) override;
+  bool ParseQuoted(std::string_view text) override;
   TScrResult Execute(IScriptEnvironment& env) override;
   std::string GetName() const override { return "AddMask"; }
 
@@ -160,7 +160,7 @@ class TZWScrCmd_SaveLog : public TZWScrCommand {
  public:
   TZWScrCmd_SaveLog() { needsParam = true; }
   bool ParseOption(std::string_view token) override;
-  void ParseQuoted(std::string_view text) override;
+  bool ParseQuoted(std::string_view text) override;
   TScrResult Execute(IScriptEnvironment& env) override;
   std::string GetName() const override { return "SaveLog"; }
 
@@ -215,7 +215,7 @@ class TZWScrCmd_CheckByCriteria : public TZWScrCommand {
     check = value;
     return true;
   }
-  void ParseQuoted(std::string_view text) override;
+  bool ParseQuoted(std::string_view text) override;
   TScrResult Execute(IScriptEnvironment& env) override;
   std::string GetName() const override { return "CheckByCriteria"; }
 
@@ -233,7 +233,7 @@ class TZWScrCmd_CheckedFilesAction : public TZWScrCommand {
  public:
   void Init(std::string_view keyword) override;
   bool ParseOption(std::string_view token) override;
-  void ParseQuoted(std::string_view text) override;
+  bool ParseQuoted(std::string_view text) override;
   TScrResult Execute(IScriptEnvironment& env) override;
   std::string GetName() const override;
 
@@ -245,7 +245,7 @@ class TZWScrCmd_CheckedFilesAction : public TZWScrCommand {
 // importresults "file"
 class TZWScrCmd_ImportResults : public TZWScrCommand {
  public:
-  void ParseQuoted(std::string_view text) override;
+  bool ParseQuoted(std::string_view text) override;
   TScrResult Execute(IScriptEnvironment& env) override;
   std::string GetName() const override { return "ImportResults"; }
 
@@ -257,7 +257,7 @@ class TZWScrCmd_ExportResults : public TZWScrCommand {
  public:
   TZWScrCmd_ExportResults() { needsParam = true; }
   bool ParseOption(std::string_view token) override;
-  void ParseQuoted(std::string_view text) override;
+  bool ParseQuoted(std::string_view text) override;
   TScrResult Execute(IScriptEnvironment& env) override;
   std::string GetName() const override { return "ExportResults"; }
 
@@ -270,7 +270,7 @@ class TZWScrCmd_CreateCatfile : public TZWScrCommand {
  public:
   TZWScrCmd_CreateCatfile();
   bool ParseOption(std::string_view token) override;
-  void ParseQuoted(std::string_view text) override;
+  bool ParseQuoted(std::string_view text) override;
   TScrResult Execute(IScriptEnvironment& env) override;
   std::string GetName() const override { return "CreateCatfile"; }
 

@@ -91,6 +91,10 @@ class IScriptEnvironment {
   // out (the log names it).
   virtual bool CreateCatfile(const TCatFileOptions& options) = 0;
 
+  // Called before each object of a script runs: the program may abort the
+  // script here (TZWScriptRunner::Abort), so that the object does not run.
+  virtual void BeforeCommand() {}
+
   // Told when the main script starts or stops running (it keeps running
   // while it waits for a scan). Questions are answered automatically by the
   // execution mode only while it runs, so parse errors are always shown.

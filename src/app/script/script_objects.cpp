@@ -74,6 +74,8 @@ TScrResult TZWScrParent::Execute(IScriptEnvironment& env) {
 
 TScrResult TZWScrParent::RunList(IScriptEnvironment& env) {
   for (;;) {
+    env.BeforeCommand();
+    if (aborted_) return srFailed;
     std::unique_ptr<TZWScrObject> object = PopHead();
     if (!object) return srDone;
     current_ = object.get();
@@ -92,6 +94,11 @@ TScrResult TZWScrParent::RunList(IScriptEnvironment& env) {
         PushHead(std::move(object));
         if (resumeRequested_) break;
         return srAgainWait;
+      case srEndScript:
+        object.reset();
+        FreeList();
+        onError_.reset();
+        return srEndScript;
       default: {
         if (object->IsCommand()) {
           const auto& command = static_cast<const TZWScrCommand&>(*object);

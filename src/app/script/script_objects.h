@@ -22,6 +22,7 @@ enum TScrResult : int {
   srDone = 1,       // done
   srDoneWait = 2,   // done, and the script waits (a scan was started)
   srAgainWait = 3,  // not done yet: the script waits and runs this object again on resume
+  srEndScript = 4,  // done, and the script ends here (close): nothing after it runs
 };
 
 class TZWCommandLine;
@@ -56,9 +57,15 @@ class TZWScrObject {
 //                (once the on-error script has ended, should it wait for a
 //                scan itself);
 //   srDoneWait   the object is freed and the list waits: srAgainWait;
-//   srAgainWait  the object goes back to the head and the list waits.
+//   srAgainWait  the object goes back to the head and the list waits;
+//   srEndScript  the object is freed, and so are the rest of the list and
+//                its on-error script; Execute returns srEndScript, so that
+//                each parent up to the main script ends there too.
 // An empty list gives srDone. Running() is true while the list waits (and
 // while it executes). Execute never returns srDoneWait.
+//
+// Before each object the environment's BeforeCommand is called; an Abort
+// there stops the list before that object.
 //
 // Execute may be called again while it is still executing (a scan that ends
 // before the command that started it has returned): the call only records
@@ -119,7 +126,9 @@ class TZWCommandLine : public TZWScrParent {};
 //                character); false refuses it;
 //   SetFlag      a boolean token (0 1 c f n t u y) that ParseOption refused;
 //                false refuses it;
-//   ParseQuoted  the text between the quotes of a quoted token (never empty).
+//   ParseQuoted  the text between the quotes of a quoted token (never empty);
+//                false refuses it (a command takes at most as many quoted
+//                texts as it has room for; one without any ignores them).
 // The command is accepted when no token was refused and it has the parameter
 // it needs (hasParam when needsParam).
 class TZWScrCommand : public TZWScrObject {
@@ -129,12 +138,22 @@ class TZWScrCommand : public TZWScrObject {
   virtual void Init(std::string_view keyword) {}
   virtual bool ParseOption(std::string_view token) { return false; }
   virtual bool SetFlag(bool value) { return false; }
-  virtual void ParseQuoted(std::string_view text) {}
+  virtual bool ParseQuoted(std::string_view text) { return true; }
   // The class name after "TZWScrCmd_", as failure messages name the command.
   virtual std::string GetName() const = 0;
 
   bool needsParam = false;
   bool hasParam = false;
+
+ protected:
+  // Takes `text` as the command's one quoted text (the parameter); false for
+  // a second one, which would silently replace the first.
+  bool TakeQuoted(std::string& field, std::string_view text) {
+    if (!field.empty()) return false;
+    field = std::string(text);
+    hasParam = true;
+    return true;
+  }
 };
 
 }  // namespace zw

@@ -23,7 +23,7 @@ class TZWScriptRunner {
   enum class TOutcome {
     Idle,       // nothing has run yet
     Waiting,    // the main script waits for a scan
-    Completed,  // the script ran to its end
+    Completed,  // the script ran to its end (or to close)
     Failed,     // parsing or a command failed
     Aborted,    // the script was aborted
   };

@@ -62,6 +62,8 @@ int TMsgPresenter::Present(const TMsg& msg, const std::string& text) {
     LogText(msg.Flags, text, 0);
   if (msg.ShowPolicy == spAlways || (msg.ShowPolicy == spUnlessUnattended && !unattended))
     return MsgBox(text, msg.Flags, msg.IconId);
+  if (msg.ShowPolicy == spUnlessUnattended)
+    if (IHost* host = Host()) host->MessageNotShown(text, Caption(msg.Flags), msg.Flags);
   return 0;
 }
 

@@ -45,8 +45,10 @@ class TMsgPresenter : public IMessenger {
 
   // --- messages ---
   // Presents the message: logged when its log policy says so, shown when its
-  // show policy says so. Without arguments the text is taken as it stands.
-  // Returns the answer of the box, or 0 when nothing was shown.
+  // show policy says so; one kept out of a box because the run is
+  // unattended goes to the host's MessageNotShown. Without arguments the
+  // text is taken as it stands. Returns the answer of the box, or 0 when
+  // nothing was shown.
   int ShowMsg(TMsgID id, const TFmtArgs& args = {}) override;
   // The same, always formatting the text with `args`.
   int ShowMsgFmt(TMsgID id, const TFmtArgs& args);

@@ -439,6 +439,12 @@ bool File::CreateAlways(const std::string& path, OsError& err) {
   return fd_ >= 0;
 }
 
+bool File::OpenAppend(const std::string& path, bool empty, OsError& err) {
+  Close();
+  fd_ = OpenChecked(path, O_WRONLY | O_CREAT | O_APPEND | (empty ? O_TRUNC : 0), false, err);
+  return fd_ >= 0;
+}
+
 bool File::IsOpen() const { return fd_ >= 0; }
 
 bool File::Size(uint64_t& size, OsError& err) const {

@@ -285,6 +285,22 @@ bool File::CreateAlways(const std::string& path, OsError& err) {
   return IsOpen();
 }
 
+bool File::OpenAppend(const std::string& path, bool empty, OsError& err) {
+  Close();
+  // CreateFile does not wait for a pipe: one without a free instance fails.
+  handle_ = OpenHandle(path, GENERIC_WRITE, FILE_SHARE_READ, empty ? CREATE_ALWAYS : OPEN_ALWAYS,
+                       0, err);
+  if (!IsOpen()) return false;
+  LARGE_INTEGER zero{};
+  if (GetFileType(H(handle_)) == FILE_TYPE_DISK &&
+      !SetFilePointerEx(H(handle_), zero, nullptr, FILE_END)) {
+    err = FailLast();
+    Close();
+    return false;
+  }
+  return true;
+}
+
 bool File::IsOpen() const { return H(handle_) != INVALID_HANDLE_VALUE; }
 
 bool File::Identity(FileId& id, uint32_t& links, OsError& err) const {

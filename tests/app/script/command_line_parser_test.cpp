@@ -7,6 +7,7 @@
 
 #include "app/script/script_commands.h"
 #include "app/script/fake_script_environment.h"
+#include "support/temp_tree.h"
 
 using namespace zw;
 using zwtest::FakeScriptEnvironment;
@@ -167,11 +168,6 @@ TEST_F(ParserTest, KeywordMustBeFollowedByBlankOrEnd) {
   ExpectOnlyMessage(msgParseUnknownCommandC, "runx");
 }
 
-TEST_F(ParserTest, KeywordGluedToAQuoteIsUnknown) {
-  EXPECT_FALSE(Parse("zwillo.exe -addfolder\"c:\\x\""));
-  ExpectOnlyMessage(msgParseUnknownCommandC, "addfolder\"c:\\x\"");
-}
-
 TEST_F(ParserTest, EmptyCommandIsUnknown) {
   EXPECT_FALSE(Parse("zwillo.exe - -run"));
   ExpectOnlyMessage(msgParseUnknownCommandC, "");
@@ -191,6 +187,104 @@ TEST_F(ParserTest, KeywordsWhoseCommandsAreNotBuiltYetAreUnknown) {
     EXPECT_EQ(msgs[0].Str(0), word);
     EXPECT_TRUE(local.Empty()) << command;
   }
+}
+
+// --- what a command line may hold: quotes, second texts, stray words ---
+
+// Each line is parsed alone; `message` 0 means it parses without a word.
+struct RuleCase {
+  const char* line;
+  TCommandIntro intro;
+  TMsgID message;
+  const char* argument;  // the message's argument
+};
+
+constexpr TMsgID kParses = static_cast<TMsgID>(0);
+constexpr TCommandIntro kWin = TCommandIntro::DashOrSlash;
+constexpr TCommandIntro kPosix = TCommandIntro::DashOnly;
+
+const RuleCase kRuleCases[] = {
+    // A quoted text ends where the next quote is: a quote inside one could
+    // only have ended it early. A quote must begin a word (or follow "=") and
+    // end one, else nothing of the line is parsed.
+    {"zwillo.exe -addfolder \"c:\\a\\\" -deletechecked p -lang \\\"\"", kWin, msgParseError,
+     "lang \\\"\""},
+    {"zwillo.exe -addmask \"a\"b\"\" -run", kWin, msgParseError, "addmask \"a\"b\"\""},
+    {"zwillo.exe -addfolder\"c:\\x\"", kWin, msgParseError, "addfolder\"c:\\x\""},
+    {"\"zw\"x.exe -run", kWin, msgParseError, "\"zw\"x.exe"},
+    {"zwillo -checkbycriteria filename=\"a\"b\"\" -run", kPosix, msgParseError,
+     "checkbycriteria filename=\"a\"b\"\""},
+    // ... while the forms people type stay as they were
+    {"\"C:\\Program Files\\zw\\zwillo.exe\" -addfolder \"c:\\my data\\\" -run", kWin, kParses, ""},
+    {"zwillo -createcatfile r=\"/base dir\" \"c.zwc\"", kPosix, kParses, ""},
+    {"zwillo -checkbycriteria size=\"1\" \"2\" date=\"2001-01-01\" \"2002-01-01\"", kPosix,
+     kParses, ""},
+    // A command takes one quoted text; a second one is refused rather than
+    // taking the place of the first.
+    {"zwillo -movechecked \"/dest\" p \"/showlog\"", kPosix, msgParseError,
+     "movechecked \"/dest\" p \"/showlog\""},
+    {"zwillo -addfolder \"/a\" \"/b\"", kPosix, msgParseError, "addfolder \"/a\" \"/b\""},
+    {"zwillo -addmask \"*.a\" \"*.b\"", kPosix, msgParseError, "addmask \"*.a\" \"*.b\""},
+    {"zwillo -logfile \"a\" \"b\"", kPosix, msgParseError, "logfile \"a\" \"b\""},
+    {"zwillo -savelog \"a\" \"b\"", kPosix, msgParseError, "savelog \"a\" \"b\""},
+    {"zwillo -importresults \"a\" \"b\"", kPosix, msgParseError, "importresults \"a\" \"b\""},
+    {"zwillo -exportresults \"a\" \"b\"", kPosix, msgParseError, "exportresults \"a\" \"b\""},
+    {"zwillo -createcatfile \"a\" \"b\"", kPosix, msgParseError, "createcatfile \"a\" \"b\""},
+    {"zwillo -deletechecked p \"/x\"", kPosix, kParses, ""},  // no text of its own: ignored
+    // checkbycriteria takes its second text only right after size= or date=
+    {"zwillo -checkbycriteria size=\"1\" \"2\" \"3\"", kPosix, msgParseError,
+     "checkbycriteria size=\"1\" \"2\" \"3\""},
+    {"zwillo -checkbycriteria size=\"1\" y \"2\"", kPosix, msgParseError,
+     "checkbycriteria size=\"1\" y \"2\""},
+    {"zwillo -checkbycriteria filename=\"*.x\" \"2\"", kPosix, msgParseError,
+     "checkbycriteria filename=\"*.x\" \"2\""},
+    // POSIX: a word before the first command is no command, and silently
+    // dropping it would run what is left (or nothing) as if all were well.
+    {"\"zwillo\" \"/execmode\" p \"/addfolder\" \"/data\" \"/run\"", kPosix,
+     msgParseUnknownCommandC, "/execmode"},
+    {"\"zwillo\" stray -run", kPosix, msgParseUnknownCommandC, "stray"},
+    {"\"zwillo\" \"/lists/absent.zwr\" -run", kPosix, msgParseUnknownCommandC,
+     "/lists/absent.zwr"},
+    // Windows: the program's path may have blanks
+    {"zwillo.exe plain words -run", kWin, kParses, ""},
+};
+
+TEST(ParserRules, QuotesSecondTextsAndStrayWords) {
+  for (const RuleCase& c : kRuleCases) {
+    FakeScriptEnvironment env;
+    TZWCommandLine script;
+    const bool ok = ParseCommandLine(script, c.line, env, c.intro);
+    const auto msgs = env.messenger.Messages();
+    if (c.message == kParses) {
+      EXPECT_TRUE(ok && msgs.empty()) << c.line;
+      continue;
+    }
+    EXPECT_FALSE(ok) << c.line;
+    ASSERT_EQ(msgs.size(), 1u) << c.line;
+    EXPECT_EQ(msgs[0].id, c.message) << c.line;
+    EXPECT_EQ(msgs[0].Str(0), c.argument) << c.line;
+    EXPECT_TRUE(env.calls.empty()) << c.line;
+  }
+}
+
+TEST(ParserRules, AQuoteOutOfPlaceRunsNoOnErrorCommands) {
+  FakeScriptEnvironment env;
+  TZWCommandLine script;
+  EXPECT_FALSE(ParseCommandLine(script, "zwillo.exe -onerror showlog -addmask \"a\"b\"\"", env));
+  EXPECT_TRUE(script.Empty());
+  EXPECT_TRUE(env.calls.empty());
+}
+
+TEST(ParserRules, AResultListFileMayBeTheFirstWordOnPosix) {
+  zwtest::TempTree tree;
+  const std::string list = tree.File("old.zwr", "ZWReLi");
+  FakeScriptEnvironment env;
+  TZWCommandLine script;
+  EXPECT_TRUE(ParseCommandLine(script, "\"zwillo\" \"" + list + "\" -showlog", env, kPosix));
+  EXPECT_EQ(script.Count(), 1u);
+  // Only as the first word.
+  EXPECT_FALSE(ParseCommandLine(script, "\"zwillo\" x \"" + list + "\" -showlog", env, kPosix));
+  EXPECT_EQ(env.messenger.Messages().back().Str(0), "x");
 }
 
 // --- lang ---
@@ -460,6 +554,13 @@ TEST_F(ParserTest, FailureInsideOnerrorRunsTheOnErrorCommandsSoFar) {
 
 // --- the POSIX command line rebuilt from argv ---
 
+std::string Rebuilt(std::vector<const char*> argv, std::string* refused = nullptr) {
+  std::string line, bad;
+  const bool ok = RebuildCommandLine(static_cast<int>(argv.size()), argv.data(), line, bad);
+  if (refused) *refused = bad;
+  return ok ? line : "refused";
+}
+
 struct RebuildCase {
   std::vector<const char*> argv;
   const char* expected;
@@ -469,7 +570,7 @@ TEST(RebuildCommandLine, FollowsTheQuotingRules) {
   const RebuildCase cases[] = {
       // program path quoted; a path argument quoted; option words and commands not
       {{"zwillo", "-addfolder", "/data", "l", "-run"}, "\"zwillo\" -addfolder \"/data\" l -run"},
-      // an argument that keeps its own quotes stays as it is
+      // an argument that is one quoted text stays as it is
       {{"zwillo", "-addfolder", "\"/my data\"", "-run"}, "\"zwillo\" -addfolder \"/my data\" -run"},
       // paths with blanks, masks and file names are wrapped
       {{"./zwillo", "-addfolder", "/my data", "-addmask", "x", "*.jpg"},
@@ -483,8 +584,13 @@ TEST(RebuildCommandLine, FollowsTheQuotingRules) {
       // name=value after the shell took the quotes: quoted again
       {{"zwillo", "-createcatfile", "R=/base dir", "c.zwc"},
        "\"zwillo\" -createcatfile R=\"/base dir\" \"c.zwc\""},
+      // size= and date= take the next argument as the high end, however written
       {{"zwillo", "-checkbycriteria", "filename=*.jpg", "size=10", "\"20\""},
        "\"zwillo\" -checkbycriteria filename=\"*.jpg\" size=\"10\" \"20\""},
+      {{"zwillo", "-checkbycriteria", "size=10", "20", "y"},
+       "\"zwillo\" -checkbycriteria size=\"10\" \"20\" y"},
+      {{"zwillo", "-checkbycriteria", "date=\"2001-01-01\" \"2002-01-01\""},
+       "\"zwillo\" -checkbycriteria date=\"2001-01-01\" \"2002-01-01\""},
       // other words with "=" are paths and names like any other
       {{"zwillo", "-addfolder", "/a=b"}, "\"zwillo\" -addfolder \"/a=b\""},
       // a relative folder named like a word would be an option word: quoted
@@ -499,18 +605,29 @@ TEST(RebuildCommandLine, FollowsTheQuotingRules) {
       // the first argument as a result list file
       {{"zwillo", "/lists/old.zwr", "-showlog"}, "\"zwillo\" \"/lists/old.zwr\" -showlog"},
       {{"zwillo"}, "\"zwillo\""},
+      // a quote anywhere else is refused: a quoted text cannot hold one
+      {{"zwillo", "-addfolder", "\"d\" -run -checkfirst -deletechecked p -addfolder \"d\""},
+       "refused"},
+      {{"zwillo", "-addfolder", "/data\" -deletechecked p -lang \""}, "refused"},
+      {{"zwillo", "-addfolder", "\"/a\"b\""}, "refused"},
+      {{"zwillo", "-createcatfile", "r=/x\" -deletechecked p -lang \"", "c.zwc"}, "refused"},
+      {{"zwillo", "-run\""}, "refused"},
   };
-  for (const RebuildCase& c : cases) {
-    EXPECT_EQ(RebuildCommandLine(static_cast<int>(c.argv.size()), c.argv.data()), c.expected);
-  }
+  for (const RebuildCase& c : cases) EXPECT_EQ(Rebuilt(c.argv), c.expected) << c.argv.back();
+}
+
+TEST(RebuildCommandLine, NamesTheRefusedArgument) {
+  std::string refused;
+  EXPECT_EQ(Rebuilt({"zwillo", "-addfolder", "/ok", "-addmask", "a\"b"}, &refused), "refused");
+  EXPECT_EQ(refused, "a\"b");
 }
 
 TEST(RebuildCommandLine, RebuiltLinesParseAsTheUserMeantThem) {
   {
-    const char* argv[] = {"zwillo", "-addfolder", "/data", "l", "-run"};
     FakeScriptEnvironment env;
     TZWCommandLine script;
-    ASSERT_TRUE(ParseCommandLine(script, RebuildCommandLine(5, argv), env, TCommandIntro::DashOnly));
+    ASSERT_TRUE(ParseCommandLine(script, Rebuilt({"zwillo", "-addfolder", "/data", "l", "-run"}),
+                                 env, TCommandIntro::DashOnly));
     ASSERT_EQ(script.Count(), 2u);
     auto* add = At<TZWScrCmd_AddFolder>(script, 0);
     EXPECT_EQ(add->path, "/data");
@@ -518,23 +635,28 @@ TEST(RebuildCommandLine, RebuiltLinesParseAsTheUserMeantThem) {
     EXPECT_NE(At<TZWScrCmd_Run>(script, 1), nullptr);
   }
   {
-    const char* argv[] = {"zwillo", "-addfolder", "\"/my data\"", "-run"};
     FakeScriptEnvironment env;
     TZWCommandLine script;
-    ASSERT_TRUE(ParseCommandLine(script, RebuildCommandLine(4, argv), env, TCommandIntro::DashOnly));
+    ASSERT_TRUE(ParseCommandLine(script, Rebuilt({"zwillo", "-addfolder", "\"/my data\"", "-run"}),
+                                 env, TCommandIntro::DashOnly));
     EXPECT_EQ(At<TZWScrCmd_AddFolder>(script, 0)->path, "/my data");
   }
   {
-    const char* argv[] = {"/usr/bin/zwillo", "-AddMask", "Exclude", "*.TMP", "-onerror",
-                          "showlog", "-addfolder", "/Pics -2019/", "-run"};
     FakeScriptEnvironment env;
     TZWCommandLine script;
-    ASSERT_TRUE(ParseCommandLine(script, RebuildCommandLine(9, argv), env, TCommandIntro::DashOnly));
-    ASSERT_EQ(script.Count(), 3u);
+    ASSERT_TRUE(ParseCommandLine(
+        script,
+        Rebuilt({"/usr/bin/zwillo", "-AddMask", "Exclude", "*.TMP", "-onerror", "showlog",
+                 "-addfolder", "/Pics -2019/", "-run", "-checkbycriteria", "size=1", "2"}),
+        env, TCommandIntro::DashOnly));
+    ASSERT_EQ(script.Count(), 4u);
     auto* mask = At<TZWScrCmd_AddMask>(script, 0);
     EXPECT_EQ(mask->list, TMaskListKind::Exclude);
     EXPECT_EQ(mask->mask, "*.TMP");
     EXPECT_EQ(At<TZWScrCmd_AddFolder>(script, 1)->path, "/Pics -2019/");
+    auto* criteria = At<TZWScrCmd_CheckByCriteria>(script, 3);
+    EXPECT_EQ(criteria->params.sizeLow, "1");
+    EXPECT_EQ(criteria->params.sizeHigh, "2");
     ASSERT_NE(script.OnErrorScript(), nullptr);
     EXPECT_EQ(script.OnErrorScript()->Count(), 1u);
   }

@@ -223,7 +223,7 @@ TEST_F(CommandsTest, ShowlogSavelogAndCloseGoToTheEnvironment) {
   EXPECT_EQ(Exec("savelog o \"/x/Scan.log\""), srDone);
   env.saveLogResult = false;
   EXPECT_EQ(Exec("savelog \"y.log\""), srFailed);
-  EXPECT_EQ(Exec("close"), srDone);
+  EXPECT_EQ(Exec("close"), srEndScript);
   EXPECT_EQ(env.calls, (std::vector<std::string>{"ShowLog", "SaveLog /x/Scan.log overwrite",
                                                  "SaveLog y.log append", "Close"}));
 }

@@ -174,6 +174,22 @@ TEST_F(ScriptObjectsTest, OnErrorScriptThatStartsAScanIsResumedAndTheScriptStill
   EXPECT_EQ(trace, (std::vector<std::string>{"Broken", "run", "showlog"}));
 }
 
+TEST_F(ScriptObjectsTest, EndOfScriptDropsTheRestAndTheOnErrorScriptsOfEveryParent) {
+  auto child = std::make_unique<TZWCommandLine>();
+  Add(*child, "close", {srEndScript});
+  Add(*child, "never1");
+  Add(child->MakeOnErrorScript(), "cleanup1");
+  script.Append(std::move(child));
+  Add(script, "never2");
+  Add(script.MakeOnErrorScript(), "cleanup2");
+  EXPECT_EQ(script.Execute(env), srEndScript);
+  EXPECT_EQ(trace, (std::vector<std::string>{"close"}));
+  EXPECT_TRUE(script.Empty());
+  EXPECT_EQ(script.OnErrorScript(), nullptr);
+  EXPECT_FALSE(script.Running());
+  EXPECT_TRUE(env.messenger.Messages().empty());
+}
+
 TEST_F(ScriptObjectsTest, AbortWhileWaitingDropsEverything) {
   Add(script, "run", {srDoneWait});
   Add(script, "showlog");

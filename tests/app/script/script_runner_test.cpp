@@ -35,6 +35,18 @@ TEST_F(RunnerTest, ScriptWaitsForTheScanAndShowsTheLogOnlyAfterIt) {
   EXPECT_EQ(runner.Outcome(), TOutcome::Completed);
 }
 
+TEST_F(RunnerTest, CloseEndsTheScriptAsCompleted) {
+  ASSERT_TRUE(runner.RunCommandLine("zwillo -showlog -close -deletechecked p -showlog"));
+  EXPECT_EQ(env.calls, (std::vector<std::string>{"ShowLog", "Close"}));
+  EXPECT_FALSE(runner.IsRunning());
+  EXPECT_EQ(runner.Outcome(), TOutcome::Completed);
+  // Closing in the on-error commands does not make a failure a success.
+  env.runStarts = false;
+  ASSERT_TRUE(runner.RunCommandLine("zwillo -onerror close -run -showlog"));
+  EXPECT_EQ(env.calls.back(), "Close");
+  EXPECT_EQ(runner.Outcome(), TOutcome::Failed);
+}
+
 TEST_F(RunnerTest, TwoScansInOneScript) {
   ASSERT_TRUE(runner.RunCommandLine("zwillo -setcompare s -run -setcompare n -run -showlog"));
   EXPECT_EQ(env.calls.back(), "Run");

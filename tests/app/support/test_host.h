@@ -27,6 +27,7 @@ namespace zwtest {
 struct HostCall {
   enum Kind {
     MessageBox,
+    MessageNotShown,
     QuestionBox,
     CountdownBox,
     PickFolder,
@@ -84,6 +85,15 @@ class TestHost : public zw::IHost {
     call.style = style;
     call.iconId = iconId;
     return Answer(std::move(call), FirstButton(style));
+  }
+  void MessageNotShown(const std::string& text, const std::string& caption,
+                       zw::TBoxStyle style) override {
+    HostCall call{HostCall::MessageNotShown};
+    call.text = text;
+    call.caption = caption;
+    call.style = style;
+    std::lock_guard<std::mutex> lock(mu_);
+    calls_.push_back(std::move(call));
   }
   int QuestionBox(const std::string& text, const std::string& caption, zw::TBoxStyle style,
                   uint16_t iconId, int defaultAnswer) override {

@@ -79,14 +79,15 @@ struct PolicyCase {
   zw::TMsgID id;
   const char* what;
   bool shownAttended, loggedAttended, shownUnattended, loggedUnattended;
+  bool keptFromBoxUnattended;  // the host hears of a box it did not get
 };
 
 TEST_F(PresenterTest, ShowAndLogPoliciesInEveryMode) {
   const PolicyCase cases[] = {
-      {zw::msgNoFilesSelected, "show 0, log 0", true, false, false, true},
-      {zw::msgOnlyOneFileFound, "show 0, log 2", true, true, false, true},
-      {zw::msgDirNotFound, "show 2, log 0", true, false, true, true},
-      {zw::logStartScan, "show 1, log 2", false, true, false, true},
+      {zw::msgNoFilesSelected, "show 0, log 0", true, false, false, true, true},
+      {zw::msgOnlyOneFileFound, "show 0, log 2", true, true, false, true, true},
+      {zw::msgDirNotFound, "show 2, log 0", true, false, true, true, false},
+      {zw::logStartScan, "show 1, log 2", false, true, false, true, false},
   };
   const std::pair<TExecMode, bool> modes[] = {
       {TExecMode::Default, false},     {TExecMode::Default, true},
@@ -106,6 +107,7 @@ TEST_F(PresenterTest, ShowAndLogPoliciesInEveryMode) {
                    (script ? " script" : ""));
       EXPECT_EQ(shown, unattended ? c.shownUnattended : c.shownAttended);
       EXPECT_EQ(logged, unattended ? c.loggedUnattended : c.loggedAttended);
+      EXPECT_EQ(host.Count(HostCall::MessageNotShown) == 1, unattended && c.keptFromBoxUnattended);
     }
   }
 }
