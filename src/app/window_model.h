@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/dupes/criteria_options.h"
+#include "engine/common/criteria_options.h"
 #include "engine/scan/mask.h"
 #include "engine/scan/scan_job.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/text/string_table.h"
-#include "engine/dupes/criteria_options.h"
+#include "engine/common/criteria_options.h"
 
 namespace zw {
 

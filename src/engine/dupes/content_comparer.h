@@ -35,9 +35,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/dupes/criteria_options.h"
+#include "engine/common/criteria_options.h"
 #include "engine/dupes/result_manager.h"
-#include "engine/scan/file_infos.h"
+#include "engine/common/file_infos.h"
 
 namespace zw {
 

@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/dupes/criteria_options.h"
-#include "engine/scan/file_infos.h"
+#include "engine/common/criteria_options.h"
+#include "engine/common/file_infos.h"
 #include "platform/filetime.h"
 
 namespace zw {

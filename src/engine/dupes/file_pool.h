@@ -18,7 +18,7 @@
 
 #include "engine/dupes/criteria.h"
 #include "engine/dupes/result_manager.h"
-#include "engine/scan/file_infos.h"
+#include "engine/common/file_infos.h"
 #include "engine/threads/status_server.h"
 #include "engine/threads/suspd_safe_thread.h"
 #include "platform/filetime.h"

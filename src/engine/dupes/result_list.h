@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "engine/dupes/result_manager.h"
-#include "engine/scan/file_infos.h"
+#include "engine/common/file_infos.h"
 #include "platform/filetime.h"
 
 namespace zw {

@@ -2,7 +2,7 @@
 // next stage, which is either the content comparer (which splits them into
 // true duplicate sets and passes those on) or the result list.
 #pragma once
-#include "engine/scan/file_infos.h"
+#include "engine/common/file_infos.h"
 
 namespace zw {
 

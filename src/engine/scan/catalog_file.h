@@ -28,7 +28,7 @@
 
 #include "engine/common/messages.h"
 #include "engine/common/read_window.h"
-#include "engine/scan/file_infos.h"
+#include "engine/common/file_infos.h"
 #include "engine/scan/scan_job.h"
 #include "platform/errors.h"
 #include "platform/files.h"

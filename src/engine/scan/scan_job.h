@@ -27,7 +27,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/dupes/criteria_options.h"
+#include "engine/common/criteria_options.h"
 #include "engine/scan/mask.h"
 
 namespace zw {

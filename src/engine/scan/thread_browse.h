@@ -9,7 +9,7 @@
 #include <unordered_set>
 
 #include "engine/common/messages.h"
-#include "engine/scan/file_infos.h"
+#include "engine/common/file_infos.h"
 #include "engine/scan/scan_job.h"
 #include "engine/threads/job_queue.h"
 #include "engine/threads/status_server.h"

@@ -6,7 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "engine/scan/file_infos.h"
+#include "engine/common/file_infos.h"
 
 namespace zw {
 

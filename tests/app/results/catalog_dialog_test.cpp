@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/support/test_host.h"
-#include "engine/scan/file_infos.h"
+#include "engine/common/file_infos.h"
 
 using namespace zw;
 using zwtest::HostCall;

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "engine/dupes/criteria.h"
-#include "engine/scan/file_infos.h"
+#include "engine/common/file_infos.h"
 #include "platform/filetime.h"
 
 namespace zw::poolshapes {
