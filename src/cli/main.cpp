@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
-#include "app/main_form.h"
+#include "app/main/main_form.h"
+#include "app/main/program.h"
 #include "app/script/command_line_parser.h"
 #include "app/text/text_format.h"
 #include "cli/terminal_host.h"
@@ -78,14 +80,11 @@ int main(int argc, char** argv) {
   }
   zw::platform::PrepareConsole();
   zw::platform::CatchInterrupts();
-  zw::TZWLog log;
-  zw::TMainForm* form = nullptr;
-  zw::TEventQueue events([&form](zw::TStatusEvent& ev) {
-    if (form) form->HandleStatusEvent(ev);
-  });
-  zw::TTerminalHost host(events, log);
-  zw::TMainForm mainForm(host, events, log);
-  form = &mainForm;
+  zw::TProgram program;
+  auto terminal = std::make_unique<zw::TTerminalHost>(program);
+  zw::TTerminalHost& host = *terminal;
+  program.Attach(std::move(terminal));
+  zw::TMainForm& mainForm = program.Form();
   host.SetForm(&mainForm);
   // Ctrl+C, SIGINT, SIGTERM: asked for between commands, in the event loop
   // and, as the file actions run on this thread, between their files.
@@ -108,15 +107,9 @@ int main(int argc, char** argv) {
                                   zw::mbIconError | zw::mbOK, 0);
     return 1;
   }
-  // A result list file as the first argument is loaded before the commands
-  // are read (the parser skips it with the program's own name).
-  if (zw::TResultFiles::IsStartFile(argv[1]) && !mainForm.ImportStartFile(argv[1])) return 1;
-  const bool parsed = mainForm.RunCommandLine(commandLine);
-  host.RunUntil([&] { return !mainForm.ScriptRunning() && !mainForm.Busy(); });
+  if (!program.Start(argv[1], commandLine)) return 1;
+  const int status = program.Finish();
   mainForm.PollInterrupt();  // one that came after the last command still goes to the log
-  events.Close();
-  if (const int status = zw::platform::InterruptStatus()) return status;
-  const bool completed =
-      parsed && mainForm.ScriptOutcome() == zw::TZWScriptRunner::TOutcome::Completed;
-  return completed ? 0 : 1;
+  if (const int interrupted = zw::platform::InterruptStatus()) return interrupted;
+  return status;
 }

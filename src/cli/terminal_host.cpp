@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/main_form.h"
+#include "app/main/main_form.h"
 #include "app/text/string_table.h"
 #include "platform/console.h"
 #include "platform/shell.h"
@@ -40,9 +40,9 @@ Buttons ButtonsOf(TBoxStyle style) {
 
 }  // namespace
 
-TTerminalHost::TTerminalHost(TEventQueue& events, TZWLog& log)
-    : events_(events),
-      log_(log),
+TTerminalHost::TTerminalHost(TProgram& program)
+    : program_(program),
+      log_(program.Log()),
       interactiveIn_(platform::StdinIsTerminal()),
       terminalErr_(platform::StderrIsTerminal()) {
   log_.AddListener([this](size_t, const TLogEntry& entry) { OnLogEntry(entry.Line); });
@@ -183,7 +183,7 @@ void TTerminalHost::ShowLog(bool) {
 void TTerminalHost::RunUntil(const std::function<bool()>& done) {
   auto nextTick = std::chrono::steady_clock::now();
   while (!done()) {
-    events_.DispatchWait(std::chrono::milliseconds(50));
+    program_.DispatchEvents(std::chrono::milliseconds(50));
     if (form_) form_->PollInterrupt();
     if (form_ && form_->Busy() && std::chrono::steady_clock::now() >= nextTick) {
       form_->UpdateProgress();

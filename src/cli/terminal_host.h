@@ -10,7 +10,7 @@
 
 #include "app/host.h"
 #include "app/log/scan_log.h"
-#include "engine/threads/status_events.h"
+#include "app/main/program.h"
 
 namespace zw {
 
@@ -18,7 +18,7 @@ class TMainForm;
 
 class TTerminalHost : public IHost {
  public:
-  TTerminalHost(TEventQueue& events, TZWLog& log);
+  explicit TTerminalHost(TProgram& program);
   void SetForm(TMainForm* form) { form_ = form; }
 
   int MessageBox(const std::string& text, const std::string& caption, TBoxStyle style,
@@ -60,7 +60,7 @@ class TTerminalHost : public IHost {
   int AskTerminal(const std::string& prompt, const std::vector<std::string>& labels, int fallback);
   void ClearProgressLine();
 
-  TEventQueue& events_;
+  TProgram& program_;
   TZWLog& log_;
   TMainForm* form_ = nullptr;
   std::mutex outLock_;

@@ -5,6 +5,14 @@
 
 namespace zw::platform {
 
+// Whether "/" starts an option on a command line as "-" does (Windows); on
+// POSIX it starts an absolute path.
+#ifdef _WIN32
+constexpr bool kSlashStartsOptions = true;
+#else
+constexpr bool kSlashStartsOptions = false;
+#endif
+
 // The command line as the system hands it to the process (Windows:
 // GetCommandLineA). POSIX has none: the shell has already split it.
 std::optional<std::string> RawCommandLine();

@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <string>
+#include <typeinfo>
 
 #if defined(__GNUC__)
 #include <cxxabi.h>
@@ -21,6 +22,14 @@ std::string DemangleName(const char* name) {
   }
 #endif
   return name;
+}
+
+std::string CurrentExceptionTypeName() {
+#if defined(__GNUC__)
+  const std::type_info* t = abi::__cxa_current_exception_type();
+  if (t) return DemangleName(t->name());
+#endif
+  return "unknown";
 }
 
 std::string DemangleSymbol(const char* name) {

@@ -14,9 +14,12 @@ namespace zw::platform {
 #ifdef _WIN32
 constexpr char kPathSep = '\\';
 constexpr bool kCaseInsensitivePaths = true;
+// A path mask to start from: every file of a second drive.
+constexpr const char* kExamplePathMask = "D:\\*";
 #else
 constexpr char kPathSep = '/';
 constexpr bool kCaseInsensitivePaths = false;
+constexpr const char* kExamplePathMask = "/*";
 #endif
 
 // True for the separator; on Windows "/" counts as well.
@@ -60,6 +63,13 @@ bool SamePath(std::string_view a, std::string_view b);
 // identity. A missing trailing separator on either is supplied, so "/a/bc/"
 // is not below "/a/b".
 bool IsPathBelow(std::string_view inner, std::string_view outer);
+
+// The folder a file of folder `path` goes to below `destination`, keeping
+// its whole path: POSIX destination + the path without its leading "/";
+// Windows destination + the path without its first ":" and then its first
+// two backslashes (C:\Data\ -> dest\C\Data\, \\server\share\ ->
+// dest\server\share\). Ends with the separator.
+std::string PathBelow(std::string_view destination, std::string_view path);
 
 // Full absolute form of a path ("." and ".." resolved textually, relative
 // paths made absolute against the current folder; a trailing separator is

@@ -144,4 +144,17 @@ bool IsPathBelow(std::string_view inner, std::string_view outer) {
   return in.size() >= out.size() && in.compare(0, out.size(), out) == 0;
 }
 
+std::string PathBelow(std::string_view destination, std::string_view path) {
+  std::string rest(path);
+#ifdef _WIN32
+  if (const size_t colon = rest.find(':'); colon != std::string::npos) rest.erase(colon, 1);
+  if (const size_t unc = rest.find("\\\\"); unc != std::string::npos) rest.erase(unc, 2);
+#else
+  size_t lead = 0;
+  while (lead < rest.size() && rest[lead] == kPathSep) ++lead;
+  rest.erase(0, lead);
+#endif
+  return IncludeTrailingSep(IncludeTrailingSep(destination) + rest);
+}
+
 }  // namespace zw::platform

@@ -33,5 +33,8 @@ std::string DemangleName(const char* name);
 // The same for a symbol name of a stack frame: only names that start with
 // "_Z" are mangled ("main" stays "main").
 std::string DemangleSymbol(const char* name);
+// The readable type name of the exception being handled (in a catch block),
+// or "unknown" where the runtime does not tell it.
+std::string CurrentExceptionTypeName();
 
 }  // namespace zw::platform

@@ -7,6 +7,7 @@
 #include "app/text/string_table.h"
 #include "app/text/text_format.h"
 #include "platform/locale.h"
+#include "platform/paths.h"
 
 namespace zw {
 
@@ -333,11 +334,7 @@ void PushMru(std::vector<std::string>& mru, const std::string& text) {
 }
 
 const char* const TCheckByCriteriaModel::kDefaultFilenameMask = "*.bak";
-#ifdef _WIN32
-const char* const TCheckByCriteriaModel::kDefaultPathMask = "D:\\*";
-#else
-const char* const TCheckByCriteriaModel::kDefaultPathMask = "/*";
-#endif
+const char* const TCheckByCriteriaModel::kDefaultPathMask = platform::kExamplePathMask;
 
 TCheckByCriteriaModel::TCheckByCriteriaModel(IMessenger& msgr, platform::FileTime nowLocal,
                                              std::vector<std::string> mruFiles_,

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/run/size_edit.h"
+#include "app/size_edit.h"
 #include "app/window_model.h"
 #include "engine/common/messages.h"
 #include "engine/dupes/result_list.h"

@@ -74,16 +74,7 @@ bool TFileActions::ReplaceByShortcut(uint8_t mode) { return Run(TAction::Link, m
 
 std::string TFileActions::MoveTargetFolder(const std::string& destination,
                                            const std::string& path) {
-  std::string rest = path;
-#ifdef _WIN32
-  if (const size_t colon = rest.find(':'); colon != std::string::npos) rest.erase(colon, 1);
-  if (const size_t unc = rest.find("\\\\"); unc != std::string::npos) rest.erase(unc, 2);
-#else
-  size_t lead = 0;
-  while (lead < rest.size() && rest[lead] == platform::kPathSep) ++lead;
-  rest.erase(0, lead);
-#endif
-  return platform::IncludeTrailingSep(platform::IncludeTrailingSep(destination) + rest);
+  return platform::PathBelow(destination, path);
 }
 
 bool TFileActions::SameTime(platform::FileTime entryTime, platform::FileTime fileTime) {

@@ -28,7 +28,7 @@
 #include "app/host.h"
 #include "app/log/scan_log.h"
 #include "app/results/kept_copies.h"
-#include "app/text/msg_presenter.h"
+#include "app/messages/msg_presenter.h"
 #include "app/window_model.h"
 #include "engine/common/messages.h"
 #include "engine/dupes/result_list.h"

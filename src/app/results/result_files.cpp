@@ -9,6 +9,7 @@
 #include "engine/common/le_bytes.h"
 #include "app/text/string_table.h"
 #include "app/text/text_format.h"
+#include "platform/console.h"
 #include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/paths.h"
@@ -500,9 +501,7 @@ bool TResultFiles::ImportDropped(const std::vector<std::string>& files) {
 
 bool TResultFiles::IsStartFile(const std::string& firstArgument) {
   if (firstArgument.empty() || firstArgument[0] == '-') return false;
-#ifdef _WIN32
-  if (firstArgument[0] == '/') return false;
-#endif
+  if (platform::kSlashStartsOptions && firstArgument[0] == '/') return false;
   return platform::FileExists(firstArgument) && !platform::FolderExists(firstArgument) &&
          LowerExt(firstArgument) == ".zwr";
 }

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/run/folder_lists.h"
-#include "app/run/size_edit.h"
+#include "app/size_edit.h"
 #include "app/text/string_table.h"
 #include "app/text/text_format.h"
 #include "engine/scan/catalog_file.h"

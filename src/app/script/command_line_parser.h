@@ -16,6 +16,7 @@
 
 #include "app/script/script_environment.h"
 #include "app/script/script_objects.h"
+#include "platform/console.h"
 
 namespace zw {
 
@@ -25,11 +26,8 @@ enum class TCommandIntro : uint8_t {
   DashOnly,     // POSIX: "/" starts absolute paths; no words before the first command
 };
 
-#ifdef _WIN32
-inline constexpr TCommandIntro kNativeCommandIntro = TCommandIntro::DashOrSlash;
-#else
-inline constexpr TCommandIntro kNativeCommandIntro = TCommandIntro::DashOnly;
-#endif
+inline constexpr TCommandIntro kNativeCommandIntro =
+    platform::kSlashStartsOptions ? TCommandIntro::DashOrSlash : TCommandIntro::DashOnly;
 
 // Parses a whole command line into `script`, command by command. Everything
 // before the first command (the program's path, a result list file) is

@@ -4,9 +4,6 @@
 
 #include <atomic>
 #include <typeinfo>
-#if defined(__GNUC__)
-#include <cxxabi.h>
-#endif
 
 namespace zw {
 
@@ -28,12 +25,7 @@ std::shared_ptr<TZWExceptInfo> TZWExceptInfo::FromCurrent(const std::string& sta
     info->ClassName = platform::DemangleName(typeid(e).name());
     info->Message = e.what();
   } catch (...) {
-#if defined(__GNUC__)
-    const std::type_info* t = abi::__cxa_current_exception_type();
-    info->ClassName = t ? platform::DemangleName(t->name()) : "unknown";
-#else
-    info->ClassName = "unknown";
-#endif
+    info->ClassName = platform::CurrentExceptionTypeName();
     info->Message = "Unknown exception";
   }
   if (TStackCapture cap = GetStackCapture()) info->StackTrace = cap();

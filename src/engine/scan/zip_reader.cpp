@@ -361,12 +361,8 @@ bool ZipMemberPlace(const std::string& raw, bool utf8Flag, std::string& folder,
   std::string name = ZipNameToUtf8(raw, utf8Flag);
   // Both slashes separate folders in member names on Windows; on POSIX a
   // backslash is an ordinary character of a name.
-  for (char& c : name) {
-    if (c == '/') c = platform::kPathSep;
-#ifdef _WIN32
-    if (c == '\\') c = platform::kPathSep;
-#endif
-  }
+  for (char& c : name)
+    if (c == '/' || platform::IsPathSep(c)) c = platform::kPathSep;
   const size_t cut = name.rfind(platform::kPathSep);
   folder = cut == std::string::npos ? std::string() : name.substr(0, cut + 1);
   file = cut == std::string::npos ? name : name.substr(cut + 1);

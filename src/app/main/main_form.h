@@ -18,7 +18,7 @@
 #include "app/run/run_driver.h"
 #include "app/script/script_environment.h"
 #include "app/script/script_runner.h"
-#include "app/text/msg_presenter.h"
+#include "app/messages/msg_presenter.h"
 #include "app/window_model.h"
 #include "engine/dupes/result_list.h"
 #include "engine/threads/status_events.h"

@@ -1,4 +1,4 @@
-#include "app/main_form.h"
+#include "app/main/main_form.h"
 
 #include <cmath>
 

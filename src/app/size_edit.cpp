@@ -1,4 +1,4 @@
-#include "app/run/size_edit.h"
+#include "app/size_edit.h"
 
 #include <algorithm>
 #include <limits>

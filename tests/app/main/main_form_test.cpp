@@ -1,7 +1,7 @@
 // The run driver and the main window's behaviour, through a scripted host:
 // the checks of Run in their order with their questions, scans from start to
 // end, scripts that wait for a scan, and Cancel.
-#include "app/main_form.h"
+#include "app/main/main_form.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/text/msg_presenter.h"
+#include "app/messages/msg_presenter.h"
 
 #include <gtest/gtest.h>
 
