@@ -46,10 +46,10 @@ bool TMainForm::Run() {
     // What the new list will carry: CRC32 values when contents are compared
     // by CRC32, and sets of a real comparison (tidy-up offers to remove the
     // single leftovers only then).
-    const TCompCriteria criteria = model_.Criteria();
+    const TCompCriteria criteria = model_.compare.Criteria();
     model_.results.crcAvailable = (criteria & ccContentCRC) != 0;
     actions_.SetListFromCriteriaScan((criteria & (ccFilename | ccSize | ccDate | ccContent)) != 0);
-    crcOfPartsOnly_ = model_.cbContent && model_.advContent.range != acComplete;
+    crcOfPartsOnly_ = model_.compare.On(ccContent) && model_.compare.content.range != acComplete;
   }
   return started;
 }
@@ -85,10 +85,10 @@ void TMainForm::HandleStatusEvent(TStatusEvent& ev) {
         ev.debug->build = 0x1A0;
         // Note the order: date 2, size 4 (unlike the criteria set).
         std::string letters = "a";
-        if (model_.cbFilename) letters += '1';
-        if (model_.cbDate) letters += '2';
-        if (model_.cbSize) letters += '4';
-        if (model_.cbContent) letters += '8';
+        if (model_.compare.On(ccFilename)) letters += '1';
+        if (model_.compare.On(ccDate)) letters += '2';
+        if (model_.compare.On(ccSize)) letters += '4';
+        if (model_.compare.On(ccContent)) letters += '8';
         ev.debug->criteria = letters;
       }
       return;

@@ -79,10 +79,7 @@ bool TZWScrCmd_SetCompOptions::ParseOption(std::string_view token) {
 
 TScrResult TZWScrCmd_SetCompOptions::Execute(IScriptEnvironment& env) {
   TWindowModel& model = env.Model();
-  model.cbFilename = (criteria & 0x01) != 0;
-  model.cbSize = (criteria & 0x02) != 0;
-  model.cbDate = (criteria & 0x04) != 0;
-  model.cbContent = (criteria & 0x08) != 0;
+  model.compare.checked = criteria & (ccFilename | ccSize | ccDate | ccContent);
   env.ModelChanged();
   return srDone;
 }

@@ -52,7 +52,7 @@ TEST_F(RunnerTest, TwoScansInOneScript) {
   EXPECT_EQ(env.calls.back(), "Run");
   runner.Resume();
   EXPECT_EQ(env.calls.back(), "Run");
-  EXPECT_TRUE(env.model.cbFilename);
+  EXPECT_TRUE(env.model.compare.On(zw::ccFilename));
   EXPECT_TRUE(runner.IsRunning());
   runner.Resume();
   EXPECT_EQ(env.calls.back(), "ShowLog");
