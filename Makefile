@@ -4,7 +4,8 @@ JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
 ROOT := $(abspath .)
 
-.PHONY: all setup native windows win64 win32 test test-native test-windows bench demo clean
+.PHONY: all setup native windows win64 win32 test test-native test-windows fuzz bench demo \
+  clean
 
 all: native windows
 
@@ -42,6 +43,25 @@ test-windows: windows
 	cd build/win64 && ctest --output-on-failure --no-tests=error
 
 test: test-native test-windows
+
+# Builds with clang and sanitizers.
+SAN_CMAKE := $(CMAKE_GEN) -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -gline-tables-only" \
+  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only"
+
+# libFuzzer runs of every fuzz target (clang, with AddressSanitizer and
+# UndefinedBehaviorSanitizer), FUZZ_SECONDS each, on a copy of its seed
+# corpus in build/fuzz/corpus/; inputs that fail are kept in
+# build/fuzz/findings/. FUZZ_TARGETS=... runs some of them only.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= zip catalog
+
+build/fuzz/build.ninja:
+	cmake -S . -B build/fuzz $(SAN_CMAKE) -DZW_SANITIZE=address,undefined -DZW_LIBFUZZER=ON
+
+fuzz: setup build/fuzz/build.ninja
+	cmake --build build/fuzz -j $(JOBS) --target $(addprefix zw_fuzz_,$(FUZZ_TARGETS))
+	bash scripts/fuzz.sh build/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 build/bench/build.ninja:
 	cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZW_BENCH=ON -DZW_TESTS=OFF
