@@ -54,7 +54,7 @@ SAN_CMAKE := $(CMAKE_GEN) -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang
 # corpus in build/fuzz/corpus/; inputs that fail are kept in
 # build/fuzz/findings/. FUZZ_TARGETS=... runs some of them only.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= zip catalog results
+FUZZ_TARGETS ?= zip catalog results cmdline
 
 build/fuzz/build.ninja:
 	cmake -S . -B build/fuzz $(SAN_CMAKE) -DZW_SANITIZE=address,undefined -DZW_LIBFUZZER=ON
