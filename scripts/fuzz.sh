@@ -25,13 +25,12 @@ for target in "$@"; do
   rm -rf "$corpus"
   mkdir -p "$corpus" "$findings"
   cp "$here/tests/fuzz/corpus/$target"/* "$corpus"/
-  dict=()
-  if [ -f "$here/tests/fuzz/$target.dict" ]; then dict=(-dict="$here/tests/fuzz/$target.dict"); fi
   echo "fuzz: $target for ${seconds}s"
-  # One process; -timeout: an input that runs longer than 10 s counts as a
-  # hang; -rss_limit_mb and -malloc_limit_mb: memory beyond 2 GiB counts as
+  # One process; -timeout: an input that runs longer than a minute counts as a
+  # hang (not less: on a busy machine a nice'd run may wait seconds for a
+  # processor); -rss_limit_mb and -malloc_limit_mb: memory beyond 2 GiB counts as
   # an unbounded allocation.
-  if ! "$build/tests/zw_fuzz_$target" "${dict[@]}" -max_total_time="$seconds" -timeout=10 \
+  if ! "$build/tests/zw_fuzz_$target" -max_total_time="$seconds" -timeout=60 \
       -rss_limit_mb=2048 -malloc_limit_mb=2048 -artifact_prefix="$findings/" \
       -print_final_stats=1 "$corpus" >"$build/fuzz-$target.log" 2>&1; then
     failed+=("$target")
