@@ -36,6 +36,8 @@ for target in "$@"; do
     failed+=("$target")
     tail -n 60 "$build/fuzz-$target.log"
   fi
+  # A run that libFuzzer stopped leaves the target's input file behind.
+  rm -f "${TMPDIR:-/tmp}/zw-$target-fuzz-"*
   grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|Done [0-9]+ runs)' \
     "$build/fuzz-$target.log" | tail -n 2
 done
