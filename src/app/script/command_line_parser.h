@@ -42,10 +42,15 @@ inline constexpr TCommandIntro kNativeCommandIntro =
 bool ParseCommandLine(TZWCommandLine& script, std::string text, IScriptEnvironment& env,
                       TCommandIntro intro = kNativeCommandIntro);
 
+// How deep on-error scripts nest ("onerror onerror showlog": the on-error
+// script of the on-error script shows the log).
+inline constexpr int kMaxOnErrorNesting = 16;
+
 // Parses one command (the text after its "-") and appends it to `script`.
 // Failures show msgParseUnknownCommandC with the command's first word (also
 // for keywords whose command is not built yet), msgParseMissingParam or
-// msgParseError with the whole command text. After a failure the script's
+// msgParseError with the whole command text (also for on-error scripts
+// nested deeper than kMaxOnErrorNesting). After a failure the script's
 // on-error script, if it has one, is executed at once.
 bool ParseCommand(TZWScrParent& script, std::string_view command, IScriptEnvironment& env);
 
