@@ -6,8 +6,8 @@
 // command line rebuilt and parsed again.
 //
 // What a caller relies on: a parse succeeds exactly when it showed no
-// message, and a rebuilt command line has no open quote unless an argument
-// brought a quote of its own.
+// message; arguments are refused only for a quote they hold, and a command
+// line rebuilt from accepted ones never leaves a quote open.
 #include <string>
 #include <vector>
 
@@ -91,14 +91,14 @@ int ZwFuzzOne(const uint8_t* data, size_t size) {
     start = end + 1;
   }
   std::vector<const char*> argv;
-  bool quoteInArgs = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    argv.push_back(args[i].c_str());
-    if (i > 0 && args[i].find('"') != std::string::npos) quoteInArgs = true;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  std::string line, refused;
+  if (zw::RebuildCommandLine(static_cast<int>(argv.size()), argv.data(), line, refused)) {
+    // Arguments that were accepted never leave a quote open.
+    if (ParseChecked(line, zw::TCommandIntro::DashOnly)) __builtin_trap();
+  } else if (refused.find('"') == std::string::npos) {
+    __builtin_trap();  // only an argument with a quote is refused
   }
-  const std::string line = zw::RebuildCommandLine(static_cast<int>(argv.size()), argv.data());
-  const bool missingQuote = ParseChecked(line, zw::TCommandIntro::DashOnly);
-  if (!quoteInArgs && missingQuote) __builtin_trap();
   return 0;
 }
 
