@@ -58,7 +58,9 @@ class TParseOnlyEnvironment : public zw::IScriptEnvironment {
   void SortResults(uint8_t, bool) override {}
   void CheckFiles(zw::TCheckRule, bool) override {}
   bool CheckByCriteria(bool, const zw::TScriptCriteriaParams&) override { return false; }
-  bool CheckedFilesAction(char, uint8_t, const std::string&) override { return false; }
+  bool CheckedFilesAction(zw::TFileAction, uint8_t, const std::string&) override {
+    return false;
+  }
   bool ImportResults(const std::string&) override { return false; }
   bool ExportResults(const std::string&, uint8_t) override { return false; }
   bool CreateCatfile(const zw::TCatFileOptions&) override { return false; }

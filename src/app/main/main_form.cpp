@@ -205,14 +205,9 @@ bool TMainForm::CheckByCriteria(bool check, const TScriptCriteriaParams& params)
   return true;
 }
 
-bool TMainForm::CheckedFilesAction(char action, uint8_t mode, const std::string& destination) {
-  bool ok = false;
-  switch (action) {
-    case 'm': ok = actions_.Move(mode, destination); break;
-    case 'r': ok = actions_.Recycle(mode); break;
-    case 's': ok = actions_.ReplaceByShortcut(mode); break;
-    default: ok = actions_.Delete(mode); break;
-  }
+bool TMainForm::CheckedFilesAction(TFileAction action, uint8_t mode,
+                                   const std::string& destination) {
+  const bool ok = actions_.Run(action, mode, destination);
   host_.ResultsChanged();
   ShowCheckedStatus();
   return ok;

@@ -98,7 +98,8 @@ class TMainForm : public IScriptEnvironment {
   void SortResults(uint8_t key, bool regroup) override;
   void CheckFiles(TCheckRule rule, bool check) override;
   bool CheckByCriteria(bool check, const TScriptCriteriaParams& params) override;
-  bool CheckedFilesAction(char action, uint8_t mode, const std::string& destination) override;
+  bool CheckedFilesAction(TFileAction action, uint8_t mode,
+                          const std::string& destination) override;
   bool ImportResults(const std::string& path) override;
   bool ExportResults(const std::string& path, uint8_t format) override;
   bool CreateCatfile(const TCatFileOptions& options) override;

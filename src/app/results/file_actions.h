@@ -27,6 +27,7 @@
 
 #include "app/host.h"
 #include "app/log/scan_log.h"
+#include "app/results/file_action_types.h"
 #include "app/results/kept_copies.h"
 #include "app/messages/msg_presenter.h"
 #include "app/window_model.h"
@@ -37,13 +38,6 @@
 namespace zw {
 
 class TZWTouchedDirectories;
-
-// How an action asks its questions.
-enum TConfirmMode : uint8_t {
-  cmInteractive = 0,  // message boxes (the execution mode still applies)
-  cmCountdown = 1,    // countdown boxes that take their default answer after 30 s
-  cmUnattended = 2,   // nothing is shown; every question takes its default answer
-};
 
 class TFileActions {
  public:
@@ -66,14 +60,18 @@ class TFileActions {
   TFileActions(const TFileActions&) = delete;
   TFileActions& operator=(const TFileActions&) = delete;
 
-  // The four actions. `mode` is a TConfirmMode. Each returns true when every
-  // file it handled succeeded, false when it was declined, had nothing to
-  // do, or a file failed.
-  bool Delete(uint8_t mode);
-  bool Recycle(uint8_t mode);
-  // `destination` empty: the user picks the folder.
-  bool Move(uint8_t mode, const std::string& destination);
-  bool ReplaceByShortcut(uint8_t mode);
+  // Runs an action on the checked files. `mode` is a TConfirmMode; a move
+  // with an empty `destination` lets the user pick the folder. True when
+  // every file it handled succeeded, false when it was declined, had
+  // nothing to do, or a file failed.
+  bool Run(TFileAction action, uint8_t mode, const std::string& destination = {});
+  // The four toolbar buttons.
+  bool Delete(uint8_t mode) { return Run(TFileAction::Delete, mode); }
+  bool Recycle(uint8_t mode) { return Run(TFileAction::Recycle, mode); }
+  bool Move(uint8_t mode, const std::string& destination) {
+    return Run(TFileAction::Move, mode, destination);
+  }
+  bool ReplaceByShortcut(uint8_t mode) { return Run(TFileAction::Link, mode); }
 
   // The Cancel button: the running action stops before its next entry.
   // Cleared when an action starts its work.
@@ -103,12 +101,10 @@ class TFileActions {
   static bool SameTime(platform::FileTime entryTime, platform::FileTime fileTime);
 
  private:
-  enum class TAction { Delete, Recycle, Move, Link };
   enum class TFileState { Same, Changed, Gone };
   struct TTexts;
-  static const TTexts& TextsOf(TAction action);
+  static const TTexts& TextsOf(TFileAction action);
 
-  bool Run(TAction action, uint8_t mode, const std::string& destination);
   // Asks a question by the confirmation mode; `interactiveDefault` is the
   // default passed to the presenter in interactive mode.
   int Ask(uint8_t mode, TMsgID id, const TFmtArgs& args, int defaultAnswer,
@@ -127,7 +123,7 @@ class TFileActions {
   bool RecycleOne(const TResultEntry& entry);
   bool MoveOne(uint8_t mode, const TResultEntry& entry, const std::string& destination);
   // Walks the list (files in list order) for Delete, Recycle and Move.
-  void WalkFiles(TAction action, uint8_t mode, const std::string& destination,
+  void WalkFiles(TFileAction action, uint8_t mode, const std::string& destination,
                  TZWTouchedDirectories* touched);
   // Walks the sets for Replace by shortcut.
   void WalkSets(uint8_t mode);

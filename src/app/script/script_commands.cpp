@@ -368,8 +368,15 @@ TScrResult TZWScrCmd_CheckByCriteria::Execute(IScriptEnvironment& env) {
 // --- movechecked / recyclechecked / deletechecked / shortcutchecked ---
 
 void TZWScrCmd_CheckedFilesAction::Init(std::string_view keyword) {
-  action = keyword.empty() ? 'd' : keyword.front();
-  needsParam = action == 'm';
+  // The keyword's first letter: movechecked, recyclechecked, deletechecked,
+  // shortcutchecked.
+  switch (keyword.empty() ? 'd' : keyword.front()) {
+    case 'm': action = TFileAction::Move; break;
+    case 'r': action = TFileAction::Recycle; break;
+    case 's': action = TFileAction::Link; break;
+    default: action = TFileAction::Delete; break;
+  }
+  needsParam = action == TFileAction::Move;
 }
 
 bool TZWScrCmd_CheckedFilesAction::ParseOption(std::string_view token) {
@@ -383,7 +390,7 @@ bool TZWScrCmd_CheckedFilesAction::ParseOption(std::string_view token) {
 
 bool TZWScrCmd_CheckedFilesAction::ParseQuoted(std::string_view text) {
   // Only a move has a destination; the others ignore quoted texts.
-  return action != 'm' || TakeQuoted(destination, text);
+  return action != TFileAction::Move || TakeQuoted(destination, text);
 }
 
 TScrResult TZWScrCmd_CheckedFilesAction::Execute(IScriptEnvironment& env) {
@@ -392,11 +399,12 @@ TScrResult TZWScrCmd_CheckedFilesAction::Execute(IScriptEnvironment& env) {
 
 std::string TZWScrCmd_CheckedFilesAction::GetName() const {
   switch (action) {
-    case 'm': return "MoveCheckedFiles";
-    case 'r': return "RecycleCheckedFiles";
-    case 's': return "ShortcutCheckedFiles";
-    default: return "DeleteCheckedFiles";
+    case TFileAction::Move: return "MoveCheckedFiles";
+    case TFileAction::Recycle: return "RecycleCheckedFiles";
+    case TFileAction::Link: return "ShortcutCheckedFiles";
+    case TFileAction::Delete: break;
   }
+  return "DeleteCheckedFiles";
 }
 
 // --- importresults / exportresults ---
