@@ -279,7 +279,6 @@ int LoadResultList(TResultList& list, const std::string& path, uint16_t* headerF
     }
   }
   list.SetGroupingMode(grouping);
-  if (list.View()) list.View()->SetItemCount(list.ItemCount());
   return rlLoaded;
 }
 
