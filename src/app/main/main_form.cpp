@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "app/results/checking.h"
+#include "app/results/check_by_criteria.h"
+#include "app/results/checked_status.h"
 #include "app/run/folder_lists.h"
 #include "app/text/string_table.h"
 #include "app/text/text_format.h"

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "app/results/checking.h"
+#include "app/results/check_by_criteria.h"
 #include "app/script/script_objects.h"
 #include "engine/dupes/catalog_writer.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/results/checking.h"
+#include "app/results/check_by_criteria.h"
 #include "app/results/file_action_types.h"
 #include "app/run/folder_lists.h"
 #include "app/window_model.h"

@@ -1,4 +1,6 @@
-#include "app/results/checking.h"
+#include "app/results/check_by_criteria.h"
+#include "app/results/checked_status.h"
+#include "app/results/result_keys.h"
 
 #include <gtest/gtest.h>
 
