@@ -5,7 +5,7 @@
 // entries.
 #include <string>
 
-#include "app/results/result_files.h"
+#include "engine/dupes/result_list_file.h"
 #include "engine/common/le_bytes.h"
 #include "fuzz_driver.h"
 
