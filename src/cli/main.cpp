@@ -13,6 +13,7 @@
 #include "cli/terminal_host.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
+#include "app/text_ids.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 
 #include "app/script/command_line_parser.h"
 #include "fuzz_driver.h"
+#include "app/text_ids.h"
 
 namespace {
 

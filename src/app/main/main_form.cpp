@@ -9,6 +9,7 @@
 #include "app/text/text_format.h"
 #include "engine/dupes/catalog_writer.h"
 #include "platform/paths.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

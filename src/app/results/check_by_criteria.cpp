@@ -7,6 +7,7 @@
 #include "app/text/text_format.h"
 #include "platform/locale.h"
 #include "platform/paths.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

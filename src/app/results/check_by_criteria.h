@@ -15,6 +15,7 @@
 #include "app/window_model.h"
 #include "engine/common/messages.h"
 #include "platform/filetime.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "platform/locale.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -8,6 +8,7 @@
 
 #include "engine/common/messages.h"
 #include "platform/filetime.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -1,4 +1,5 @@
 #include "app/results/check_rules.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -15,6 +15,7 @@
 #include "engine/dupes/result_list.h"
 #include "engine/scan/mask.h"
 #include "platform/filetime.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -3,6 +3,7 @@
 #include "app/text/string_table.h"
 #include "app/text/text_format.h"
 #include "platform/locale.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -14,6 +14,7 @@
 #include "platform/locale.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

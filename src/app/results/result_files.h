@@ -11,6 +11,7 @@
 #include "engine/common/messages.h"
 #include "engine/dupes/result_list.h"
 #include "engine/dupes/result_list_file.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -7,6 +7,7 @@
 #include "app/window_model.h"
 #include "engine/common/messages.h"
 #include "engine/dupes/result_list.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/filetime.h"
 #include "platform/paths.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -6,6 +6,7 @@
 
 #include "app/results/result_files.h"
 #include "app/script/keyword_table.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -17,6 +17,7 @@
 #include "app/script/script_environment.h"
 #include "app/script/script_objects.h"
 #include "platform/console.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -11,6 +11,7 @@
 #include "app/run/folder_lists.h"
 #include "app/window_model.h"
 #include "engine/common/messages.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

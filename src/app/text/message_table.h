@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/common/text_ids.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -16,6 +16,7 @@
 #include "engine/dupes/catalog_writer.h"
 #include "support/temp_tree.h"
 #include "app/support/test_host.h"
+#include "app/text_ids.h"
 
 using zwtest::HostCall;
 using zwtest::TempTree;

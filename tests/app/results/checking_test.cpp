@@ -12,6 +12,7 @@
 #include "app/text/string_table.h"
 #include "platform/locale.h"
 #include "support/recording_messenger.h"
+#include "app/text_ids.h"
 
 using namespace zw;
 using zwtest::RecordedMsg;

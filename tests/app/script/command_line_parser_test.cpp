@@ -8,6 +8,7 @@
 #include "app/script/script_commands.h"
 #include "app/script/fake_script_environment.h"
 #include "support/temp_tree.h"
+#include "app/text_ids.h"
 
 using namespace zw;
 using zwtest::FakeScriptEnvironment;

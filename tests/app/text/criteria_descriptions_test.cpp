@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/dupes/criteria.h"
+#include "app/text_ids.h"
 
 namespace {
 

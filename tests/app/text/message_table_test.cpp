@@ -1,4 +1,5 @@
 #include "app/text/message_table.h"
+#include "app/text_ids.h"
 
 #include <gtest/gtest.h>
 
