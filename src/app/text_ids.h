@@ -218,7 +218,20 @@ inline constexpr TStrID strTUDeleteFolder{216};
 inline constexpr TStrID askLinkToArchive{218};
 inline constexpr TStrID lblLinkToArchive1{219};
 inline constexpr TStrID lblLinkToArchive2{220};
-inline constexpr size_t strCount = 226;
+inline constexpr TStrID strExportTitle{226};
+inline constexpr TStrID strExportFilter{227};
+inline constexpr TStrID strImportTitle{228};
+inline constexpr TStrID strImportFilter{229};
+inline constexpr TStrID strCatfileSaveTitle{230};
+inline constexpr TStrID strCatfileFilter{231};
+inline constexpr TStrID strWhyNoneKept{232};
+inline constexpr TStrID strWhyNoSameBytes{233};
+inline constexpr TStrID strWhySameFile{234};
+inline constexpr TStrID strWhyCatalogSelf{235};
+inline constexpr TStrID strWhyArchiveUnreadable{236};
+inline constexpr TStrID strWhyContainerMissing{237};
+inline constexpr TStrID strWhyUnreadable{238};
+inline constexpr size_t strCount = 239;
 
 // Messages (msg), questions (ask) and log entries (log).
 inline constexpr TMsgID msgDirNotFound{0};
@@ -311,6 +324,11 @@ inline constexpr TMsgID msgParseMissingQuoteC{100};
 inline constexpr TMsgID msgParseMissingParam{101};
 inline constexpr TMsgID msgParseError{102};
 inline constexpr TMsgID msgScriptExecutionFailed{103};
-inline constexpr size_t msgCount = 104;
+inline constexpr TMsgID logFileChanged{104};
+inline constexpr TMsgID logFileGone{105};
+inline constexpr TMsgID logNoKeptCopy{106};
+inline constexpr TMsgID logInterrupted{107};
+inline constexpr TMsgID msgQuoteInArgument{108};
+inline constexpr size_t msgCount = 109;
 
 }  // namespace zw

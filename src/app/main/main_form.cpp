@@ -129,7 +129,7 @@ void TMainForm::PollInterrupt() {
   // Whoever interrupted is not waiting for questions or the log window: what
   // is still asked takes its default answer, as in execution mode p.
   SetExecMode(emUnattended);
-  presenter_.LogText(mbIconWarning | mbOK, Format(kLogInterrupted, {cause}));
+  presenter_.LogMsg(logInterrupted, {cause});
   driver_.Cancel(false);     // a scan, when one runs
   actions_.RequestCancel();  // a file action, when one runs
   if (script_.IsRunning()) script_.Abort();

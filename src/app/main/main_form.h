@@ -46,9 +46,6 @@ class TMainForm : public IScriptEnvironment {
   bool Run() override;
   void Cancel() { driver_.Cancel(); }
 
-  // The log line of an interruption, formatted with what interrupted.
-  static constexpr const char* kLogInterrupted =
-      "Cancelled by %s; the current operation stops and no further command is run";
   // Where the program learns of an interruption from outside the window (the
   // program without a window: Ctrl+C, SIGINT, SIGTERM): what interrupted
   // it, or empty. Asked by PollInterrupt; nothing is asked when unset.

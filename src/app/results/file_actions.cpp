@@ -118,10 +118,6 @@ void TFileActions::Advance() {
   Pump();
 }
 
-void TFileActions::LogError(const std::string& text) {
-  presenter_.LogText(mbIconError | mbOK, text);
-}
-
 void TFileActions::RemoveEntry(TResultEntry* entry) {
   const int32_t index = list_.IndexOf(entry);
   if (index >= 0) list_.DeleteFromSet(index);
@@ -336,7 +332,7 @@ TFileActions::TFileState TFileActions::CheckFile(const TResultEntry& entry) {
   const std::string full = entry.FullName();
   const TFileState state = FileState(entry);
   if (state == TFileState::Same) return state;
-  LogError(Format(state == TFileState::Gone ? kLogFileGone : kLogFileChanged, {TFmtArg(full)}));
+  presenter_.LogMsg(state == TFileState::Gone ? logFileGone : logFileChanged, {TFmtArg(full)});
   failed_ = true;
   return state;
 }
@@ -360,7 +356,7 @@ bool TFileActions::CopyLeft(const TResultEntry& entry) {
     lastCopy_[entry.Set] = copy;
     return true;
   }
-  LogError(Format(kLogNoCopyLeft, {TFmtArg(entry.FullName()), TFmtArg(why)}));
+  presenter_.LogMsg(logNoKeptCopy, {TFmtArg(entry.FullName()), TFmtArg(why)});
   failed_ = true;
   return false;
 }
@@ -557,9 +553,8 @@ void TFileActions::WalkSets(uint8_t mode) {
         if (!archivePaths.empty()) targetPath = archivePaths.front();
       }
       if (targetPath.empty()) {
-        LogError(Format(kLogNoCopyLeft, {TFmtArg(full), TFmtArg(why.empty() ? std::string(
-                                                                   TKeptCopies::kWhyNoSameBytes)
-                                                                             : why)}));
+        presenter_.LogMsg(logNoKeptCopy,
+                          {TFmtArg(full), TFmtArg(why.empty() ? Str(strWhyNoSameBytes) : why)});
         failed_ = true;
       } else {
         std::string linkPath;

@@ -44,16 +44,6 @@ class TFileActions {
   // Seconds of the countdown boxes in countdown mode.
   static constexpr int kCountdownSeconds = 30;
 
-  // Log texts of files that are no longer what the list says (error lines,
-  // formatted with the file's full name).
-  static constexpr const char* kLogFileChanged =
-      "File \"%s\" has changed since the scan; it was not touched";
-  static constexpr const char* kLogFileGone = "File \"%s\" no longer exists; it was not touched";
-  // No unchecked entry of the file's set proved to be a copy of it (the
-  // second argument says why): acting on it could destroy the last copy.
-  static constexpr const char* kLogNoCopyLeft =
-      "No kept copy of \"%s\" was verified (%s); it was not touched";
-
   TFileActions(IHost& host, TMsgPresenter& presenter, TZWLog& log, TWindowModel& model,
                TResultList& list);
   ~TFileActions();
@@ -139,7 +129,6 @@ class TFileActions {
   // the failure when none does.
   bool CopyLeft(const TResultEntry& entry);
   static TFileState FileState(const TResultEntry& entry);
-  void LogError(const std::string& text);
   void RemoveEntry(TResultEntry* entry);
   void TidyUp(uint8_t mode);
   std::string SizeText(uint64_t bytes) const;

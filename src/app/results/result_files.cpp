@@ -101,7 +101,7 @@ uint32_t TResultFiles::FocusedForHeader() const {
 
 bool TResultFiles::ChooseTarget(std::string& fileName, uint8_t& mode, bool selectedOnly) {
   if (fileName.empty()) {
-    std::string filter = kExportFilter;
+    std::string filter = Str(strExportFilter);
     int index = exportFilterIndex_;
     if (selectedOnly) {
       // Only the text entry: cut from the "|" that ends "|*.txt".
@@ -109,7 +109,7 @@ bool TResultFiles::ChooseTarget(std::string& fileName, uint8_t& mode, bool selec
       if (at != std::string::npos) filter.erase(at + 6);
       index = 1;
     }
-    auto picked = host_.PickSaveFile(kExportTitle, filter, index);
+    auto picked = host_.PickSaveFile(Str(strExportTitle), filter, index);
     if (!picked || picked->empty()) return false;
     fileName = *picked;
     if (selectedOnly) {
@@ -247,7 +247,7 @@ bool TResultFiles::Import(const std::string& fileName) {
     return false;
   std::string name = fileName;
   if (name.empty()) {
-    auto picked = host_.PickOpenFile(kImportTitle, kImportFilter);
+    auto picked = host_.PickOpenFile(Str(strImportTitle), Str(strImportFilter));
     if (!picked || picked->empty()) return false;
     name = *picked;
   }

@@ -27,13 +27,6 @@ std::string ResultTextLine(const TResultEntry& entry, bool withCrc);
 
 class TResultFiles {
  public:
-  // Dialog texts.
-  static constexpr const char* kExportTitle = "Export results";
-  static constexpr const char* kExportFilter =
-      "Text file (.txt)|*.txt|Binary file (.zwr), reimportable|*.zwr";
-  static constexpr const char* kImportTitle = "Import result list";
-  static constexpr const char* kImportFilter = "Binary file (.zwr), reimportable|*.zwr";
-
   TResultFiles(IHost& host, IMessenger& messenger, TWindowModel& model, TResultList& list);
 
   // Writes every entry to `fileName` (empty: ask with the export dialog) in

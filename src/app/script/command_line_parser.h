@@ -73,14 +73,9 @@ std::string LowerOutsideQuotes(std::string_view text);
 // double quote, so an argument with a quote anywhere else is refused: the
 // quote would end a text early and let the rest of the argument be read as
 // commands. False then, with the argument in `refused` (show
-// kMsgQuoteInArgument with it, or msgParseMissingQuoteC when it holds an odd
+// msgQuoteInArgument with it, or msgParseMissingQuoteC when it holds an odd
 // number of quotes and so leaves one open).
 bool RebuildCommandLine(int argc, const char* const* argv, std::string& line,
                         std::string& refused);
-
-// The refusal of such an argument (formatted with the argument).
-inline constexpr const char* kMsgQuoteInArgument =
-    "The argument %s holds a double quote (\") that does not enclose a whole text.\r\n"
-    "A quoted text cannot contain one. Parsing and execution of the command line aborted.";
 
 }  // namespace zw

@@ -14,7 +14,7 @@
 
 namespace zw {
 
-constexpr size_t kMsgCount = msgCount;  // 104
+constexpr size_t kMsgCount = msgCount;
 
 // Flags: the style word of a message box.
 constexpr uint32_t mbOK = 0x00;
