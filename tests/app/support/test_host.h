@@ -6,9 +6,10 @@
 // otherwise a box answers like a user pressing Enter: a message box its
 // first button, a question box the caller's default (its first button when
 // there is none), a countdown box its default index. Folder pickers take
-// `folders` (empty queue: cancelled). RunUntil calls `onRunUntil` (when set)
-// and polls `done` until it holds, at most `runUntilLimit` rounds of 1 ms.
-// All calls may come from any thread.
+// `folders`, file pickers `files` (empty queue: cancelled). ResultsChanged
+// calls `onResultsChanged` (as a window resetting its rows would). RunUntil
+// calls `onRunUntil` (when set) and polls `done` until it holds, at most
+// `runUntilLimit` rounds of 1 ms. All calls may come from any thread.
 #pragma once
 #include <chrono>
 #include <cstdint>
@@ -26,39 +27,21 @@ namespace zwtest {
 
 struct HostCall {
   enum Kind {
-    MessageBox,
-    MessageNotShown,
-    QuestionBox,
-    CountdownBox,
-    PickFolder,
-    ShowPage,
-    FocusControl,
-    ShowFolderRow,
-    ModelChanged,
-    SetStatusText,
-    SetProgress,
-    SetTitle,
-    SetBusy,
-    ShowLog,
-    SetClipboardText,
-    ShellOpen,
-    PickSaveFile,
-    PickOpenFile,
-    ResultsChanged,
-    Close,
-    RunUntil,
+    MessageBox, MessageNotShown, QuestionBox, CountdownBox, PickFolder, ShowPage, FocusControl,
+    ShowFolderRow, ModelChanged, SetStatusText, SetProgress, SetTitle, SetBusy, ShowLog,
+    SetClipboardText, ShellOpen, PickSaveFile, PickOpenFile, ResultsChanged, Close, RunUntil,
   };
   explicit HostCall(Kind k) : kind(k) {}
   Kind kind;
   std::string text;       // box text, status text, title, clipboard text, shell target, picker title
-  std::string caption;    // box caption, picker's initial folder
+  std::string caption;    // box caption, picker's initial folder or filter, working folder
   zw::TBoxStyle style = 0;
   uint16_t iconId = 0;
   int defaultAnswer = 0;  // QuestionBox: the caller's default (0 none)
   zw::TCountdownRequest request;  // CountdownBox
   int answer = 0;         // what the host answered (boxes)
   // Other arguments: page / control / list, row, progress position, maximum,
-  // percent, busy, list locked, modal.
+  // percent, busy, list locked, modal, filter index.
   int64_t a = 0, b = 0, c = 0;
 };
 
@@ -68,10 +51,11 @@ class TestHost : public zw::IHost {
   std::function<int(const HostCall&)> onBox;
   std::deque<std::optional<std::string>> folders;
   int shellOpenResult = 0;  // 0 success, else a system error code
-  // Answers of PickSaveFile / PickOpenFile (empty queue: cancelled), and the
-  // filter index PickSaveFile reports as chosen (0: leave it as given).
+  // Answers of PickSaveFile / PickOpenFile, and the filter index
+  // PickSaveFile reports as chosen (0: leave it as given).
   std::deque<std::optional<std::string>> files;
   int saveFilterIndex = 0;
+  std::function<void()> onResultsChanged;
   std::function<void()> onRunUntil;
   int runUntilLimit = 60000;
   bool runUntilGaveUp = false;
@@ -79,38 +63,21 @@ class TestHost : public zw::IHost {
   // --- boxes ---
   int MessageBox(const std::string& text, const std::string& caption, zw::TBoxStyle style,
                  uint16_t iconId) override {
-    HostCall call{HostCall::MessageBox};
-    call.text = text;
-    call.caption = caption;
-    call.style = style;
-    call.iconId = iconId;
-    return Answer(std::move(call), FirstButton(style));
+    return Answer(Box(HostCall::MessageBox, text, caption, style, iconId), FirstButton(style));
   }
   void MessageNotShown(const std::string& text, const std::string& caption,
                        zw::TBoxStyle style) override {
-    HostCall call{HostCall::MessageNotShown};
-    call.text = text;
-    call.caption = caption;
-    call.style = style;
-    std::lock_guard<std::mutex> lock(mu_);
-    calls_.push_back(std::move(call));
+    Push(Box(HostCall::MessageNotShown, text, caption, style, 0));
   }
   int QuestionBox(const std::string& text, const std::string& caption, zw::TBoxStyle style,
                   uint16_t iconId, int defaultAnswer) override {
-    HostCall call{HostCall::QuestionBox};
-    call.text = text;
-    call.caption = caption;
-    call.style = style;
-    call.iconId = iconId;
+    HostCall call = Box(HostCall::QuestionBox, text, caption, style, iconId);
     call.defaultAnswer = defaultAnswer;
     return Answer(std::move(call), defaultAnswer != 0 ? defaultAnswer : FirstButton(style));
   }
   int CountdownBox(const zw::TCountdownRequest& request) override {
-    HostCall call{HostCall::CountdownBox};
-    call.text = request.text;
-    call.caption = request.caption;
-    call.style = request.style;
-    call.iconId = request.iconId;
+    HostCall call = Box(HostCall::CountdownBox, request.text, request.caption, request.style,
+                        request.iconId);
     call.request = request;
     return Answer(std::move(call), request.defaultIndex);
   }
@@ -118,54 +85,36 @@ class TestHost : public zw::IHost {
   // --- pickers ---
   std::optional<std::string> PickFolder(const std::string& title,
                                         const std::string& initial) override {
-    std::lock_guard<std::mutex> lock(mu_);
-    HostCall call{HostCall::PickFolder};
-    call.text = title;
-    call.caption = initial;
-    std::optional<std::string> out;
-    if (!folders.empty()) {
-      out = folders.front();
-      folders.pop_front();
-    }
-    calls_.push_back(std::move(call));
-    return out;
+    Record(HostCall::PickFolder, title, 0, 0, 0, initial);
+    return Pop(folders);
   }
-
   std::optional<std::string> PickSaveFile(const std::string& title, const std::string& filter,
                                           int& filterIndex) override {
-    std::lock_guard<std::mutex> lock(mu_);
-    HostCall call{HostCall::PickSaveFile};
-    call.text = title;
-    call.caption = filter;
-    call.a = filterIndex;
+    Record(HostCall::PickSaveFile, title, filterIndex, 0, 0, filter);
     if (saveFilterIndex != 0) filterIndex = saveFilterIndex;
-    calls_.push_back(std::move(call));
-    return PopFile();
+    return Pop(files);
   }
   std::optional<std::string> PickOpenFile(const std::string& title,
                                           const std::string& filter) override {
-    std::lock_guard<std::mutex> lock(mu_);
-    HostCall call{HostCall::PickOpenFile};
-    call.text = title;
-    call.caption = filter;
-    calls_.push_back(std::move(call));
-    return PopFile();
+    Record(HostCall::PickOpenFile, title, 0, 0, 0, filter);
+    return Pop(files);
   }
 
   // --- pages, controls, rows ---
-  void ShowPage(zw::TPage page) override { Record(HostCall::ShowPage, {}, static_cast<int64_t>(page)); }
+  void ShowPage(zw::TPage page) override { Record(HostCall::ShowPage, {}, int64_t(page)); }
   void FocusControl(zw::TControl control) override {
-    Record(HostCall::FocusControl, {}, static_cast<int64_t>(control));
+    Record(HostCall::FocusControl, {}, int64_t(control));
   }
   void ShowFolderRow(zw::TFolderList list, int32_t row) override {
-    Record(HostCall::ShowFolderRow, {}, static_cast<int64_t>(list), row);
+    Record(HostCall::ShowFolderRow, {}, int64_t(list), row);
   }
   void ModelChanged() override { Record(HostCall::ModelChanged); }
   void ResultsChanged(bool scrollToFocus, bool focusOnTop) override {
     Record(HostCall::ResultsChanged, {}, scrollToFocus, focusOnTop);
+    if (onResultsChanged) onResultsChanged();
   }
 
-  // --- status and progress ---
+  // --- status, progress and the rest ---
   void SetStatusText(const std::string& text) override { Record(HostCall::SetStatusText, text); }
   void SetProgress(int32_t position, int32_t maximum, int percent) override {
     Record(HostCall::SetProgress, {}, position, maximum, percent);
@@ -174,18 +123,12 @@ class TestHost : public zw::IHost {
   void SetBusy(bool busy, bool listLocked) override {
     Record(HostCall::SetBusy, {}, busy, listLocked);
   }
-
-  // --- the rest ---
   void ShowLog(bool modal) override { Record(HostCall::ShowLog, {}, modal); }
   void SetClipboardText(const std::string& text) override {
     Record(HostCall::SetClipboardText, text);
   }
   int ShellOpen(const std::string& target, const std::string& workingFolder) override {
-    HostCall call{HostCall::ShellOpen};
-    call.text = target;
-    call.caption = workingFolder;
-    std::lock_guard<std::mutex> lock(mu_);
-    calls_.push_back(std::move(call));
+    Record(HostCall::ShellOpen, target, 0, 0, 0, workingFolder);
     return shellOpenResult;
   }
   void Close() override { Record(HostCall::Close); }
@@ -219,6 +162,12 @@ class TestHost : public zw::IHost {
         out.push_back(c);
     return out;
   }
+  // The controls focused, in order.
+  std::vector<zw::TControl> Focused() const {
+    std::vector<zw::TControl> out;
+    for (const auto& c : CallsOf(HostCall::FocusControl)) out.push_back(zw::TControl(c.a));
+    return out;
+  }
   size_t Count(HostCall::Kind kind) const { return CallsOf(kind).size(); }
   void Clear() {
     std::lock_guard<std::mutex> lock(mu_);
@@ -232,6 +181,15 @@ class TestHost : public zw::IHost {
   }
 
  private:
+  static HostCall Box(HostCall::Kind kind, const std::string& text, const std::string& caption,
+                      zw::TBoxStyle style, uint16_t iconId) {
+    HostCall call{kind};
+    call.text = text;
+    call.caption = caption;
+    call.style = style;
+    call.iconId = iconId;
+    return call;
+  }
   int Answer(HostCall call, int fallback) {
     std::function<int(const HostCall&)> decide;
     int answer = fallback;
@@ -246,25 +204,27 @@ class TestHost : public zw::IHost {
     }
     if (decide) answer = decide(call);  // outside the lock: it may call back
     call.answer = answer;
-    std::lock_guard<std::mutex> lock(mu_);
-    calls_.push_back(std::move(call));
+    Push(std::move(call));
     return answer;
   }
-  std::optional<std::string> PopFile() {  // mu_ held
-    std::optional<std::string> out;
-    if (!files.empty()) {
-      out = files.front();
-      files.pop_front();
-    }
+  std::optional<std::string> Pop(std::deque<std::optional<std::string>>& queue) {
+    std::lock_guard<std::mutex> lock(mu_);
+    if (queue.empty()) return std::nullopt;
+    auto out = queue.front();
+    queue.pop_front();
     return out;
   }
   void Record(HostCall::Kind kind, std::string text = {}, int64_t a = 0, int64_t b = 0,
-              int64_t c = 0) {
+              int64_t c = 0, std::string caption = {}) {
     HostCall call{kind};
     call.text = std::move(text);
+    call.caption = std::move(caption);
     call.a = a;
     call.b = b;
     call.c = c;
+    Push(std::move(call));
+  }
+  void Push(HostCall call) {
     std::lock_guard<std::mutex> lock(mu_);
     calls_.push_back(std::move(call));
   }
