@@ -6,62 +6,30 @@
 #include <string>
 
 #include "platform/locale_detail.h"
+#include "support/files.h"
 
 namespace zw::platform {
 namespace {
 
-FileTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-  SystemTime st;
-  st.year = static_cast<uint16_t>(y);
-  st.month = static_cast<uint16_t>(mo);
-  st.day = static_cast<uint16_t>(d);
-  st.hour = static_cast<uint16_t>(h);
-  st.minute = static_cast<uint16_t>(mi);
-  st.second = static_cast<uint16_t>(s);
-  FileTime ft = 0;
-  EXPECT_TRUE(JoinFileTime(st, ft));
-  return ft;
-}
+using zwtest::At;
 
 constexpr uint64_t KiB = 1024, MiB = KiB * 1024, GiB = MiB * 1024, TiB = GiB * 1024,
                    PiB = TiB * 1024, EiB = PiB * 1024;
 
 // --- byte sizes the way the shell writes them --------------------------------
 
-TEST(ShellByteSizeText, BelowOneKilobyteCountsBytes) {
-  EXPECT_EQ(detail::ShellByteSizeText(0), "0 bytes");
-  EXPECT_EQ(detail::ShellByteSizeText(500), "500 bytes");
-  EXPECT_EQ(detail::ShellByteSizeText(1023), "1023 bytes");
-}
-
-TEST(ShellByteSizeText, KeepsThreeSignificantDigits) {
-  EXPECT_EQ(detail::ShellByteSizeText(1024), "1.00 KB");
-  EXPECT_EQ(detail::ShellByteSizeText(1485), "1.45 KB");
-  EXPECT_EQ(detail::ShellByteSizeText(12 * MiB + 300 * KiB + 1), "12.2 MB");
-  EXPECT_EQ(detail::ShellByteSizeText(12 * MiB + 310 * KiB), "12.3 MB");
-  EXPECT_EQ(detail::ShellByteSizeText(123 * MiB + 900 * KiB), "123 MB");
-  EXPECT_EQ(detail::ShellByteSizeText(5 * GiB), "5.00 GB");
-}
-
-TEST(ShellByteSizeText, TruncatesInsteadOfRounding) {
-  EXPECT_EQ(detail::ShellByteSizeText(2047), "1.99 KB");
-  EXPECT_EQ(detail::ShellByteSizeText(10 * KiB - 1), "9.99 KB");
-  EXPECT_EQ(detail::ShellByteSizeText(1023999), "999 KB");
-}
-
-TEST(ShellByteSizeText, ThousandUnitsMoveToTheNextUnit) {
-  EXPECT_EQ(detail::ShellByteSizeText(1000 * KiB), "0.97 MB");
-  EXPECT_EQ(detail::ShellByteSizeText(1000 * MiB), "0.97 GB");
-}
-
-TEST(ShellByteSizeText, LargeUnitsUpToExabytes) {
-  EXPECT_EQ(detail::ShellByteSizeText(3 * TiB), "3.00 TB");
-  EXPECT_EQ(detail::ShellByteSizeText(250 * PiB), "250 PB");
-  EXPECT_EQ(detail::ShellByteSizeText(2 * EiB + EiB / 2), "2.50 EB");
-  EXPECT_EQ(detail::ShellByteSizeText(UINT64_MAX), "15.9 EB");
-}
-
-TEST(ShellByteSizeText, UsesTheGivenDecimalPoint) {
+TEST(ShellByteSizeText, ThreeSignificantDigitsTruncatedUpToExabytes) {
+  const struct {
+    uint64_t bytes;
+    const char* text;
+  } cases[] = {
+      {0, "0 bytes"}, {1023, "1023 bytes"}, {1024, "1.00 KB"}, {1485, "1.45 KB"}, {2047, "1.99 KB"},
+      {10 * KiB - 1, "9.99 KB"}, {1023999, "999 KB"}, {1000 * KiB, "0.97 MB"},  // a thousand units move on
+      {12 * MiB + 300 * KiB + 1, "12.2 MB"}, {12 * MiB + 310 * KiB, "12.3 MB"}, {123 * MiB + 900 * KiB, "123 MB"},
+      {1000 * MiB, "0.97 GB"}, {5 * GiB, "5.00 GB"}, {3 * TiB, "3.00 TB"}, {250 * PiB, "250 PB"},
+      {2 * EiB + EiB / 2, "2.50 EB"}, {UINT64_MAX, "15.9 EB"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(detail::ShellByteSizeText(c.bytes), c.text) << c.bytes;
   EXPECT_EQ(detail::ShellByteSizeText(1485, ','), "1,45 KB");
 }
 
