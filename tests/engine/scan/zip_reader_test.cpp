@@ -10,7 +10,6 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -258,7 +257,8 @@ TEST(ZipDirectory, Zip64RecordsAndExtraFieldsGiveTheTrueValues) {
   EXPECT_EQ(sink.found[0].crc, zw::Crc32("abc", 3));
 }
 
-TEST(ZipDirectory, EveryTruncationAndRandomDamageFailsOrEndsCleanly) {
+// Random damage is the fuzz target's (tests/fuzz).
+TEST(ZipDirectory, EveryTruncationFails) {
   zwtest::TempTree tree;
   const std::string whole = BuildZip(SampleMembers(), "comment").bytes;
   const std::string path = tree.PathOf("t.zip");
@@ -269,33 +269,13 @@ TEST(ZipDirectory, EveryTruncationAndRandomDamageFailsOrEndsCleanly) {
     // record whose comment no longer fits the file.
     EXPECT_FALSE(r.Open(path)) << len;
   }
-  std::mt19937 rng(12345);
-  size_t opened = 0;
-  for (int round = 0; round < 400; ++round) {
-    std::string bytes = whole;
-    for (int e = 0, edits = 1 + static_cast<int>(rng() % 8); e < edits; ++e) {
-      const size_t at = rng() % bytes.size();
-      const int kind = static_cast<int>(rng() % 3);
-      bytes[at] = kind == 0 ? static_cast<char>(bytes[at] ^ (1 << (rng() % 8))) : '\xFF';
-      if (kind == 2 && at + 1 < bytes.size()) bytes[at + 1] = '\xFF';
-    }
-    tree.File("t.zip", bytes);
-    Sink sink;
-    if (sink.Read(path)) {
-      ++opened;
-      EXPECT_LE(sink.found.size(), 4u);
-    }
-  }
-  EXPECT_GT(opened, 0u);  // many edits leave the directory readable
 }
 
-TEST(ZipInBrowse, ArchivesInFoldersWhenAskedAndListRows) {
+TEST(ZipInBrowse, ArchivesInFoldersAreReadWhenAsked) {
   zwtest::TempTree tree;
   const std::string zip = tree.File("d/a.zip", BuildZip(SampleMembers()).bytes);
   tree.File("d/plain.txt", "p");
   tree.File("d/bad.zip", "PK\x03\x04 not really an archive");
-  const std::string fresh = tree.File("f.zip", BuildZip({{"x/one.txt", "1"}}).bytes);
-  const std::string lib = tree.File("l.zip", BuildZip({{"two.txt", "22"}}).bytes);
   for (bool scanArchives : {false, true}) {
     zwtest::BrowseRun r;
     r.thread->SetZipBrowser(zw::MakeZipBrowser());
@@ -316,16 +296,6 @@ TEST(ZipInBrowse, ArchivesInFoldersWhenAskedAndListRows) {
         EXPECT_EQ(std::get_if<std::string>(&a) ? std::get<std::string>(a).find("bad.zip") : std::string::npos,
                   std::string::npos);
   }
-  zwtest::BrowseRun r;
-  r.thread->SetZipBrowser(zw::MakeZipBrowser());
-  r.thread->fresh.Add(zw::dsArchive, fresh);
-  r.thread->library.Add(zw::dsArchive, lib);
-  r.Run();
-  ASSERT_EQ(r.found.size(), 2u);
-  EXPECT_EQ(r.found[0].path + r.found[0].name, "f.zip>" + Sep("/x/one.txt"));
-  EXPECT_EQ(r.found[0].flags, 0x31);
-  EXPECT_EQ(r.found[1].path + r.found[1].name, "l.zip>" + Sep("/two.txt"));
-  EXPECT_EQ(r.found[1].flags, 0x39);
 }
 
 #ifndef _WIN32
