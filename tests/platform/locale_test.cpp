@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/locale_detail.h"
 #include "support/files.h"
@@ -97,40 +98,23 @@ TEST(ParseLocalDateTime, ReadsBackWhatWasWritten) {
   EXPECT_EQ(got, noon);
 }
 
-TEST(ParseLocalDateTime, RejectsText) {
-  FileTime got = 0;
-  bool outOfRange = true;
-  EXPECT_FALSE(ParseLocalDateTime("", got, outOfRange));
-  EXPECT_FALSE(outOfRange);
-  EXPECT_FALSE(ParseLocalDateTime("yesterday", got, outOfRange));
-  EXPECT_FALSE(outOfRange);
+TEST(ParseLocalDateTime, RefusesWhatIsNoDateAndYearsBeyondFileTime) {
   const std::string good = ShortDateText(At(2004, 3, 18));
-  EXPECT_FALSE(ParseLocalDateTime(good + " x", got, outOfRange));
-  EXPECT_FALSE(ParseLocalDateTime(good + " 25:00", got, outOfRange));
-  EXPECT_FALSE(outOfRange);
-}
-
-TEST(ParseLocalDateTime, YearsBeyondFileTimeAreOutOfRange) {
+  std::vector<std::pair<std::string, bool>> cases = {{"", false}, {"yesterday", false}, {good + " x", false}, {good + " 25:00", false}};
   // The year written in full in the user's own format, swapped for one
   // that a FILETIME cannot hold.
-  const std::string good = ShortDateText(At(2004, 3, 18));
   const size_t at = good.find("2004");
-  if (at == std::string::npos) GTEST_SKIP() << "short date without a four-digit year: " << good;
-  std::string early = good;
-  early.replace(at, 4, "1500");
+  for (const char* year : {"1500", "30828"})
+    if (at != std::string::npos) cases.emplace_back(std::string(good).replace(at, 4, year), true);
+  for (const auto& [text, outOfRange] : cases) {
+    FileTime got = 0;
+    bool beyond = !outOfRange;
+    EXPECT_FALSE(ParseLocalDateTime(text, got, beyond)) << text;
+    EXPECT_EQ(beyond, outOfRange) << text;
+  }
   FileTime got = 0;
-  bool outOfRange = false;
-  EXPECT_FALSE(ParseLocalDateTime(early, got, outOfRange));
-  EXPECT_TRUE(outOfRange);
-  std::string late = good;
-  late.replace(at, 4, "30828");
-  outOfRange = false;
-  EXPECT_FALSE(ParseLocalDateTime(late, got, outOfRange));
-  EXPECT_TRUE(outOfRange);
-  std::string last = good;
-  last.replace(at, 4, "30827");
-  EXPECT_TRUE(ParseLocalDateTime(last, got, outOfRange));
-  EXPECT_FALSE(outOfRange);
+  bool beyond = true;
+  EXPECT_TRUE(at == std::string::npos || (ParseLocalDateTime(std::string(good).replace(at, 4, "30827"), got, beyond) && !beyond));
 }
 
 #ifndef _WIN32
@@ -146,35 +130,25 @@ TEST(ParseLocalDateTime, PosixReadsIsoForms) {
 #endif
 
 // The ISO reader is shared; it runs on both platforms.
-TEST(ParseIsoDateTime, ChecksTheCalendar) {
-  FileTime got = 0;
-  bool outOfRange = true;
-  ASSERT_TRUE(detail::ParseIsoDateTime("2004-03-18 21:39:42", got, outOfRange));
-  EXPECT_EQ(got, At(2004, 3, 18, 21, 39, 42));
-  EXPECT_FALSE(outOfRange);
-  EXPECT_TRUE(detail::ParseIsoDateTime("2004-02-29", got, outOfRange));
-  EXPECT_FALSE(detail::ParseIsoDateTime("2003-02-29", got, outOfRange));
-  EXPECT_FALSE(outOfRange);
-  EXPECT_FALSE(detail::ParseIsoDateTime("2004-13-01", got, outOfRange));
-  EXPECT_FALSE(outOfRange);
-  EXPECT_FALSE(detail::ParseIsoDateTime("2004-03-18 21:60", got, outOfRange));
-  EXPECT_FALSE(detail::ParseIsoDateTime("2004-03-18 21:39:", got, outOfRange));
-  EXPECT_FALSE(detail::ParseIsoDateTime("2004-03-18 21", got, outOfRange));
-  EXPECT_FALSE(detail::ParseIsoDateTime("2004-03", got, outOfRange));
-}
-
-TEST(ParseIsoDateTime, FileTimeRangeIsSixteenOOneToThirtyEightTwentySeven) {
-  FileTime got = 0;
-  bool outOfRange = false;
-  ASSERT_TRUE(detail::ParseIsoDateTime("1601-01-01", got, outOfRange));
-  EXPECT_EQ(got, 0u);
-  ASSERT_TRUE(detail::ParseIsoDateTime("30827-12-31 23:59:59", got, outOfRange));
-  EXPECT_EQ(got, At(30827, 12, 31, 23, 59, 59));
-  EXPECT_FALSE(detail::ParseIsoDateTime("1600-12-31", got, outOfRange));
-  EXPECT_TRUE(outOfRange);
-  outOfRange = false;
-  EXPECT_FALSE(detail::ParseIsoDateTime("30828-01-01", got, outOfRange));
-  EXPECT_TRUE(outOfRange);
+TEST(ParseIsoDateTime, ChecksTheCalendarAndTheFileTimeRange) {
+  const struct {
+    const char* text;
+    bool ok, outOfRange;
+    FileTime want;
+  } cases[] = {
+      {"2004-03-18 21:39:42", true, false, At(2004, 3, 18, 21, 39, 42)}, {"2004-02-29", true, false, At(2004, 2, 29)},
+      {"1601-01-01", true, false, 0}, {"30827-12-31 23:59:59", true, false, At(30827, 12, 31, 23, 59, 59)},
+      {"2003-02-29", false, false, 0}, {"2004-13-01", false, false, 0}, {"2004-03-18 21:60", false, false, 0},
+      {"2004-03-18 21:39:", false, false, 0}, {"2004-03-18 21", false, false, 0}, {"2004-03", false, false, 0},
+      {"1600-12-31", false, true, 0}, {"30828-01-01", false, true, 0},
+  };
+  for (const auto& c : cases) {
+    FileTime got = 0;
+    bool outOfRange = !c.outOfRange;
+    EXPECT_EQ(detail::ParseIsoDateTime(c.text, got, outOfRange), c.ok) << c.text;
+    EXPECT_EQ(outOfRange, c.outOfRange) << c.text;
+    EXPECT_EQ(got, c.want) << c.text;
+  }
 }
 
 // --- comparison --------------------------------------------------------------
