@@ -11,7 +11,6 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -37,13 +36,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using zwtest::ReadAll;
-
-std::string Pattern(size_t n, unsigned seed = 1) {
-  std::string s(n, '\0');
-  std::mt19937 rng(seed);
-  for (char& c : s) c = static_cast<char>(rng());
-  return s;
-}
 
 // A temporary folder; paths are written with "/" and come back in the
 // platform's form.
@@ -76,7 +68,7 @@ class Files : public ::testing::Test {
 
 TEST_F(Files, EnumerationGivesEveryRecordOnceWithDotAndDotDot) {
   Write("a.txt", "alpha");
-  Write("b.bin", Pattern(12345));
+  Write("b.bin", zwtest::RandomBytes(12345, 1));
   Write("empty", "");
   Write("sub/inner.txt", "not listed at this level");
   Folder("sub2");
@@ -368,7 +360,7 @@ TEST_F(Files, SizesAndOffsetsBeyondFourGiBAreExact) {
 // ================================================================ reading and writing
 
 TEST_F(Files, ReadReadAtAndSeek) {
-  const std::string content = Pattern(10000);
+  const std::string content = zwtest::RandomBytes(10000, 1);
   Write("data", content);
   File f;
   OsError err;
@@ -399,7 +391,7 @@ TEST_F(Files, ReadReadAtAndSeek) {
 }
 
 TEST_F(Files, WritingCreatesReplacesCutsAndChangesInPlace) {
-  const std::string content = Pattern(300000, 11);
+  const std::string content = zwtest::RandomBytes(300000, 11);
   File f;
   OsError err;
   ASSERT_TRUE(f.CreateNew(P("new"), err)) << err.code;
@@ -522,7 +514,7 @@ TEST_F(Files, RenameNoReplaceMovesFilesAndFoldersAndNeverReplacesAnything) {
   EXPECT_EQ(err.kind, ErrKind::AlreadyExists);
   ASSERT_TRUE(detail::RenameByLink(P("dir/to"), P("linked"), err)) << err.code;
   EXPECT_EQ(ReadAll(P("linked")), "payload");
-  const std::string big = Pattern(3 << 20, 5);  // more than one copy buffer
+  const std::string big = zwtest::RandomBytes(3 << 20, 5);  // more than one copy buffer
   Write("src", big);
   {
     File f;

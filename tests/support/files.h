@@ -1,10 +1,11 @@
-// File helpers of the tests, independent of the code under test: whole-file
-// reads and writes through the standard library, existence that counts a
+// File helpers of the tests, independent of the code under test: random
+// contents, whole-file reads and writes through the standard library, existence that counts a
 // dangling link, the names in a folder, and a FILETIME from calendar fields.
 #pragma once
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <set>
 #include <string>
 
@@ -13,6 +14,14 @@
 #include "platform/filetime.h"
 
 namespace zwtest {
+
+// `size` bytes drawn from `seed`.
+inline std::string RandomBytes(size_t size, uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::string s(size, '\0');
+  for (char& c : s) c = static_cast<char>(rng());
+  return s;
+}
 
 inline std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -20,6 +20,7 @@
 #include "engine/dupes/content_oracle.h"
 #include "engine/threads/status_events.h"
 #include "engine/threads/suspd_safe_thread.h"
+#include "support/idle_thread.h"
 #include "support/recording_messenger.h"
 #include "support/temp_tree.h"
 
@@ -29,6 +30,7 @@ using zw::TAdvContentOptions;
 using zw::TContentComparer;
 using zw::TFileInfos;
 namespace fiflag = zw::fiflag;
+using zwtest::RandomBytes;
 
 constexpr uint8_t kPick = 0, kCrc = zw::acmCRC32, kBpB = zw::acmByteByByte, kCrcBpB = kCrc | kBpB;
 
@@ -39,13 +41,6 @@ TAdvContentOptions Opts(uint8_t range, uint8_t methods, int64_t n = 0, int64_t m
   o.N = n;
   o.M = m;
   return o;
-}
-
-std::string Random(size_t size, uint32_t seed) {
-  std::mt19937 rng(seed);
-  std::string s(size, '\0');
-  for (auto& c : s) c = static_cast<char>(rng());
-  return s;
 }
 
 // One file of a set as it reached the next stage.
@@ -96,12 +91,6 @@ struct StatusRecorder : zw::IStatusTarget {
   size_t Count(int id) const {
     return std::count_if(posts.begin(), posts.end(), [&](const auto& p) { return p.first == id; });
   }
-};
-
-// A search thread that never runs: only asked whether to stop.
-struct IdleThread : zw::TSuspdSafeThread {
-  IdleThread() : zw::TSuspdSafeThread(true) {}
-  void Execute() override {}
 };
 
 TFileInfos* MakeEntry(const std::string& folder, const std::string& name, uint64_t size, uint8_t flags = 0,
@@ -206,7 +195,7 @@ TEST(ContentRange, EachRangeIsClippedToTheFile) {
 }
 
 TEST_F(ContentComparerTest, EqualFilesFormOneSetWithSampleAndCrcOfTheRange) {
-  const std::string data = Random(10000, 1);
+  const std::string data = RandomBytes(10000, 1);
   File("a", data);
   File("b", data);
   File("c", data);
@@ -221,7 +210,7 @@ TEST_F(ContentComparerTest, EqualFilesFormOneSetWithSampleAndCrcOfTheRange) {
 }
 
 TEST_F(ContentComparerTest, WhatEachMethodTellsApart) {
-  const std::string base = Random(9000, 2);
+  const std::string base = RandomBytes(9000, 2);
   File("base", base);
   for (const auto& [name, pos] : std::map<std::string, size_t>{{"first", 0}, {"middle", 4499}, {"last", 8999}}) {
     std::string d = base;
@@ -256,7 +245,7 @@ TEST_F(ContentComparerTest, WhatEachMethodTellsApart) {
 
 TEST_F(ContentComparerTest, FilesLargerThanTheBufferAndManyCopiesAreComparedToTheLastByte) {
   const size_t size = TContentComparer::kLargeBufferSize + 1000003;
-  const std::string data = Random(size, 5);
+  const std::string data = RandomBytes(size, 5);
   File("a", data);
   File("b", data);
   std::string late = data, early = data;
@@ -265,7 +254,7 @@ TEST_F(ContentComparerTest, FilesLargerThanTheBufferAndManyCopiesAreComparedToTh
   File("late", late);
   File("early", early);
   // More copies than are read along with one pass over the head.
-  const std::string small = Random(TContentComparer::kPrefixLength + 5000, 31);
+  const std::string small = RandomBytes(TContentComparer::kPrefixLength + 5000, 31);
   std::vector<std::string> copies;
   for (int k = 0; k < 37; ++k) File(copies.emplace_back("c" + std::to_string(k)), small);
   std::string other = small;
@@ -285,7 +274,7 @@ TEST_F(ContentComparerTest, FilesLargerThanTheBufferAndManyCopiesAreComparedToTh
 }
 
 TEST_F(ContentComparerTest, StatusTextsNameTheFileWhileNotQuietAndOnlyLibraryFilesAreNotRead) {
-  const std::string x = Random(2500, 18);
+  const std::string x = RandomBytes(2500, 18);
   File("a", x);
   File("b", x);
   auto crc = Run(Opts(0, kCrc), Es({"a", "b"}));
@@ -308,7 +297,7 @@ TEST_F(ContentComparerTest, EveryFileIsReadOnceForEachKeyAndWhatItsEntryClaimsIs
   const size_t size = 3 * 2048 + 11;
   std::vector<std::string> names;
   for (int k = 0; k < 150; ++k) {
-    std::string d = Random(size, 200 + k);
+    std::string d = RandomBytes(size, 200 + k);
     std::memcpy(&d[size / 2 - 2], "MIDL", 4);
     File(names.emplace_back("d" + std::to_string(k)), d);
   }
@@ -324,7 +313,7 @@ TEST_F(ContentComparerTest, EveryFileIsReadOnceForEachKeyAndWhatItsEntryClaimsIs
   }
   // Longer than the prefix and differing early: told apart by the CRC32 of
   // their first bytes; the one pair of copies is compared byte per byte.
-  const std::string common = Random(TContentComparer::kPrefixLength * 3, 300);
+  const std::string common = RandomBytes(TContentComparer::kPrefixLength * 3, 300);
   names.clear();
   for (int k = 0; k < 40; ++k) {
     std::string d = common;
@@ -347,7 +336,7 @@ TEST_F(ContentComparerTest, EveryFileIsReadOnceForEachKeyAndWhatItsEntryClaimsIs
 
 TEST_F(ContentComparerTest, AStopEndsWithTheSetsFoundSoFarAndReadsNothingMore) {
   for (int k = 0; k < 10; ++k) {
-    const std::string x = Random(3000 + k, 100 + k);  // ten pairs of other sizes
+    const std::string x = RandomBytes(3000 + k, 100 + k);  // ten pairs of other sizes
     File("p" + std::to_string(k) + "a", x);
     File("p" + std::to_string(k) + "b", x);
   }
@@ -360,7 +349,7 @@ TEST_F(ContentComparerTest, AStopEndsWithTheSetsFoundSoFarAndReadsNothingMore) {
   auto full = Run(Opts(zw::acFirstN, kCrc, 2500), entries());
   ASSERT_EQ(full->next.sets.size(), 10u);
   for (size_t stopAt : {0u, 1u, 5u, 17u, 30u}) {
-    auto owner = std::make_shared<IdleThread>();
+    auto owner = std::make_shared<zwtest::IdleThread>();
     if (stopAt == 0) owner->Cancel();
     auto out = Run(Opts(zw::acFirstN, kCrc, 2500), entries(), false, owner.get(), [&](StatusRecorder& r) {
       r.onPost = [&r, stopAt, owner] {
@@ -376,7 +365,7 @@ TEST_F(ContentComparerTest, AStopEndsWithTheSetsFoundSoFarAndReadsNothingMore) {
 }
 
 TEST_F(ContentComparerTest, AFailingNextStageLeavesTheComparerUsable) {
-  const std::string x = Random(2500, 29), y = Random(2500, 30);
+  const std::string x = RandomBytes(2500, 29), y = RandomBytes(2500, 30);
   File("x1", x);
   File("x2", x);
   File("y1", y);
@@ -466,7 +455,7 @@ struct World {
   void Variants(size_t n, int families) {
     const size_t p = TContentComparer::kPrefixLength;
     for (int f = 0; f < families; ++f) {
-      std::string base = Random(n, static_cast<uint32_t>(rng_()));
+      std::string base = RandomBytes(n, static_cast<uint32_t>(rng_()));
       if (rng_() % 3 == 0) std::fill(base.begin(), base.end(), '\0');
       Add(base, "base");
       for (int k = 0, copies = 1 + rng_() % 3; k < copies; ++k) Add(base, "copy");

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/dupes/pool_oracle.h"
+#include "support/idle_thread.h"
 #include "support/temp_tree.h"
 
 namespace zw {
@@ -109,12 +110,6 @@ struct TRecordingSets : TResultManager {
   int stopAfter = -1;
 };
 
-// A thread that never runs; the pool only asks it CheckStop.
-struct TTestOwner : TSuspdSafeThread {
-  TTestOwner() : TSuspdSafeThread(true) {}
-  void Execute() override {}
-};
-
 // Everything a run of a pool shows to the outside.
 struct TOutcome {
   Sets results;               // sets that reached the result list
@@ -141,7 +136,7 @@ struct TRunInput {
 template <class Pool, class Make>
 TOutcome RunPool(const TRunInput& in, Make make) {
   TOutcome out;
-  auto owner = std::make_shared<TTestOwner>();
+  auto owner = std::make_shared<zwtest::IdleThread>();
   TZWStatusServer status(nullptr);
   TRecordingSets results, content;
   int phase = 0;  // 0 feeding, 1 finishing, 2 destroying
