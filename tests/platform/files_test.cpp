@@ -317,8 +317,8 @@ TEST_F(Files, SizesAndOffsetsBeyondFourGiBAreExact) {
   }
 #ifdef _WIN32
   const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  DWORD n = 0;
-  if (h != INVALID_HANDLE_VALUE) DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &n, nullptr);  // best effort
+  DWORD returned = 0;
+  if (h != INVALID_HANDLE_VALUE) DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);  // best effort
   if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
 #endif  // elsewhere extending with ftruncate leaves a hole where the file system can
   {
