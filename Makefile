@@ -4,7 +4,8 @@ JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
 ROOT := $(abspath .)
 
-.PHONY: all setup native windows win64 win32 test test-native test-windows bench demo clean
+.PHONY: all setup native windows win64 win32 test test-native test-windows sanitize \
+  sanitize-address sanitize-thread fuzz bench demo clean
 
 all: native windows
 
@@ -29,8 +30,9 @@ native: setup build/native/build.ninja
 win64: setup build/win64/build.ninja
 	cmake --build build/win64 -j $(JOBS)
 
+# Only the program: the 32-bit tests could not run here (see test-windows).
 win32: setup build/win32/build.ninja
-	cmake --build build/win32 -j $(JOBS)
+	cmake --build build/win32 -j $(JOBS) --target zwillo
 
 windows: win64 win32
 
@@ -41,7 +43,55 @@ test-native: native
 test-windows: windows
 	cd build/win64 && ctest --output-on-failure --no-tests=error
 
-test: test-native test-windows
+test: test-native test-windows sanitize
+
+# Builds with clang and sanitizers.
+SAN_CMAKE := $(CMAKE_GEN) -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -gline-tables-only" \
+  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only"
+
+# The native tests under sanitizers, each set in its own build folder: the
+# unit tests, the end-to-end tests and the fuzz drivers under AddressSanitizer
+# and UndefinedBehaviorSanitizer, the tests that run worker threads under
+# ThreadSanitizer. A finding fails the run: the program stops at the first
+# one, and every report, also of a program whose exit status a test does not
+# look at, goes to the build folder's sanitizer-reports/, which must stay
+# empty.
+# ThreadSanitizer: the thread tests and the browse threads of the scan tests
+# (the other test binaries start threads too, but building them once more
+# would cost make test minutes).
+TSAN_TESTS := zw_test_threads zw_test_scan
+space := $() $()
+
+build/asan/build.ninja:
+	cmake -S . -B build/asan $(SAN_CMAKE) -DZW_SANITIZE=address,undefined
+
+build/tsan/build.ninja:
+	cmake -S . -B build/tsan $(SAN_CMAKE) -DZW_SANITIZE=thread
+
+sanitize: sanitize-address sanitize-thread
+
+sanitize-address: setup build/asan/build.ninja
+	cmake --build build/asan -j $(JOBS)
+	bash scripts/sanitized-ctest.sh build/asan -j $(JOBS)
+
+sanitize-thread: setup build/tsan/build.ninja
+	cmake --build build/tsan -j $(JOBS) --target $(TSAN_TESTS)
+	bash scripts/sanitized-ctest.sh build/tsan -R '^($(subst $(space),|,$(TSAN_TESTS)))$$'
+
+# libFuzzer runs of every fuzz target (clang, with AddressSanitizer and
+# UndefinedBehaviorSanitizer), FUZZ_SECONDS each, on a copy of its seed
+# corpus in build/fuzz/corpus/; inputs that fail are kept in
+# build/fuzz/findings/. FUZZ_TARGETS=... runs some of them only.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= zip catalog results cmdline
+
+build/fuzz/build.ninja:
+	cmake -S . -B build/fuzz $(SAN_CMAKE) -DZW_SANITIZE=address,undefined -DZW_LIBFUZZER=ON
+
+fuzz: setup build/fuzz/build.ninja
+	cmake --build build/fuzz -j $(JOBS) --target $(addprefix zw_fuzz_,$(FUZZ_TARGETS))
+	bash scripts/fuzz.sh build/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 build/bench/build.ninja:
 	cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZW_BENCH=ON -DZW_TESTS=OFF

@@ -12,8 +12,7 @@
 #include "platform/paths.h"
 
 inline long BenchScan(const std::string& dir, zw::TResultManager& results,
-                      const zw::TAdvSizeOptions* size, const zw::TAdvContentOptions* content,
-                      double& seconds) {
+                      const zw::TCompareSettings& compare, double& seconds) {
   zw::TJobQueue queue;
   zw::TEventQueue events([](zw::TStatusEvent&) {});
   zw::TZWStatusServer status(&events);
@@ -25,8 +24,7 @@ inline long BenchScan(const std::string& dir, zw::TResultManager& results,
   browse->SetQueue(&queue);
   browse->SetStatus(&status);
   browse->SetManager(&browseManager);
-  auto search = std::make_shared<zw::TThreadFindDupes>(&queue, &results, &status, nullptr, nullptr,
-                                                        size, content);
+  auto search = std::make_shared<zw::TThreadFindDupes>(&queue, &results, &status, compare);
   search->SetManager(&searchManager);
   const auto t0 = std::chrono::steady_clock::now();
   browseManager.Attach(browse);

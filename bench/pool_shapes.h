@@ -91,7 +91,8 @@ inline TShape MakeShape(TShapeKind kind, size_t n, uint32_t seed = 1) {
   s = TCompareSettings{};
   auto pick = [&](uint64_t below) { return below == 0 ? 0 : rng() % below; };
   auto criteria = [&](bool f, bool sz, bool d, bool c) {
-    s.criteria = MakeCriteria(f, sz, d, c, s.content);
+    s.checked = static_cast<TCompCriteria>((f ? ccFilename : 0) | (sz ? ccSize : 0) |
+                                           (d ? ccDate : 0) | (c ? ccContent : 0));
   };
   uint32_t id = 0;
   switch (kind) {

@@ -33,15 +33,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string mode = argc > 2 ? argv[2] : "size-content";
-  zw::TAdvSizeOptions size;
-  zw::TAdvContentOptions content;
-  const zw::TAdvSizeOptions* sizeP = &size;
-  if (mode == "content-only") sizeP = nullptr;
-  if (mode == "size-bpb") content.methods = zw::acmByteByByte;
+  zw::TCompareSettings compare;  // size and content (CRC32)
+  if (mode == "content-only") compare.Set(zw::ccSize, false);
+  if (mode == "size-bpb") compare.content.methods = zw::acmByteByByte;
 
   Counter results;
   double s = 0;
-  const long files = BenchScan(argv[1], results, sizeP, &content, s);
+  const long files = BenchScan(argv[1], results, compare, s);
   std::printf("%ld %ld %ld %.4f\n", files, results.files, results.sets, s);
   return 0;
 }

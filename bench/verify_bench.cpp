@@ -20,11 +20,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: verify_bench DIR\n");
     return 2;
   }
-  zw::TAdvSizeOptions size;
-  zw::TAdvContentOptions content;
   zw::TResultList results;
   double scanSecs = 0;
-  const long files = BenchScan(argv[1], results, &size, &content, scanSecs);
+  const long files = BenchScan(argv[1], results, zw::TCompareSettings{}, scanSecs);
 
   // As a delete of "all but the first" would: every other entry of a set is
   // checked, and each must prove the first (or another kept one) a copy.

@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
   wine64 xvfb xauth imagemagick
   zip unzip python3
+  clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()

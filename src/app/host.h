@@ -1,6 +1,8 @@
 // Everything the application asks of a screen. The Win32 window implements
 // it with real controls; the terminal program prints and asks on the
-// terminal; tests record every call and answer from a queue.
+// terminal; tests record every call and answer from a queue. Every operation
+// is abstract: a new host says what it does for each, never silently
+// nothing.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -43,9 +45,7 @@ class IHost {
   // ask anyone answers with the default, or without one with the safe answer
   // (No, Cancel).
   virtual int QuestionBox(const std::string& text, const std::string& caption, TBoxStyle style,
-                          uint16_t iconId, int defaultAnswer) {
-    return MessageBox(text, caption, style, iconId);
-  }
+                          uint16_t iconId, int defaultAnswer) = 0;
   // The program's own box with a countdown (seconds 0: none); returns the
   // chosen button's index.
   virtual int CountdownBox(const TCountdownRequest& request) = 0;
@@ -54,7 +54,7 @@ class IHost {
   // has its log for that; a terminal says it, so that the reason a command
   // failed never sits in a log that nobody prints.
   virtual void MessageNotShown(const std::string& text, const std::string& caption,
-                               TBoxStyle style) {}
+                               TBoxStyle style) = 0;
 
   // --- pickers ---
   virtual std::optional<std::string> PickFolder(const std::string& title,
@@ -63,14 +63,10 @@ class IHost {
   // `filterIndex` the chosen filter (1-based) in and out; with an overwrite
   // prompt, the path must exist. nullopt: cancelled.
   virtual std::optional<std::string> PickSaveFile(const std::string& title,
-                                                  const std::string& filter, int& filterIndex) {
-    return std::nullopt;
-  }
+                                                  const std::string& filter, int& filterIndex) = 0;
   // An existing file to read (import). nullopt: cancelled.
   virtual std::optional<std::string> PickOpenFile(const std::string& title,
-                                                  const std::string& filter) {
-    return std::nullopt;
-  }
+                                                  const std::string& filter) = 0;
 
   // --- pages, controls, rows ---
   virtual void ShowPage(TPage page) = 0;
@@ -82,7 +78,7 @@ class IHost {
   // The result list changed (entries, order, flags, focus): redraw it. With
   // `scrollToFocus` the focused row (TResultViewModel::focused) is brought
   // into sight, as the top row when `focusOnTop`.
-  virtual void ResultsChanged(bool scrollToFocus = false, bool focusOnTop = false) {}
+  virtual void ResultsChanged(bool scrollToFocus = false, bool focusOnTop = false) = 0;
 
   // --- status and progress ---
   virtual void SetStatusText(const std::string& text) = 0;

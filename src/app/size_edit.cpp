@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/scan/scan_job.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

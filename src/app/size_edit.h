@@ -14,6 +14,7 @@
 #include "app/host.h"
 #include "app/window_model.h"
 #include "engine/common/messages.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -91,15 +91,9 @@ struct TResultViewModel {
 };
 
 struct TWindowModel {
-  // Comparison options: the four criterion boxes and their advanced records.
-  bool cbFilename = false;
-  bool cbSize = true;
-  bool cbDate = false;
-  bool cbContent = true;
-  TAdvFilenameOptions advFilename;
-  TAdvSizeOptions advSize;
-  TAdvDateOptions advDate;
-  TAdvContentOptions advContent;
+  // Comparison options: the four criterion boxes (CBFilename, CBSize,
+  // CBDate, CBContent) and their advanced records.
+  TCompareSettings compare;
 
   // Scan options.
   TFolderListModel fresh;    // CLBoxFo: 'fresh' - compared among themselves
@@ -138,8 +132,6 @@ struct TWindowModel {
   const TFolderListModel& Folders(TFolderList which) const {
     return which == TFolderList::Fresh ? fresh : library;
   }
-  // The criteria set of the four boxes and the content options.
-  TCompCriteria Criteria() const;
 };
 
 }  // namespace zw

@@ -13,6 +13,7 @@
 #include "cli/terminal_host.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
+#include "app/text_ids.h"
 
 namespace {
 
@@ -103,8 +104,7 @@ int main(int argc, char** argv) {
     if (std::count(refused.begin(), refused.end(), '"') % 2 != 0)
       mainForm.Presenter().ShowMsg(zw::msgParseMissingQuoteC);
     else
-      mainForm.Presenter().MsgBox(zw::Format(zw::kMsgQuoteInArgument, {refused}),
-                                  zw::mbIconError | zw::mbOK, 0);
+      mainForm.Presenter().ShowMsg(zw::msgQuoteInArgument, {refused});
     return 1;
   }
   if (!program.Start(argv[1], commandLine)) return 1;

@@ -8,6 +8,7 @@
 #include "app/text/string_table.h"
 #include "platform/console.h"
 #include "platform/shell.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

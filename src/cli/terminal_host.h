@@ -31,10 +31,18 @@ class TTerminalHost : public IHost {
   std::optional<std::string> PickFolder(const std::string&, const std::string&) override {
     return std::nullopt;
   }
+  // No dialogs: a script names its files.
+  std::optional<std::string> PickSaveFile(const std::string&, const std::string&, int&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> PickOpenFile(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
   void ShowPage(TPage) override {}
   void FocusControl(TControl) override {}
   void ShowFolderRow(TFolderList, int32_t) override {}
   void ModelChanged() override {}
+  void ResultsChanged(bool, bool) override {}
   void SetStatusText(const std::string& text) override;
   void SetProgress(int32_t position, int32_t maximum, int percent) override;
   void SetTitle(const std::string&) override {}

@@ -31,6 +31,11 @@ FileTime NowUtc();
 FileTime UtcToLocal(FileTime utc);
 FileTime LocalToUtc(FileTime local);
 
+// The proleptic Gregorian calendar: leap years and the days of a month
+// (1..12).
+bool IsLeapYear(int year);
+int DaysInMonth(int year, int month);
+
 // Calendar split and join; exact to the millisecond (sub-millisecond ticks
 // are dropped by Split and zero after Join). Join returns false for fields
 // out of range.

@@ -14,19 +14,10 @@ constexpr uint64_t kDaysPer4Years = 1461;
 // The latest year a SYSTEMTIME may carry for the conversion to a FILETIME.
 constexpr unsigned kMaxJoinYear = 30827;
 
-bool IsLeap(unsigned year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
 constexpr uint16_t kDaysBeforeMonth[2][13] = {
     {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
     {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366},
 };
-
-unsigned DaysInMonth(unsigned year, unsigned month) {
-  const int leap = IsLeap(year) ? 1 : 0;
-  return kDaysBeforeMonth[leap][month] - kDaysBeforeMonth[leap][month - 1];
-}
 
 // Days from 1601-01-01 to the first of January of `year` (year >= 1601).
 uint64_t DaysBeforeYear(unsigned year) {
@@ -35,6 +26,13 @@ uint64_t DaysBeforeYear(unsigned year) {
 }
 
 }  // namespace
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+  const int leap = IsLeapYear(year) ? 1 : 0;
+  return kDaysBeforeMonth[leap][month] - kDaysBeforeMonth[leap][month - 1];
+}
 
 SystemTime SplitFileTime(FileTime ft) {
   SystemTime st;
@@ -65,7 +63,7 @@ SystemTime SplitFileTime(FileTime ft) {
 
   const uint64_t year = 1601 + 400 * n400 + 100 * n100 + 4 * n4 + n1;
   st.year = static_cast<uint16_t>(year);
-  const int leap = IsLeap(static_cast<unsigned>(year)) ? 1 : 0;
+  const int leap = IsLeapYear(year) ? 1 : 0;
   unsigned month = 1;
   while (month < 12 && days >= kDaysBeforeMonth[leap][month]) ++month;
   st.month = static_cast<uint16_t>(month);
@@ -79,7 +77,7 @@ bool JoinFileTime(const SystemTime& st, FileTime& ft) {
   if (st.day < 1 || st.day > DaysInMonth(st.year, st.month)) return false;
   if (st.hour > 23 || st.minute > 59 || st.second > 59 || st.milliseconds > 999) return false;
 
-  const int leap = IsLeap(st.year) ? 1 : 0;
+  const int leap = IsLeapYear(st.year) ? 1 : 0;
   const uint64_t days = DaysBeforeYear(st.year) + kDaysBeforeMonth[leap][st.month - 1] + (st.day - 1u);
   const uint64_t seconds = ((days * 24 + st.hour) * 60 + st.minute) * 60 + st.second;
   ft = seconds * kTicksPerSecond + uint64_t{st.milliseconds} * kTicksPerMillisecond;

@@ -27,6 +27,10 @@ std::string DateTimeText(FileTime time, bool seconds);
 // A text that parses to a date outside FILETIME's range gives false with
 // `outOfRange` set.
 bool ParseLocalDateTime(std::string_view text, FileTime& time, bool& outOfRange);
+// Reads an ISO 8601 date "yyyy-mm-dd", optionally followed by a blank (or
+// "T") and "hh:mm" or "hh:mm:ss"; blanks around it are allowed. The same
+// results as ParseLocalDateTime. The one reader of ISO dates.
+bool ParseIsoDateTime(std::string_view text, FileTime& time, bool& outOfRange);
 
 // Whether the shell's byte-size formatter is there (Windows: looked up at
 // run time; POSIX: always).

@@ -26,13 +26,6 @@ std::string_view TrimSpaces(std::string_view s) {
   return s;
 }
 
-bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
-}
-
 }  // namespace
 
 std::string ShellByteSizeText(uint64_t bytes, char decimalPoint) {
@@ -128,3 +121,11 @@ bool ParseIsoDateTime(std::string_view text, FileTime& time, bool& outOfRange) {
 }
 
 }  // namespace zw::platform::detail
+
+namespace zw::platform {
+
+bool ParseIsoDateTime(std::string_view text, FileTime& time, bool& outOfRange) {
+  return detail::ParseIsoDateTime(text, time, outOfRange);
+}
+
+}  // namespace zw::platform

@@ -8,6 +8,7 @@
 
 #include "app/run/lists_fake_host.h"
 #include "support/recording_messenger.h"
+#include "app/text_ids.h"
 
 using namespace zw;
 

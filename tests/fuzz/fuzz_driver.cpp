@@ -8,8 +8,9 @@
 // truncation, inserted and deleted bytes, and 2-, 4- and 8-byte fields set to
 // huge values. The same SEED gives the same inputs in the same order. The
 // driver cannot catch a crash: a fault kills it, and the input that caused
-// it stays in the temporary folder as fuzz-last-input-SEED for replay
-// (fuzz_driver <that file> 0). A run that ends
+// it stays in the temporary folder as fuzz-last-input-PROGRAM-SEED for
+// replay (fuzz_driver <that file> 0); the program's name keeps the targets
+// apart when several run at once. A run that ends
 // normally exits with 0 and says how many inputs it ran.
 #include <algorithm>
 #include <chrono>
@@ -122,9 +123,11 @@ int main(int argc, char** argv) {
   if (corpus.empty()) corpus.emplace_back();
 
   // The input about to run is kept in a file, so that the one that crashed
-  // the target can be replayed (fuzz_driver fuzz-last-input 0).
+  // the target can be replayed (fuzz_driver fuzz-last-input-... 0).
   const std::filesystem::path last =
-      std::filesystem::temp_directory_path() / ("fuzz-last-input-" + std::to_string(seed));
+      std::filesystem::temp_directory_path() /
+      ("fuzz-last-input-" + std::filesystem::path(argv[0]).stem().string() + "-" +
+       std::to_string(seed));
   auto run = [&](const Bytes& input) {
     {
       std::ofstream out(last, std::ios::binary | std::ios::trunc);

@@ -7,6 +7,7 @@
 #include "app/text/string_table.h"
 #include "app/text/text_format.h"
 #include "platform/errors.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

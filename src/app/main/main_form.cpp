@@ -2,12 +2,14 @@
 
 #include <cmath>
 
-#include "app/results/checking.h"
+#include "app/results/check_by_criteria.h"
+#include "app/results/checked_status.h"
 #include "app/run/folder_lists.h"
 #include "app/text/string_table.h"
 #include "app/text/text_format.h"
 #include "engine/dupes/catalog_writer.h"
 #include "platform/paths.h"
+#include "app/text_ids.h"
 
 namespace zw {
 
@@ -46,10 +48,10 @@ bool TMainForm::Run() {
     // What the new list will carry: CRC32 values when contents are compared
     // by CRC32, and sets of a real comparison (tidy-up offers to remove the
     // single leftovers only then).
-    const TCompCriteria criteria = model_.Criteria();
+    const TCompCriteria criteria = model_.compare.Criteria();
     model_.results.crcAvailable = (criteria & ccContentCRC) != 0;
     actions_.SetListFromCriteriaScan((criteria & (ccFilename | ccSize | ccDate | ccContent)) != 0);
-    crcOfPartsOnly_ = model_.cbContent && model_.advContent.range != acComplete;
+    crcOfPartsOnly_ = model_.compare.On(ccContent) && model_.compare.content.range != acComplete;
   }
   return started;
 }
@@ -85,10 +87,10 @@ void TMainForm::HandleStatusEvent(TStatusEvent& ev) {
         ev.debug->build = 0x1A0;
         // Note the order: date 2, size 4 (unlike the criteria set).
         std::string letters = "a";
-        if (model_.cbFilename) letters += '1';
-        if (model_.cbDate) letters += '2';
-        if (model_.cbSize) letters += '4';
-        if (model_.cbContent) letters += '8';
+        if (model_.compare.On(ccFilename)) letters += '1';
+        if (model_.compare.On(ccDate)) letters += '2';
+        if (model_.compare.On(ccSize)) letters += '4';
+        if (model_.compare.On(ccContent)) letters += '8';
         ev.debug->criteria = letters;
       }
       return;
@@ -127,7 +129,7 @@ void TMainForm::PollInterrupt() {
   // Whoever interrupted is not waiting for questions or the log window: what
   // is still asked takes its default answer, as in execution mode p.
   SetExecMode(emUnattended);
-  presenter_.LogText(mbIconWarning | mbOK, Format(kLogInterrupted, {cause}));
+  presenter_.LogMsg(logInterrupted, {cause});
   driver_.Cancel(false);     // a scan, when one runs
   actions_.RequestCancel();  // a file action, when one runs
   if (script_.IsRunning()) script_.Abort();
@@ -205,14 +207,9 @@ bool TMainForm::CheckByCriteria(bool check, const TScriptCriteriaParams& params)
   return true;
 }
 
-bool TMainForm::CheckedFilesAction(char action, uint8_t mode, const std::string& destination) {
-  bool ok = false;
-  switch (action) {
-    case 'm': ok = actions_.Move(mode, destination); break;
-    case 'r': ok = actions_.Recycle(mode); break;
-    case 's': ok = actions_.ReplaceByShortcut(mode); break;
-    default: ok = actions_.Delete(mode); break;
-  }
+bool TMainForm::CheckedFilesAction(TFileAction action, uint8_t mode,
+                                   const std::string& destination) {
+  const bool ok = actions_.Run(action, mode, destination);
   host_.ResultsChanged();
   ShowCheckedStatus();
   return ok;

@@ -46,9 +46,6 @@ class TMainForm : public IScriptEnvironment {
   bool Run() override;
   void Cancel() { driver_.Cancel(); }
 
-  // The log line of an interruption, formatted with what interrupted.
-  static constexpr const char* kLogInterrupted =
-      "Cancelled by %s; the current operation stops and no further command is run";
   // Where the program learns of an interruption from outside the window (the
   // program without a window: Ctrl+C, SIGINT, SIGTERM): what interrupted
   // it, or empty. Asked by PollInterrupt; nothing is asked when unset.
@@ -98,7 +95,8 @@ class TMainForm : public IScriptEnvironment {
   void SortResults(uint8_t key, bool regroup) override;
   void CheckFiles(TCheckRule rule, bool check) override;
   bool CheckByCriteria(bool check, const TScriptCriteriaParams& params) override;
-  bool CheckedFilesAction(char action, uint8_t mode, const std::string& destination) override;
+  bool CheckedFilesAction(TFileAction action, uint8_t mode,
+                          const std::string& destination) override;
   bool ImportResults(const std::string& path) override;
   bool ExportResults(const std::string& path, uint8_t format) override;
   bool CreateCatfile(const TCatFileOptions& options) override;

@@ -2,6 +2,7 @@
 
 #include "app/text/countdown_box.h"
 #include "app/text/text_format.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -20,6 +20,7 @@
 #include "app/text/message_table.h"
 #include "app/text/string_table.h"
 #include "engine/common/messages.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -1,6 +1,8 @@
 #include "app/results/catalog_dialog.h"
 
 #include "platform/paths.h"
+#include "app/text/string_table.h"
+#include "app/text_ids.h"
 
 namespace zw {
 
@@ -23,7 +25,7 @@ void TCatalogDialogModel::Prepare(TResultList& list) {
 
 bool TCatalogDialogModel::Browse(IHost& host) {
   int filterIndex = 1;
-  const auto picked = host.PickSaveFile(kSaveTitle, kFilter, filterIndex);
+  const auto picked = host.PickSaveFile(Str(strCatfileSaveTitle), Str(strCatfileFilter), filterIndex);
   if (!picked || picked->empty()) return false;
   destination = *picked;
   if (platform::ExtractFileExt(destination).empty()) destination += ".zwc";

@@ -14,8 +14,6 @@ namespace zw {
 
 class TCatalogDialogModel {
  public:
-  static constexpr const char* kSaveTitle = "save catalog file to...";
-  static constexpr const char* kFilter = "Zwillo Catalog Files (.zwc)|*.zwc";
 
   // Before showing: "selected" is possible only when list rows are
   // selected, "checked" only when entries are checked; a choice that is not

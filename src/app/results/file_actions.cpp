@@ -14,6 +14,7 @@
 #include "platform/locale.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
+#include "app/text_ids.h"
 
 namespace zw {
 
@@ -27,7 +28,7 @@ struct TFileActions::TTexts {
   TMsgID endQuestion;
 };
 
-const TFileActions::TTexts& TFileActions::TextsOf(TAction action) {
+const TFileActions::TTexts& TFileActions::TextsOf(TFileAction action) {
   static const TTexts kDelete{msgNoFilesChecked2Delete, askAllFilesOfPairChecked2Delete,
                               askDeleteFiles,           strDeletingChecked,
                               logDeleteFiles,           logIOErrorOnDelete,
@@ -45,10 +46,10 @@ const TFileActions::TTexts& TFileActions::TextsOf(TAction action) {
                             logLinkFiles,           logIOErrorOnLink,
                             msgSomeFilesNotLinked};
   switch (action) {
-    case TAction::Delete: return kDelete;
-    case TAction::Recycle: return kRecycle;
-    case TAction::Move: return kMove;
-    case TAction::Link: break;
+    case TFileAction::Delete: return kDelete;
+    case TFileAction::Recycle: return kRecycle;
+    case TFileAction::Move: return kMove;
+    case TFileAction::Link: break;
   }
   return kLink;
 }
@@ -63,12 +64,6 @@ bool TFileActions::ScriptExecuting() const {
   return presenter_.ScriptExecuting();
 }
 
-bool TFileActions::Delete(uint8_t mode) { return Run(TAction::Delete, mode, {}); }
-bool TFileActions::Recycle(uint8_t mode) { return Run(TAction::Recycle, mode, {}); }
-bool TFileActions::Move(uint8_t mode, const std::string& destination) {
-  return Run(TAction::Move, mode, destination);
-}
-bool TFileActions::ReplaceByShortcut(uint8_t mode) { return Run(TAction::Link, mode, {}); }
 
 // --- helpers -------------------------------------------------------------
 
@@ -121,10 +116,6 @@ void TFileActions::Advance() {
       progressTotal_ > 0 ? static_cast<int>(int64_t{progress_} * 100 / progressTotal_) : 0;
   host_.SetProgress(progress_, progressTotal_, percent);
   Pump();
-}
-
-void TFileActions::LogError(const std::string& text) {
-  presenter_.LogText(mbIconError | mbOK, text);
 }
 
 void TFileActions::RemoveEntry(TResultEntry* entry) {
@@ -224,7 +215,7 @@ bool TFileActions::PrepareDestination(uint8_t mode, const std::string& given,
 
 // --- the frame -----------------------------------------------------------
 
-bool TFileActions::Run(TAction action, uint8_t mode, const std::string& given) {
+bool TFileActions::Run(TFileAction action, uint8_t mode, const std::string& given) {
   const TTexts& texts = TextsOf(action);
   failed_ = false;
   writeAllowed_ = false;
@@ -234,29 +225,29 @@ bool TFileActions::Run(TAction action, uint8_t mode, const std::string& given) {
     presenter_.ShowMsg(texts.nothingChecked);
     return false;
   }
-  if (const int32_t set = FirstSetWithoutEntryLeft(action == TAction::Link); set >= 0) {
+  if (const int32_t set = FirstSetWithoutEntryLeft(action == TFileAction::Link); set >= 0) {
     FocusSet(set);
     if (Ask(mode, texts.wholeSet, {TFmtArg(int64_t{set})}, ansNo, ansNo) != ansYes) return false;
   }
   const TMsgID confirm =
-      action == TAction::Move && !given.empty() ? askMoveFilesDestSpecified : texts.confirm;
+      action == TFileAction::Move && !given.empty() ? askMoveFilesDestSpecified : texts.confirm;
   const TFmtArgs counts{TFmtArg(int64_t{list_.CheckedCount()}),
                         TFmtArg(static_cast<int64_t>(list_.CheckedSize() / 1024))};
   // Interactively the confirmation has no default: it is always shown.
   if (Ask(mode, confirm, counts, ansYes, 0) != ansYes) return false;
 
   std::string destination;
-  if (action == TAction::Move && !PrepareDestination(mode, given, destination)) return false;
+  if (action == TFileAction::Move && !PrepareDestination(mode, given, destination)) return false;
 
   // Busy.
   cancel_.store(false);
   model_.busy = true;
   model_.listLocked = true;
   host_.SetBusy(true, true);
-  SetStatus(action == TAction::Move ? Format(Str(texts.status), {TFmtArg(destination)})
+  SetStatus(action == TFileAction::Move ? Format(Str(texts.status), {TFmtArg(destination)})
                                     : Str(texts.status));
   if (log_.Count() > 0) log_.AddSeparator();
-  if (action == TAction::Move)
+  if (action == TFileAction::Move)
     presenter_.LogMsg(texts.logStart, {TFmtArg(destination)});
   else
     presenter_.LogMsg(texts.logStart);
@@ -265,14 +256,14 @@ bool TFileActions::Run(TAction action, uint8_t mode, const std::string& given) {
   host_.SetProgress(0, progressTotal_, 0);
 
   std::unique_ptr<TZWTouchedDirectories> touched;
-  if (action != TAction::Link && model_.findEmptyDirs && !ScriptExecuting())
+  if (action != TFileAction::Link && model_.findEmptyDirs && !ScriptExecuting())
     touched = std::make_unique<TZWTouchedDirectories>();
 
   {
     TResultList::TGuard guard(list_);
     copies_ = std::make_unique<TKeptCopies>(model_);
     lastCopy_.clear();
-    if (action == TAction::Link)
+    if (action == TFileAction::Link)
       WalkSets(mode);
     else
       WalkFiles(action, mode, destination, touched.get());
@@ -341,7 +332,7 @@ TFileActions::TFileState TFileActions::CheckFile(const TResultEntry& entry) {
   const std::string full = entry.FullName();
   const TFileState state = FileState(entry);
   if (state == TFileState::Same) return state;
-  LogError(Format(state == TFileState::Gone ? kLogFileGone : kLogFileChanged, {TFmtArg(full)}));
+  presenter_.LogMsg(state == TFileState::Gone ? logFileGone : logFileChanged, {TFmtArg(full)});
   failed_ = true;
   return state;
 }
@@ -365,14 +356,14 @@ bool TFileActions::CopyLeft(const TResultEntry& entry) {
     lastCopy_[entry.Set] = copy;
     return true;
   }
-  LogError(Format(kLogNoCopyLeft, {TFmtArg(entry.FullName()), TFmtArg(why)}));
+  presenter_.LogMsg(logNoKeptCopy, {TFmtArg(entry.FullName()), TFmtArg(why)});
   failed_ = true;
   return false;
 }
 
 // --- delete, recycle, move -------------------------------------------------
 
-void TFileActions::WalkFiles(TAction action, uint8_t mode, const std::string& destination,
+void TFileActions::WalkFiles(TFileAction action, uint8_t mode, const std::string& destination,
                              TZWTouchedDirectories* touched) {
   int32_t i = 0;
   while (i < list_.ItemCount()) {
@@ -385,10 +376,10 @@ void TFileActions::WalkFiles(TAction action, uint8_t mode, const std::string& de
     bool done = false;
     if (CheckFile(*entry) == TFileState::Same && CopyLeft(*entry)) {
       switch (action) {
-        case TAction::Delete: done = DeleteOne(*entry); break;
-        case TAction::Recycle: done = RecycleOne(*entry); break;
-        case TAction::Move: done = MoveOne(mode, *entry, destination); break;
-        case TAction::Link: break;
+        case TFileAction::Delete: done = DeleteOne(*entry); break;
+        case TFileAction::Recycle: done = RecycleOne(*entry); break;
+        case TFileAction::Move: done = MoveOne(mode, *entry, destination); break;
+        case TFileAction::Link: break;
       }
     }
     if (done) {
@@ -562,9 +553,8 @@ void TFileActions::WalkSets(uint8_t mode) {
         if (!archivePaths.empty()) targetPath = archivePaths.front();
       }
       if (targetPath.empty()) {
-        LogError(Format(kLogNoCopyLeft, {TFmtArg(full), TFmtArg(why.empty() ? std::string(
-                                                                   TKeptCopies::kWhyNoSameBytes)
-                                                                             : why)}));
+        presenter_.LogMsg(logNoKeptCopy,
+                          {TFmtArg(full), TFmtArg(why.empty() ? Str(strWhyNoSameBytes) : why)});
         failed_ = true;
       } else {
         std::string linkPath;

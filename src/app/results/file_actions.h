@@ -27,6 +27,7 @@
 
 #include "app/host.h"
 #include "app/log/scan_log.h"
+#include "app/results/file_action_types.h"
 #include "app/results/kept_copies.h"
 #include "app/messages/msg_presenter.h"
 #include "app/window_model.h"
@@ -38,27 +39,10 @@ namespace zw {
 
 class TZWTouchedDirectories;
 
-// How an action asks its questions.
-enum TConfirmMode : uint8_t {
-  cmInteractive = 0,  // message boxes (the execution mode still applies)
-  cmCountdown = 1,    // countdown boxes that take their default answer after 30 s
-  cmUnattended = 2,   // nothing is shown; every question takes its default answer
-};
-
 class TFileActions {
  public:
   // Seconds of the countdown boxes in countdown mode.
   static constexpr int kCountdownSeconds = 30;
-
-  // Log texts of files that are no longer what the list says (error lines,
-  // formatted with the file's full name).
-  static constexpr const char* kLogFileChanged =
-      "File \"%s\" has changed since the scan; it was not touched";
-  static constexpr const char* kLogFileGone = "File \"%s\" no longer exists; it was not touched";
-  // No unchecked entry of the file's set proved to be a copy of it (the
-  // second argument says why): acting on it could destroy the last copy.
-  static constexpr const char* kLogNoCopyLeft =
-      "No kept copy of \"%s\" was verified (%s); it was not touched";
 
   TFileActions(IHost& host, TMsgPresenter& presenter, TZWLog& log, TWindowModel& model,
                TResultList& list);
@@ -66,14 +50,18 @@ class TFileActions {
   TFileActions(const TFileActions&) = delete;
   TFileActions& operator=(const TFileActions&) = delete;
 
-  // The four actions. `mode` is a TConfirmMode. Each returns true when every
-  // file it handled succeeded, false when it was declined, had nothing to
-  // do, or a file failed.
-  bool Delete(uint8_t mode);
-  bool Recycle(uint8_t mode);
-  // `destination` empty: the user picks the folder.
-  bool Move(uint8_t mode, const std::string& destination);
-  bool ReplaceByShortcut(uint8_t mode);
+  // Runs an action on the checked files. `mode` is a TConfirmMode; a move
+  // with an empty `destination` lets the user pick the folder. True when
+  // every file it handled succeeded, false when it was declined, had
+  // nothing to do, or a file failed.
+  bool Run(TFileAction action, uint8_t mode, const std::string& destination = {});
+  // The four toolbar buttons.
+  bool Delete(uint8_t mode) { return Run(TFileAction::Delete, mode); }
+  bool Recycle(uint8_t mode) { return Run(TFileAction::Recycle, mode); }
+  bool Move(uint8_t mode, const std::string& destination) {
+    return Run(TFileAction::Move, mode, destination);
+  }
+  bool ReplaceByShortcut(uint8_t mode) { return Run(TFileAction::Link, mode); }
 
   // The Cancel button: the running action stops before its next entry.
   // Cleared when an action starts its work.
@@ -103,12 +91,10 @@ class TFileActions {
   static bool SameTime(platform::FileTime entryTime, platform::FileTime fileTime);
 
  private:
-  enum class TAction { Delete, Recycle, Move, Link };
   enum class TFileState { Same, Changed, Gone };
   struct TTexts;
-  static const TTexts& TextsOf(TAction action);
+  static const TTexts& TextsOf(TFileAction action);
 
-  bool Run(TAction action, uint8_t mode, const std::string& destination);
   // Asks a question by the confirmation mode; `interactiveDefault` is the
   // default passed to the presenter in interactive mode.
   int Ask(uint8_t mode, TMsgID id, const TFmtArgs& args, int defaultAnswer,
@@ -127,7 +113,7 @@ class TFileActions {
   bool RecycleOne(const TResultEntry& entry);
   bool MoveOne(uint8_t mode, const TResultEntry& entry, const std::string& destination);
   // Walks the list (files in list order) for Delete, Recycle and Move.
-  void WalkFiles(TAction action, uint8_t mode, const std::string& destination,
+  void WalkFiles(TFileAction action, uint8_t mode, const std::string& destination,
                  TZWTouchedDirectories* touched);
   // Walks the sets for Replace by shortcut.
   void WalkSets(uint8_t mode);
@@ -143,7 +129,6 @@ class TFileActions {
   // the failure when none does.
   bool CopyLeft(const TResultEntry& entry);
   static TFileState FileState(const TResultEntry& entry);
-  void LogError(const std::string& text);
   void RemoveEntry(TResultEntry* entry);
   void TidyUp(uint8_t mode);
   std::string SizeText(uint64_t bytes) const;

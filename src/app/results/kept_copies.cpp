@@ -1,6 +1,8 @@
 #include "app/results/kept_copies.h"
 
+#include "app/text/string_table.h"
 #include "app/text/text_format.h"
+#include "app/text_ids.h"
 #include "engine/common/byte_source.h"
 #include "engine/common/file_checksum.h"
 #include "engine/scan/catalog_file.h"
@@ -60,7 +62,7 @@ const TResultEntry* TKeptCopies::Find(const TResultEntry& checked,
                                       std::string& why, bool zipMembers, bool catalogEntries) {
   why.clear();
   if (kept.empty()) {
-    why = kWhyNoneKept;
+    why = Str(strWhyNoneKept);
     return nullptr;
   }
   platform::File file;
@@ -70,7 +72,7 @@ const TResultEntry* TKeptCopies::Find(const TResultEntry& checked,
   uint64_t size = 0;
   if (!file.OpenRead(checked.FullName(), err) || !file.Identity(id, links, err) ||
       !file.Size(size, err)) {
-    why = Format(kWhyUnreadable, {TFmtArg(int64_t{err.code})});
+    why = Format(Str(strWhyUnreadable), {TFmtArg(int64_t{err.code})});
     return nullptr;
   }
   // Files on disk, then ZIP members, then catalog entries.
@@ -88,7 +90,7 @@ const TResultEntry* TKeptCopies::Find(const TResultEntry& checked,
       if (why.empty() && !reason.empty()) why = reason;
     }
   }
-  if (why.empty()) why = kWhyNoSameBytes;
+  if (why.empty()) why = Str(strWhyNoSameBytes);
   return nullptr;
 }
 
@@ -104,7 +106,7 @@ TKeptCopies::TOutcome TKeptCopies::TryFile(platform::File& file, const platform:
       !other.Size(otherSize, err))
     return TOutcome::NotCopy;
   if (otherId == id) {
-    why = Format(kWhySameFile, {TFmtArg(kept.FullName())});
+    why = Format(Str(strWhySameFile), {TFmtArg(kept.FullName())});
     return TOutcome::NotCopy;
   }
   if (otherSize != size) return TOutcome::NotCopy;
@@ -117,7 +119,7 @@ TKeptCopies::TOutcome TKeptCopies::TryZipMember(platform::File& file, uint64_t s
   std::string inner;
   const std::vector<std::string> archives = ContainerPaths(kept, inner);
   if (archives.empty()) {
-    why = Format(kWhyContainerMissing, {TFmtArg(kept.FullName())});
+    why = Format(Str(strWhyContainerMissing), {TFmtArg(kept.FullName())});
     return TOutcome::NotCopy;
   }
   for (const std::string& archive : archives) {
@@ -128,12 +130,12 @@ TKeptCopies::TOutcome TKeptCopies::TryZipMember(platform::File& file, uint64_t s
     switch (CompareByteSources(member, source)) {
       case TSameBytes::Same: return TOutcome::Copy;
       case TSameBytes::ReadFailed:
-        if (why.empty()) why = Format(kWhyArchiveUnreadable, {TFmtArg(kept.FullName())});
+        if (why.empty()) why = Format(Str(strWhyArchiveUnreadable), {TFmtArg(kept.FullName())});
         break;
       case TSameBytes::Different: break;
     }
   }
-  if (why.empty()) why = Format(kWhyArchiveUnreadable, {TFmtArg(kept.FullName())});
+  if (why.empty()) why = Format(Str(strWhyArchiveUnreadable), {TFmtArg(kept.FullName())});
   return TOutcome::NotCopy;
 }
 
@@ -164,7 +166,7 @@ TKeptCopies::TOutcome TKeptCopies::TryCatalogEntry(platform::File& file,
     // Written from the checked file itself, the entry is no copy of it.
     const std::string origin = folder->second + kept.Name;
     if (SameFileNamed(origin, checked.FullName(), id)) {
-      why = Format(kWhyCatalogSelf, {TFmtArg(kept.FullName())});
+      why = Format(Str(strWhyCatalogSelf), {TFmtArg(kept.FullName())});
       return TOutcome::NotCopy;
     }
     if (kept.Size != size) return TOutcome::NotCopy;
@@ -177,7 +179,7 @@ TKeptCopies::TOutcome TKeptCopies::TryCatalogEntry(platform::File& file,
   }
   // Without its catalog, whether the entry was written from this very file
   // cannot be told: it proves nothing.
-  if (why.empty()) why = Format(kWhyContainerMissing, {TFmtArg(kept.FullName())});
+  if (why.empty()) why = Format(Str(strWhyContainerMissing), {TFmtArg(kept.FullName())});
   return TOutcome::NotCopy;
 }
 

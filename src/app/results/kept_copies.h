@@ -45,19 +45,6 @@ class TKeptCopies {
   // of a list row only the file's name). Empty when none is found.
   std::vector<std::string> ContainerPaths(const TResultEntry& entry, std::string& inner) const;
 
-  // Texts of the reasons.
-  static constexpr const char* kWhyNoneKept = "no copy of it is left unchecked";
-  static constexpr const char* kWhyNoSameBytes = "no unchecked copy holds the same bytes now";
-  static constexpr const char* kWhySameFile =
-      "its unchecked copy \"%s\" is the same file under another name";
-  static constexpr const char* kWhyCatalogSelf =
-      "the catalog entry \"%s\" was written from this very file";
-  static constexpr const char* kWhyArchiveUnreadable =
-      "the archive member \"%s\" cannot be read or is damaged";
-  static constexpr const char* kWhyContainerMissing =
-      "the archive or catalog file of \"%s\" is not at hand";
-  static constexpr const char* kWhyUnreadable = "it cannot be read (I/O-Error %d)";
-
  private:
   enum class TOutcome { Copy, NotCopy };
   TOutcome TryFile(platform::File& file, const platform::FileId& id, uint64_t size,

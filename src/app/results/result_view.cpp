@@ -7,6 +7,7 @@
 
 #include "app/text/string_table.h"
 #include "platform/locale.h"
+#include "app/text_ids.h"
 
 namespace zw {
 namespace {

@@ -12,6 +12,7 @@
 #include "engine/common/messages.h"
 #include "engine/dupes/result_list.h"
 #include "platform/errors.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -7,6 +7,7 @@
 #include "engine/scan/scan_job.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

@@ -26,6 +26,7 @@
 #include "app/window_model.h"
 #include "engine/common/messages.h"
 #include "engine/common/text_ids.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

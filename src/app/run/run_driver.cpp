@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/filetime.h"
 #include "platform/paths.h"
+#include "app/text_ids.h"
 
 namespace zw {
 
@@ -76,7 +77,7 @@ std::string TRunDriver::ElapsedText(double days) {
 }
 
 bool TRunDriver::CheckCriteria() {
-  if (model_.cbFilename || model_.cbSize || model_.cbDate || model_.cbContent) return true;
+  if (model_.compare.checked != 0) return true;
   host_.ShowPage(TPage::CompOptions);
   host_.FocusControl(TControl::CBFilename);
   if (msg_.AskMsg(askNoCriterionSelected, ansYes) != ansYes) return false;
@@ -235,7 +236,7 @@ bool TRunDriver::CheckSizeBounds() {
 bool TRunDriver::CheckArchiveRow(TFolderList which, int32_t i) {
   TDirRow& row = model_.Folders(which).rows[static_cast<size_t>(i)];
   const std::string ext = platform::LowerText(platform::ExtractFileExt(row.caption));
-  const TAdvContentOptions& c = model_.advContent;
+  const TAdvContentOptions& c = model_.compare.content;
   auto showRow = [&] {
     host_.ShowPage(TPage::ScanOptions);
     host_.ShowFolderRow(which, i);
@@ -256,12 +257,12 @@ bool TRunDriver::CheckArchiveRow(TFolderList which, int32_t i) {
       const std::string reason = Format(Str(CatOpenResultText(check.result)), reasonArgs);
       return leaveOut(msgFileNotScannedReason, {row.caption, reason});
     }
-    if (model_.cbContent && !check.hasChecksums) {
+    if (model_.compare.On(ccContent) && !check.hasChecksums) {
       showRow();
       msg_.ShowMsg(msgCatFileNoChecksums, {row.caption});
       return false;
     }
-    if (model_.cbContent && (c.range != acComplete || (c.methods & acmByteByByte) != 0)) {
+    if (model_.compare.On(ccContent) && (c.range != acComplete || (c.methods & acmByteByByte) != 0)) {
       showRow();
       msg_.ShowMsg(msgCatFileRestrictions);
       return false;
@@ -270,7 +271,7 @@ bool TRunDriver::CheckArchiveRow(TFolderList which, int32_t i) {
   }
   if (ext == ".zip") {
     if (!TZipReader::CanRead(row.caption)) return leaveOut(msgFileNotScanned, {row.caption});
-    if (model_.cbContent && (c.range != acComplete || c.methods != acmCRC32)) {
+    if (model_.compare.On(ccContent) && (c.range != acComplete || c.methods != acmCRC32)) {
       showRow();
       msg_.ShowMsg(msgZipFileRestrictions);
       return false;
@@ -283,13 +284,13 @@ bool TRunDriver::CheckArchiveRow(TFolderList which, int32_t i) {
 }
 
 bool TRunDriver::CheckContentRestrictions() {
-  const TAdvContentOptions& c = model_.advContent;
-  if (model_.scanArchives && model_.cbContent && (c.range != acComplete || c.methods != acmCRC32)) {
+  const TAdvContentOptions& c = model_.compare.content;
+  if (model_.scanArchives && model_.compare.On(ccContent) && (c.range != acComplete || c.methods != acmCRC32)) {
     host_.FocusControl(TControl::CBScanArchives);
     msg_.ShowMsg(msgZipFileRestrictions);
     return false;
   }
-  if (model_.cbContent && c.range == acComplete && (!model_.cbSize || model_.advSize.tolerant)) {
+  if (model_.compare.On(ccContent) && c.range == acComplete && (!model_.compare.On(ccSize) || model_.compare.size.tolerant)) {
     host_.FocusControl(TControl::BtnContent);
     if (msg_.AskMsg(askUseExactSizeComp, ansOK) != ansOK) return false;
   }
@@ -322,7 +323,7 @@ void TRunDriver::StartThreads() {
   // Threads of an earlier scan are gone by now; make sure of it.
   browseManager_.Destroy();
   searchManager_.Destroy();
-  criteria_ = model_.Criteria();
+  criteria_ = model_.compare.Criteria();
   status_.SetQuiet(model_.lessStatus);
   canceled_ = false;
   browseEnded_ = searchEnded_ = false;
@@ -337,9 +338,9 @@ void TRunDriver::StartThreads() {
                             TAttribFilter::MaskFromBoxes(model_.attrReadOnly, model_.attrHidden,
                                                          model_.attrArchive, model_.attrSystem));
   browse_->sizeFilter.Set(model_.sizeMode, model_.sizeLow.bytes, model_.sizeHigh.bytes,
-                          model_.cbContent, model_.advContent);
-  browse_->nameFilter.Set(model_.limitMasks.rows, model_.excludeMasks.rows, model_.advFilename,
-                          model_.cbFilename);
+                          model_.compare.On(ccContent), model_.compare.content);
+  browse_->nameFilter.Set(model_.limitMasks.rows, model_.excludeMasks.rows, model_.compare.filename,
+                          model_.compare.On(ccFilename));
   if (installReaders) {
     installReaders(*browse_);
   } else {
@@ -359,10 +360,7 @@ void TRunDriver::StartThreads() {
     window->Post(std::move(ev));
   });
 
-  search_ = std::make_shared<TThreadFindDupes>(
-      queue_.get(), &results_, &status_, model_.cbFilename ? &model_.advFilename : nullptr,
-      model_.cbDate ? &model_.advDate : nullptr, model_.cbSize ? &model_.advSize : nullptr,
-      model_.cbContent ? &model_.advContent : nullptr);
+  search_ = std::make_shared<TThreadFindDupes>(queue_.get(), &results_, &status_, model_.compare);
   searchManager_.Attach(search_);
   search_->SetManager(&searchManager_);
   search_->SetMessenger(&msg_);

@@ -6,6 +6,7 @@
 
 #include "app/results/result_files.h"
 #include "app/script/keyword_table.h"
+#include "app/text_ids.h"
 
 namespace zw {
 
@@ -123,7 +124,11 @@ std::string LowerOutsideQuotes(std::string_view text) {
   return out;
 }
 
-bool ParseCommand(TZWScrParent& script, std::string_view command, IScriptEnvironment& env) {
+namespace {
+
+// `depth`: how many on-error scripts deep `script` is.
+bool ParseCommandAt(TZWScrParent& script, std::string_view command, IScriptEnvironment& env,
+                    int depth) {
   const std::string lowered = LowerOutsideQuotes(command);
   const std::string_view text = TrimBlanks(lowered);
 
@@ -131,10 +136,16 @@ bool ParseCommand(TZWScrParent& script, std::string_view command, IScriptEnviron
   const TScrKeyword* keyword = MatchKeyword(text);
   if (keyword && keyword->Implemented()) {
     ok = ParseKeywordCommand(script, *keyword, text, env);
+  } else if (!keyword && IsWord(text, kOnError) && depth >= kMaxOnErrorNesting) {
+    // Every level keeps its own copy of the rest of the command: a command
+    // line of nothing but "onerror" words would take stack and memory without
+    // bound.
+    env.Messenger().ShowMsg(msgParseError, {std::string(text)});
+    ok = false;
   } else if (!keyword && IsWord(text, kOnError)) {
     // The rest after "onerror" and its blank is one command of its own.
     std::string_view rest = text.substr(std::min(text.size(), kOnError.size() + 1));
-    ok = ParseCommand(script.MakeOnErrorScript(), rest, env);
+    ok = ParseCommandAt(script.MakeOnErrorScript(), rest, env, depth + 1);
   } else if (!keyword && text.substr(0, 4) == "lang") {
     ok = true;  // the language choice reads it
   } else {
@@ -145,6 +156,12 @@ bool ParseCommand(TZWScrParent& script, std::string_view command, IScriptEnviron
 
   if (!ok && script.OnErrorScript()) script.OnErrorScript()->Execute(env);
   return ok;
+}
+
+}  // namespace
+
+bool ParseCommand(TZWScrParent& script, std::string_view command, IScriptEnvironment& env) {
+  return ParseCommandAt(script, command, env, 0);
 }
 
 bool ParseCommandLine(TZWCommandLine& script, std::string text, IScriptEnvironment& env,

@@ -17,6 +17,7 @@
 #include "app/script/script_environment.h"
 #include "app/script/script_objects.h"
 #include "platform/console.h"
+#include "app/text_ids.h"
 
 namespace zw {
 
@@ -42,10 +43,15 @@ inline constexpr TCommandIntro kNativeCommandIntro =
 bool ParseCommandLine(TZWCommandLine& script, std::string text, IScriptEnvironment& env,
                       TCommandIntro intro = kNativeCommandIntro);
 
+// How deep on-error scripts nest ("onerror onerror showlog": the on-error
+// script of the on-error script shows the log).
+inline constexpr int kMaxOnErrorNesting = 16;
+
 // Parses one command (the text after its "-") and appends it to `script`.
 // Failures show msgParseUnknownCommandC with the command's first word (also
 // for keywords whose command is not built yet), msgParseMissingParam or
-// msgParseError with the whole command text. After a failure the script's
+// msgParseError with the whole command text (also for on-error scripts
+// nested deeper than kMaxOnErrorNesting). After a failure the script's
 // on-error script, if it has one, is executed at once.
 bool ParseCommand(TZWScrParent& script, std::string_view command, IScriptEnvironment& env);
 
@@ -67,14 +73,9 @@ std::string LowerOutsideQuotes(std::string_view text);
 // double quote, so an argument with a quote anywhere else is refused: the
 // quote would end a text early and let the rest of the argument be read as
 // commands. False then, with the argument in `refused` (show
-// kMsgQuoteInArgument with it, or msgParseMissingQuoteC when it holds an odd
+// msgQuoteInArgument with it, or msgParseMissingQuoteC when it holds an odd
 // number of quotes and so leaves one open).
 bool RebuildCommandLine(int argc, const char* const* argv, std::string& line,
                         std::string& refused);
-
-// The refusal of such an argument (formatted with the argument).
-inline constexpr const char* kMsgQuoteInArgument =
-    "The argument %s holds a double quote (\") that does not enclose a whole text.\r\n"
-    "A quoted text cannot contain one. Parsing and execution of the command line aborted.";
 
 }  // namespace zw

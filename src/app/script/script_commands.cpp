@@ -79,10 +79,7 @@ bool TZWScrCmd_SetCompOptions::ParseOption(std::string_view token) {
 
 TScrResult TZWScrCmd_SetCompOptions::Execute(IScriptEnvironment& env) {
   TWindowModel& model = env.Model();
-  model.cbFilename = (criteria & 0x01) != 0;
-  model.cbSize = (criteria & 0x02) != 0;
-  model.cbDate = (criteria & 0x04) != 0;
-  model.cbContent = (criteria & 0x08) != 0;
+  model.compare.checked = criteria & (ccFilename | ccSize | ccDate | ccContent);
   env.ModelChanged();
   return srDone;
 }
@@ -371,8 +368,15 @@ TScrResult TZWScrCmd_CheckByCriteria::Execute(IScriptEnvironment& env) {
 // --- movechecked / recyclechecked / deletechecked / shortcutchecked ---
 
 void TZWScrCmd_CheckedFilesAction::Init(std::string_view keyword) {
-  action = keyword.empty() ? 'd' : keyword.front();
-  needsParam = action == 'm';
+  // The keyword's first letter: movechecked, recyclechecked, deletechecked,
+  // shortcutchecked.
+  switch (keyword.empty() ? 'd' : keyword.front()) {
+    case 'm': action = TFileAction::Move; break;
+    case 'r': action = TFileAction::Recycle; break;
+    case 's': action = TFileAction::Link; break;
+    default: action = TFileAction::Delete; break;
+  }
+  needsParam = action == TFileAction::Move;
 }
 
 bool TZWScrCmd_CheckedFilesAction::ParseOption(std::string_view token) {
@@ -386,7 +390,7 @@ bool TZWScrCmd_CheckedFilesAction::ParseOption(std::string_view token) {
 
 bool TZWScrCmd_CheckedFilesAction::ParseQuoted(std::string_view text) {
   // Only a move has a destination; the others ignore quoted texts.
-  return action != 'm' || TakeQuoted(destination, text);
+  return action != TFileAction::Move || TakeQuoted(destination, text);
 }
 
 TScrResult TZWScrCmd_CheckedFilesAction::Execute(IScriptEnvironment& env) {
@@ -395,11 +399,12 @@ TScrResult TZWScrCmd_CheckedFilesAction::Execute(IScriptEnvironment& env) {
 
 std::string TZWScrCmd_CheckedFilesAction::GetName() const {
   switch (action) {
-    case 'm': return "MoveCheckedFiles";
-    case 'r': return "RecycleCheckedFiles";
-    case 's': return "ShortcutCheckedFiles";
-    default: return "DeleteCheckedFiles";
+    case TFileAction::Move: return "MoveCheckedFiles";
+    case TFileAction::Recycle: return "RecycleCheckedFiles";
+    case TFileAction::Link: return "ShortcutCheckedFiles";
+    case TFileAction::Delete: break;
   }
+  return "DeleteCheckedFiles";
 }
 
 // --- importresults / exportresults ---

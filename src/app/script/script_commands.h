@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "app/results/checking.h"
+#include "app/results/check_by_criteria.h"
 #include "app/script/script_objects.h"
 #include "engine/dupes/catalog_writer.h"
 
@@ -237,7 +237,7 @@ class TZWScrCmd_CheckedFilesAction : public TZWScrCommand {
   TScrResult Execute(IScriptEnvironment& env) override;
   std::string GetName() const override;
 
-  char action = 'd';  // 'm' move, 'r' recycle, 'd' delete, 's' shortcut
+  TFileAction action = TFileAction::Delete;
   uint8_t mode = 0;   // 0 interactive, 1 countdown, 2 unattended
   std::string destination;
 };

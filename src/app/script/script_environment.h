@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <string>
 
-#include "app/results/checking.h"
+#include "app/results/check_by_criteria.h"
+#include "app/results/file_action_types.h"
 #include "app/run/folder_lists.h"
 #include "app/window_model.h"
 #include "engine/common/messages.h"
+#include "app/text_ids.h"
 
 namespace zw {
 
@@ -82,7 +84,8 @@ class IScriptEnvironment {
   // movechecked / recyclechecked / deletechecked / shortcutchecked: the file
   // action with its confirmation mode (0 interactive, 1 countdown, 2
   // unattended); `destination` only for moves. True when every file was handled.
-  virtual bool CheckedFilesAction(char action, uint8_t mode, const std::string& destination) = 0;
+  virtual bool CheckedFilesAction(TFileAction action, uint8_t mode,
+                                  const std::string& destination) = 0;
   // importresults / exportresults (format 0 by extension, 1 text, 2 binary).
   virtual bool ImportResults(const std::string& path) = 0;
   virtual bool ExportResults(const std::string& path, uint8_t format) = 0;

@@ -1,4 +1,5 @@
 #include "app/script/script_objects.h"
+#include "app/text_ids.h"
 
 #include <utility>
 

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "app/script/script_environment.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

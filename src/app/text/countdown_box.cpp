@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "app/text/text_format.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

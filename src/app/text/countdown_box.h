@@ -13,6 +13,7 @@
 #include "app/host.h"
 #include "engine/common/messages.h"
 #include "engine/common/text_ids.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

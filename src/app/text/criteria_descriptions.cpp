@@ -4,6 +4,7 @@
 
 #include "app/text/text_format.h"
 #include "engine/dupes/criteria.h"
+#include "app/text_ids.h"
 
 namespace zw {
 

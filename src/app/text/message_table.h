@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "engine/common/text_ids.h"
+#include "app/text_ids.h"
 
 namespace zw {
 
-constexpr size_t kMsgCount = msgCount;  // 104
+constexpr size_t kMsgCount = msgCount;
 
 // Flags: the style word of a message box.
 constexpr uint32_t mbOK = 0x00;

@@ -10,6 +10,7 @@ namespace zw {
 namespace {
 
 #include "app/text/string_table_builtin.inc"
+#include "app/text_ids.h"
 
 static_assert(sizeof(kBuiltInStrings) / sizeof(kBuiltInStrings[0]) == kStrCount,
               "one built-in text per TStrID");

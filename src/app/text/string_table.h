@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "engine/common/text_ids.h"
+#include "app/text_ids.h"
 
 namespace zw {
 
-constexpr size_t kStrCount = strCount;  // 226
+constexpr size_t kStrCount = strCount;
 constexpr size_t kByteUnitNames = 7;    // bytes .. Ebytes
 constexpr size_t kByteUnitLongMax = 6;  // characters of a long unit name
 constexpr size_t kByteUnitShortMax = 2;

@@ -74,13 +74,34 @@ static_assert(sizeof(TAdvSizeOptions) == 10);
 static_assert(sizeof(TAdvDateOptions) == 7);
 static_assert(sizeof(TAdvContentOptions) == 19);
 
-// All settings of the comparison that a scan takes with it.
+// All settings of the comparison: the four criterion boxes and their
+// advanced records. The window model holds one; a scan takes a copy. The
+// defaults of the records are the factory state: everything zero except
+// "ignore case", "complete date" and the CRC32 method; size and content
+// checked.
 struct TCompareSettings {
-  TCompCriteria criteria = ccSize | ccContent | ccContentCRC;
+  // The checked criterion boxes: ccFilename, ccSize, ccDate, ccContent.
+  TCompCriteria checked = ccSize | ccContent;
   TAdvFilenameOptions filename;
   TAdvSizeOptions size;
   TAdvDateOptions date;
   TAdvContentOptions content;
+
+  bool On(TCompCriteria box) const { return (checked & box) != 0; }
+  void Set(TCompCriteria box, bool on) {
+    checked = static_cast<TCompCriteria>(on ? (checked | box) : (checked & ~box));
+  }
+  // The criteria set of a scan: the checked boxes, and with content
+  // ccContentCRC for the CRC32 method and ccContentPartial for less than the
+  // whole file.
+  TCompCriteria Criteria() const {
+    TCompCriteria c = checked & (ccFilename | ccSize | ccDate | ccContent);
+    if (c & ccContent) {
+      if (content.methods & acmCRC32) c |= ccContentCRC;
+      if (content.range != acComplete) c |= ccContentPartial;
+    }
+    return c;
+  }
 };
 
 }  // namespace zw

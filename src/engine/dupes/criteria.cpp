@@ -104,67 +104,6 @@ bool FromBytes(const uint8_t* p, size_t size, TAdvContentOptions& rec) {
   return true;
 }
 
-TAdvFilenameOptions DefaultFilenameOptions() {
-  TAdvFilenameOptions r;
-  r.mode = afnComplete;
-  r.N = 0;
-  r.M = 0;
-  r.c = 0;
-  r.ignoreCase = 1;
-  return r;
-}
-
-TAdvSizeOptions DefaultSizeOptions() {
-  TAdvSizeOptions r;
-  r.tolerant = 0;
-  r.tolerance = 0;
-  r.unit = 0;
-  return r;
-}
-
-TAdvDateOptions DefaultDateOptions() {
-  TAdvDateOptions r;
-  r.complete = 1;
-  r.parts = 0;
-  r.mayDiffer = 0;
-  r.days = 0;
-  return r;
-}
-
-TAdvContentOptions DefaultContentOptions() {
-  TAdvContentOptions r;
-  r.range = acComplete;
-  r.methods = acmCRC32;
-  r.N = 0;
-  r.M = 0;
-  r.unit = 0;
-  return r;
-}
-
-TCompCriteria MakeCriteria(bool filename, bool size, bool date, bool content,
-                           const TAdvContentOptions& contentOptions) {
-  TCompCriteria c = 0;
-  if (filename) c |= ccFilename;
-  if (size) c |= ccSize;
-  if (date) c |= ccDate;
-  if (content) {
-    c |= ccContent;
-    if (contentOptions.methods & acmCRC32) c |= ccContentCRC;
-    if (contentOptions.range != acComplete) c |= ccContentPartial;
-  }
-  return c;
-}
-
-TCompareSettings DefaultCompareSettings() {
-  TCompareSettings s;
-  s.filename = DefaultFilenameOptions();
-  s.size = DefaultSizeOptions();
-  s.date = DefaultDateOptions();
-  s.content = DefaultContentOptions();
-  s.criteria = MakeCriteria(false, true, false, true, s.content);
-  return s;
-}
-
 // ---------------------------------------------------------------------------
 // Units
 
@@ -251,10 +190,10 @@ TDateSettings MakeDateSettings(const TAdvDateOptions& rec) {
 
 TSearchSettings MakeSearchSettings(const TCompareSettings& settings) {
   TSearchSettings s;
-  s.filenameOn = (settings.criteria & ccFilename) != 0;
-  s.sizeOn = (settings.criteria & ccSize) != 0;
-  s.dateOn = (settings.criteria & ccDate) != 0;
-  s.contentOn = (settings.criteria & ccContent) != 0;
+  s.filenameOn = settings.On(ccFilename);
+  s.sizeOn = settings.On(ccSize);
+  s.dateOn = settings.On(ccDate);
+  s.contentOn = settings.On(ccContent);
   s.filename = MakeFilenameSettings(settings.filename);
   s.size = MakeSizeSettings(settings.size);
   s.date = MakeDateSettings(settings.date);

@@ -46,19 +46,6 @@ bool FromBytes(const std::vector<uint8_t>& image, Rec& rec) {
   return FromBytes(image.data(), image.size(), rec);
 }
 
-// Factory state (nothing stored yet): everything zero except "ignore case",
-// "complete date" and the CRC32 method; size and content checked.
-TAdvFilenameOptions DefaultFilenameOptions();
-TAdvSizeOptions DefaultSizeOptions();
-TAdvDateOptions DefaultDateOptions();
-TAdvContentOptions DefaultContentOptions();
-TCompareSettings DefaultCompareSettings();
-
-// The criteria set as the check boxes and the content record give it
-// (adds ccContentCRC and ccContentPartial when content is checked).
-TCompCriteria MakeCriteria(bool filename, bool size, bool date, bool content,
-                           const TAdvContentOptions& contentOptions);
-
 // ---------------------------------------------------------------------------
 // Byte units: index 0..6 = bytes, kbytes, ... Ebytes; factor 1024^index.
 
@@ -135,7 +122,8 @@ struct TSearchSettings {
 TFilenameSettings MakeFilenameSettings(const TAdvFilenameOptions& rec);
 TSizeSettings MakeSizeSettings(const TAdvSizeOptions& rec);
 TDateSettings MakeDateSettings(const TAdvDateOptions& rec);
-// The four private copies; a criterion is on when its bit of the criteria set is.
+// The search's own form of the settings (tolerances in the units it
+// compares in); a criterion is on when its box is checked.
 TSearchSettings MakeSearchSettings(const TCompareSettings& settings);
 
 // ---------------------------------------------------------------------------

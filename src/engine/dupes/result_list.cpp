@@ -35,7 +35,7 @@ bool TCountedLock::HeldByCaller() const {
 // ---------------------------------------------------------------------------
 // TResultList
 
-TResultList::TResultList(IResultListView* view) : view_(view) {}
+TResultList::TResultList() = default;
 
 TResultList::~TResultList() { FreeAllEntries(); }
 
@@ -49,7 +49,6 @@ void TResultList::FreeAllEntries() {
 
 void TResultList::Clear() {
   TGuard guard(*this);
-  if (view_) view_->SetItemCount(0);
   FreeAllEntries();
   itemCount_.store(0, std::memory_order_release);
   setCount_.store(0, std::memory_order_release);
@@ -206,7 +205,6 @@ void TResultList::Delete(int32_t index) {
   delete e;
   items_.erase(items_.begin() + index);
   itemCount_.store(n - 1, std::memory_order_release);
-  if (view_) view_->DeleteItem(index);
 }
 
 void TResultList::Delete(TResultEntry* entry) {
@@ -223,21 +221,19 @@ void TResultList::DeleteFromSet(int32_t index) {
 int32_t TResultList::DeleteWhere(const std::function<bool(const TResultEntry&)>& remove) {
   TGuard guard(*this);
   const int32_t n = ItemCount();
-  std::vector<int32_t> removedRows;
   std::unordered_set<const TResultEntry*> removed;
   std::vector<int32_t> touchedSets;
   int32_t kept = 0;
   for (int32_t i = 0; i < n; ++i) {
     TResultEntry* e = items_[i];
     if (remove(*e)) {
-      removedRows.push_back(i);
       removed.insert(e);
       if (e->Set < static_cast<uint32_t>(SetCount())) touchedSets.push_back(static_cast<int32_t>(e->Set));
     } else {
       items_[kept++] = e;
     }
   }
-  if (removedRows.empty()) return 0;
+  if (removed.empty()) return 0;
   // Take the removed entries out of their chains, one walk per set.
   std::sort(touchedSets.begin(), touchedSets.end());
   touchedSets.erase(std::unique(touchedSets.begin(), touchedSets.end()), touchedSets.end());
@@ -260,9 +256,7 @@ int32_t TResultList::DeleteWhere(const std::function<bool(const TResultEntry&)>&
   }
   items_.erase(items_.begin() + kept, items_.begin() + n);
   itemCount_.store(kept, std::memory_order_release);
-  if (view_)
-    for (auto it = removedRows.rbegin(); it != removedRows.rend(); ++it) view_->DeleteItem(*it);
-  return static_cast<int32_t>(removedRows.size());
+  return static_cast<int32_t>(removed.size());
 }
 
 int32_t TResultList::IndexOf(const TResultEntry* entry) const {

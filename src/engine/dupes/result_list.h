@@ -77,14 +77,6 @@ class TCountedLock {
   int depth_ = 0;  // touched only by the owner
 };
 
-// What the result list tells the list view that displays it.
-class IResultListView {
- public:
-  virtual ~IResultListView() = default;
-  virtual void SetItemCount(int32_t count) = 0;
-  virtual void DeleteItem(int32_t index) = 0;
-};
-
 // Sort key byte of the list: 0x40 means unsorted, 0x80 descending.
 constexpr uint8_t kOrderUnsorted = 0x40;
 constexpr uint8_t kOrderDescending = 0x80;
@@ -109,28 +101,25 @@ class TResultList : public TResultManager {
   static constexpr int32_t kInitialSetSlots = 512;
   static constexpr int32_t kInitialItemSlots = 1024;
 
-  explicit TResultList(IResultListView* view = nullptr);
+  TResultList();
   ~TResultList() override;
   TResultList(const TResultList&) = delete;
   TResultList& operator=(const TResultList&) = delete;
 
-  IResultListView* View() const { return view_; }
-  void SetView(IResultListView* view) { view_ = view; }
 
   void Lock() { lock_.Enter(); }
   void Unlock() { lock_.Leave(); }
   bool LockHeldByCaller() const { return lock_.HeldByCaller(); }
 
-  // Empties the list: the view gets 0 items, every entry is freed, counts
-  // are zeroed, order becomes unsorted and grouping "duplicate sets".
+  // Empties the list: every entry is freed, counts are zeroed, order becomes unsorted and grouping "duplicate sets".
   void Clear();
 
   // Appends one set (entries in list order through Next) and frees the file
   // entries. A null list adds nothing.
   void AddSet(TFileInfos* first) override;
 
-  // Frees the entry at `index`, closes the gap and tells the view. The entry
-  // also leaves its set's chain, so no chain keeps a freed entry.
+  // Frees the entry at `index` and closes the gap. The entry also leaves its
+  // set's chain, so no chain keeps a freed entry.
   void Delete(int32_t index);
   // Deletes the entry if the list holds it.
   void Delete(TResultEntry* entry);
@@ -191,12 +180,10 @@ class TResultList : public TResultManager {
   void SetCurrentOrder(uint8_t order) { currentOrder_ = order; }
   uint8_t GroupingMode() const { return groupingMode_; }
   void SetGroupingMode(uint8_t mode) { groupingMode_ = mode; }
-  uint8_t SelectionMirroring() const { return selectionMirroring_; }
-  void SetSelectionMirroring(uint8_t value) { selectionMirroring_ = value; }
 
   // Removes every entry for which `remove(entry)` is true in one pass: the
-  // entries leave their chains and the checked counts, the view is told of
-  // each removed row from the last one up. Returns how many were removed.
+  // entries leave their chains and the checked counts. Returns how many were
+  // removed.
   int32_t DeleteWhere(const std::function<bool(const TResultEntry&)>& remove);
 
   // A result entry made from a file entry of set `set` (the file entry is
@@ -217,7 +204,6 @@ class TResultList : public TResultManager {
   // Appends under the growth rule; the caller is the only writer.
   void PushItem(TResultEntry* entry);
 
-  IResultListView* view_;
   TCountedLock lock_;
   TResultEntries items_;     // [0, itemCount) entries, then spare null slots
   std::atomic<int32_t> itemCount_{0};
@@ -227,7 +213,6 @@ class TResultList : public TResultManager {
   uint64_t checkedSize_ = 0;
   uint8_t currentOrder_ = kOrderUnsorted;
   uint8_t groupingMode_ = kGroupByDupeSets;
-  uint8_t selectionMirroring_ = 0;
 };
 
 }  // namespace zw

@@ -9,18 +9,13 @@
 namespace zw {
 
 TThreadFindDupes::TThreadFindDupes(TJobQueue* queue, TResultManager* results,
-                                   TZWStatusServer* status, const TAdvFilenameOptions* filename,
-                                   const TAdvDateOptions* date, const TAdvSizeOptions* size,
-                                   const TAdvContentOptions* content, bool suspended)
-    : TSuspdSafeThread(suspended), queue_(queue), results_(results), status_(status) {
-  // Copy now: the window may change its records while the search runs.
-  records_.criteria = MakeCriteria(filename != nullptr, size != nullptr, date != nullptr,
-                                   content != nullptr, content ? *content : TAdvContentOptions{});
-  if (filename) records_.filename = *filename;
-  if (size) records_.size = *size;
-  if (date) records_.date = *date;
-  if (content) records_.content = *content;
-}
+                                   TZWStatusServer* status, const TCompareSettings& compare,
+                                   bool suspended)
+    : TSuspdSafeThread(suspended),
+      queue_(queue),
+      results_(results),
+      status_(status),
+      records_(compare) {}
 
 TThreadFindDupes::~TThreadFindDupes() = default;
 

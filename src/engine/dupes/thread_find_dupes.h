@@ -19,12 +19,10 @@ namespace zw {
 
 class TThreadFindDupes : public TSuspdSafeThread {
  public:
-  // The settings records of the checked criteria (null for an unchecked
-  // one); they are copied when the search starts, and never read again.
+  // The comparison settings are copied: the window may change its own
+  // while the search runs.
   TThreadFindDupes(TJobQueue* queue, TResultManager* results, TZWStatusServer* status,
-                   const TAdvFilenameOptions* filename, const TAdvDateOptions* date,
-                   const TAdvSizeOptions* size, const TAdvContentOptions* content,
-                   bool suspended = true);
+                   const TCompareSettings& compare, bool suspended = true);
   ~TThreadFindDupes() override;
 
   void SetManager(TZWThreadManager* manager) { manager_ = manager; }
@@ -51,7 +49,7 @@ class TThreadFindDupes : public TSuspdSafeThread {
   TZWStatusServer* status_;
   TZWThreadManager* manager_ = nullptr;
   IMessenger* messenger_ = nullptr;
-  TCompareSettings records_;  // the window's records as they were at creation
+  TCompareSettings records_;  // the window's settings as they were at creation
   TSearchSettings settings_;  // the private copies the search works on
   platform::FileTime nowLocal_ = 0;
   std::unique_ptr<TFilePool> pool_;

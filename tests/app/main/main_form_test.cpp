@@ -16,6 +16,7 @@
 #include "engine/dupes/catalog_writer.h"
 #include "support/temp_tree.h"
 #include "app/support/test_host.h"
+#include "app/text_ids.h"
 
 using zwtest::HostCall;
 using zwtest::TempTree;
@@ -63,7 +64,7 @@ TEST(RunChecks, NoCriterionAskedFirstAndNoStopsEverything) {
   TempTree t;
   Form f;
   auto& m = f.form.Model();
-  m.cbSize = m.cbContent = false;
+  m.compare.checked = 0;
   m.fresh.rows.push_back({t.Dir("a"), zw::dsRecursive});
   f.host.answers = {zw::ansNo};
   EXPECT_FALSE(f.form.Run());
@@ -79,7 +80,7 @@ TEST(RunChecks, NoCriterionAnsweredYesListsEveryFileAndReportsNoDuplicateCount) 
   t.File("a/y", "same");
   Form f;
   auto& m = f.form.Model();
-  m.cbSize = m.cbContent = false;
+  m.compare.checked = 0;
   m.fresh.rows.push_back({t.Dir("a"), zw::dsSingle});
   f.host.answers = {zw::ansYes};
   ASSERT_TRUE(f.RunAndWait());
@@ -196,7 +197,7 @@ TEST(RunChecks, ContentRestrictionsOfArchivesAndTheExactSizeQuestion) {
     auto& m = f.form.Model();
     m.fresh.rows = {{t.Dir("a"), zw::dsSingle}};
     m.scanArchives = true;
-    m.advContent.methods = zw::acmByteByByte;
+    m.compare.content.methods = zw::acmByteByByte;
     EXPECT_FALSE(f.form.Run());
     EXPECT_TRUE(f.Shown(zw::msgZipFileRestrictions));
   }
@@ -204,7 +205,7 @@ TEST(RunChecks, ContentRestrictionsOfArchivesAndTheExactSizeQuestion) {
     Form f;
     auto& m = f.form.Model();
     m.fresh.rows = {{t.Dir("a"), zw::dsSingle}};
-    m.cbSize = false;
+    m.compare.Set(zw::ccSize, false);
     f.host.answers = {zw::ansCancel};
     EXPECT_FALSE(f.form.Run());
     EXPECT_TRUE(f.Shown(zw::askUseExactSizeComp));
@@ -257,7 +258,7 @@ TEST(RunChecks, UnattendedModeAnswersWithTheDefaultAndLogsTheAnswer) {
   f.form.SetExecMode(zw::emUnattended);
   auto& m = f.form.Model();
   m.fresh.rows = {{t.Dir("a"), zw::dsSingle}};
-  m.cbSize = false;  // complete content: the exact size question, default OK
+  m.compare.Set(zw::ccSize, false);  // complete content: the exact size question, default OK
   ASSERT_TRUE(f.RunAndWait());
   EXPECT_TRUE(f.host.Boxes().empty());
   const std::string question = zw::TZWLog::FlattenLineBreaks(zw::MsgText(zw::askUseExactSizeComp));
@@ -456,7 +457,7 @@ TEST(Catalog, AScanAgainstTheCatalogFindsWhatTheFilesThemselvesGive) {
   CatalogTree c;
   Form writer;
   auto& m = writer.form.Model();
-  m.cbSize = m.cbContent = false;  // no criterion: every file is listed
+  m.compare.checked = 0;  // no criterion: every file is listed
   m.fresh.rows = {{c.t.Dir("backup"), zw::dsRecursive}};
   writer.host.answers = {zw::ansYes};
   ASSERT_TRUE(writer.RunAndWait());
@@ -541,7 +542,7 @@ std::string WriteCatalog(TempTree& t, const std::string& dir, const std::string&
                          uint8_t data) {
   Form writer;
   auto& m = writer.form.Model();
-  m.cbSize = m.cbContent = false;
+  m.compare.checked = 0;
   m.fresh.rows = {{t.Dir(dir), zw::dsRecursive}};
   writer.host.answers = {zw::ansYes};
   EXPECT_TRUE(writer.RunAndWait());
@@ -569,16 +570,16 @@ TEST(Catalog, RowsAreCheckedForContentLimitsMissingFilesAndDoubles) {
     EXPECT_FALSE(f->form.Run());
     EXPECT_TRUE(f->Shown(zw::msgCatFileNoChecksums, {bare}));
     auto g = form({{full, zw::dsArchive}});
-    g->form.Model().advContent.methods = zw::acmCRC32 | zw::acmByteByByte;
+    g->form.Model().compare.content.methods = zw::acmCRC32 | zw::acmByteByByte;
     EXPECT_FALSE(g->form.Run());
     EXPECT_TRUE(g->Shown(zw::msgCatFileRestrictions));
     auto h = form({{full, zw::dsArchive}});
-    h->form.Model().advContent.range = zw::acFirstN;
+    h->form.Model().compare.content.range = zw::acFirstN;
     EXPECT_FALSE(h->form.Run());
     EXPECT_TRUE(h->Shown(zw::msgCatFileRestrictions));
     // Without content comparison a catalog without checksums serves.
     auto k = form({{bare, zw::dsArchive}});
-    k->form.Model().cbContent = false;
+    k->form.Model().compare.Set(zw::ccContent, false);
     EXPECT_TRUE(k->RunAndWait());
     EXPECT_GT(k->form.Results().ItemCount(), 0);
   }

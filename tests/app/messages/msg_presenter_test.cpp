@@ -10,6 +10,7 @@
 #include "app/support/test_host.h"
 #include "app/text/countdown_box.h"
 #include "support/temp_tree.h"
+#include "app/text_ids.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
-#include "app/results/checking.h"
+#include "app/results/check_by_criteria.h"
+#include "app/results/checked_status.h"
+#include "app/results/result_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,7 @@
 #include "app/text/string_table.h"
 #include "platform/locale.h"
 #include "support/recording_messenger.h"
+#include "app/text_ids.h"
 
 using namespace zw;
 using zwtest::RecordedMsg;

@@ -11,6 +11,7 @@
 #include "app/text/string_table.h"
 #include "platform/locale.h"
 #include "app/support/test_host.h"
+#include "app/text_ids.h"
 
 namespace zw {
 namespace {

@@ -13,6 +13,7 @@
 #include "support/recording_messenger.h"
 #include "support/temp_tree.h"
 #include "app/support/test_host.h"
+#include "app/text_ids.h"
 
 using zwtest::HostCall;
 using zwtest::TempTree;

@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "support/recording_messenger.h"
 #include "support/temp_tree.h"
+#include "app/text_ids.h"
 
 using namespace zw;
 namespace pf = zw::platform;

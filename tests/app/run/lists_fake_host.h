@@ -25,6 +25,21 @@ class ListsFakeHost : public zw::IHost {
     ++unexpectedBoxes;
     return zw::ansOK;
   }
+  int QuestionBox(const std::string&, const std::string&, zw::TBoxStyle, uint16_t,
+                  int defaultAnswer) override {
+    ++unexpectedBoxes;
+    return defaultAnswer;
+  }
+  void MessageNotShown(const std::string&, const std::string&, zw::TBoxStyle) override {
+    ++unexpectedBoxes;
+  }
+  std::optional<std::string> PickSaveFile(const std::string&, const std::string&, int&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> PickOpenFile(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  void ResultsChanged(bool, bool) override {}
   int CountdownBox(const zw::TCountdownRequest& r) override {
     ++unexpectedBoxes;
     return r.defaultIndex;

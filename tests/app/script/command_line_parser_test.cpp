@@ -8,6 +8,7 @@
 #include "app/script/script_commands.h"
 #include "app/script/fake_script_environment.h"
 #include "support/temp_tree.h"
+#include "app/text_ids.h"
 
 using namespace zw;
 using zwtest::FakeScriptEnvironment;
@@ -550,6 +551,33 @@ TEST_F(ParserTest, ParseFailureWithoutOnErrorCommandsRunsNothing) {
 TEST_F(ParserTest, FailureInsideOnerrorRunsTheOnErrorCommandsSoFar) {
   EXPECT_FALSE(Parse("zwillo.exe -onerror showlog -onerror foo"));
   EXPECT_EQ(env.calls, (std::vector<std::string>{"ShowLog"}));
+}
+
+TEST(OnErrorNesting, OnErrorScriptsNestAsDeepAsTheLimitAndNoDeeper) {
+  struct Case {
+    int onerrors;
+    bool parses;
+  };
+  for (const Case c : {Case{1, true}, Case{kMaxOnErrorNesting, true},
+                       Case{kMaxOnErrorNesting + 1, false}, Case{100000, false}}) {
+    SCOPED_TRACE(c.onerrors);
+    FakeScriptEnvironment env;
+    TZWCommandLine script;
+    std::string line = "zwillo -";
+    for (int i = 0; i < c.onerrors; ++i) line += "onerror ";
+    line += "showlog";
+    EXPECT_EQ(ParseCommandLine(script, line, env, TCommandIntro::DashOnly), c.parses);
+    if (c.parses) {
+      const TZWScrParent* level = &script;
+      for (int i = 0; i < c.onerrors && level; ++i) level = level->OnErrorScript();
+      ASSERT_NE(level, nullptr);
+      EXPECT_NE(At<TZWScrCmd_ShowLog>(*level, 0), nullptr);
+    } else {
+      ASSERT_EQ(env.messenger.Messages().size(), 1u);
+      EXPECT_EQ(env.messenger.Messages()[0].id, msgParseError);
+    }
+    EXPECT_TRUE(env.calls.empty());
+  }
 }
 
 // --- the POSIX command line rebuilt from argv ---

@@ -93,8 +93,11 @@ class FakeScriptEnvironment : public zw::IScriptEnvironment {
     lastCriteria = params;
     return criteriaResult;
   }
-  bool CheckedFilesAction(char action, uint8_t mode, const std::string& destination) override {
-    calls.push_back(std::string("Action ") + action + " " + std::to_string(mode) +
+  bool CheckedFilesAction(zw::TFileAction action, uint8_t mode,
+                          const std::string& destination) override {
+    // Recorded by the keyword's letter: delete, recycle, move, shortcut.
+    const char letter = "drms"[static_cast<int>(action)];
+    calls.push_back(std::string("Action ") + letter + " " + std::to_string(mode) +
                     (destination.empty() ? "" : " " + destination));
     return actionResult;
   }

@@ -8,6 +8,7 @@
 #include "app/script/command_line_parser.h"
 #include "app/script/fake_script_environment.h"
 #include "support/temp_tree.h"
+#include "app/text_ids.h"
 
 using namespace zw;
 using zwtest::FakeScriptEnvironment;
@@ -56,19 +57,12 @@ TEST_F(CommandsTest, PageShowsOnlyTheInnerPages) {
 }
 
 TEST_F(CommandsTest, SetcompareChecksExactlyTheGivenCriteria) {
-  env.model.cbFilename = true;
-  env.model.cbSize = true;
-  env.model.cbDate = true;
-  env.model.cbContent = false;
+  env.model.compare.checked = zw::ccFilename | zw::ccSize | zw::ccDate;
   EXPECT_EQ(Exec("setcompare c n"), srDone);
-  EXPECT_TRUE(env.model.cbFilename);
-  EXPECT_FALSE(env.model.cbSize);
-  EXPECT_FALSE(env.model.cbDate);
-  EXPECT_TRUE(env.model.cbContent);
+  EXPECT_EQ(env.model.compare.checked, zw::ccFilename | zw::ccContent);
   EXPECT_GT(env.modelChanges, 0);
   EXPECT_EQ(Exec("setcompare"), srDone);
-  EXPECT_FALSE(env.model.cbFilename || env.model.cbSize || env.model.cbDate ||
-               env.model.cbContent);
+  EXPECT_EQ(env.model.compare.checked, 0);
 }
 
 void FillFolders(TWindowModel& model) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/script/fake_script_environment.h"
+#include "app/text_ids.h"
 
 using namespace zw;
 using zwtest::FakeScriptEnvironment;

@@ -7,6 +7,7 @@
 
 #include "app/script/fake_script_environment.h"
 #include "support/temp_tree.h"
+#include "app/text_ids.h"
 
 using namespace zw;
 using zwtest::FakeScriptEnvironment;
@@ -52,7 +53,7 @@ TEST_F(RunnerTest, TwoScansInOneScript) {
   EXPECT_EQ(env.calls.back(), "Run");
   runner.Resume();
   EXPECT_EQ(env.calls.back(), "Run");
-  EXPECT_TRUE(env.model.cbFilename);
+  EXPECT_TRUE(env.model.compare.On(zw::ccFilename));
   EXPECT_TRUE(runner.IsRunning());
   runner.Resume();
   EXPECT_EQ(env.calls.back(), "ShowLog");

@@ -1,4 +1,5 @@
 #include "app/text/countdown_box.h"
+#include "app/text_ids.h"
 
 #include <gtest/gtest.h>
 

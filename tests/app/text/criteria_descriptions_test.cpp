@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/dupes/criteria.h"
+#include "app/text_ids.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ class DescriptionsTest : public ::testing::Test {
 // --- factory state ----------------------------------------------------------------
 
 TEST_F(DescriptionsTest, FactoryDefaults) {
-  const zw::TCompareSettings s = zw::DefaultCompareSettings();
+  const zw::TCompareSettings s = zw::TCompareSettings{};
   EXPECT_EQ(zw::DescribeFilename(s.filename, texts), "complete name, ignore case");
   EXPECT_EQ(zw::DescribeSize(s.size, shortUnits, texts), "exactly");
   EXPECT_EQ(zw::DescribeDate(s.date, texts), "complete date, exactly");

@@ -39,21 +39,12 @@ struct Ent : TFileInfos {
 // Byte images
 
 TEST(CriteriaByteImages, FactoryRecordsHaveTheirStoredImages) {
-  EXPECT_EQ(ToBytes(DefaultFilenameOptions()), (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
-  EXPECT_EQ(ToBytes(DefaultSizeOptions()), (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(ToBytes(DefaultDateOptions()), (Bytes{1, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(ToBytes(DefaultContentOptions()),
+  EXPECT_EQ(ToBytes(TAdvFilenameOptions{}), (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(ToBytes(TAdvSizeOptions{}), (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(ToBytes(TAdvDateOptions{}), (Bytes{1, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(ToBytes(TAdvContentOptions{}),
             (Bytes{0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-}
-
-TEST(CriteriaByteImages, DefaultConstructedRecordsAreTheFactoryRecords) {
-  EXPECT_EQ(ToBytes(TAdvFilenameOptions{}), ToBytes(DefaultFilenameOptions()));
-  EXPECT_EQ(ToBytes(TAdvSizeOptions{}), ToBytes(DefaultSizeOptions()));
-  EXPECT_EQ(ToBytes(TAdvDateOptions{}), ToBytes(DefaultDateOptions()));
-  EXPECT_EQ(ToBytes(TAdvContentOptions{}), ToBytes(DefaultContentOptions()));
-  const TCompareSettings s = DefaultCompareSettings();
-  EXPECT_EQ(s.criteria, ccSize | ccContent | ccContentCRC);
-  EXPECT_EQ(TCompareSettings{}.criteria, s.criteria);
+  EXPECT_EQ(TCompareSettings{}.Criteria(), ccSize | ccContent | ccContentCRC);
 }
 
 TEST(CriteriaByteImages, FilenameFieldsLieLittleEndianAtTheirOffsets) {
@@ -145,27 +136,34 @@ TEST(CriteriaByteImages, ImagesOfTheWrongLengthAreRejectedAndTheRecordKept) {
 
   TAdvSizeOptions s;
   EXPECT_FALSE(FromBytes(Bytes(11, 0xAA), s));
-  EXPECT_EQ(ToBytes(s), ToBytes(DefaultSizeOptions()));
+  EXPECT_EQ(ToBytes(s), ToBytes(TAdvSizeOptions{}));
   TAdvDateOptions d;
   EXPECT_FALSE(FromBytes(Bytes(6, 0xAA), d));
-  EXPECT_EQ(ToBytes(d), ToBytes(DefaultDateOptions()));
+  EXPECT_EQ(ToBytes(d), ToBytes(TAdvDateOptions{}));
   TAdvContentOptions c;
   EXPECT_FALSE(FromBytes(Bytes(18, 0xAA), c));
   EXPECT_FALSE(FromBytes(Bytes(20, 0xAA), c));
-  EXPECT_EQ(ToBytes(c), ToBytes(DefaultContentOptions()));
+  EXPECT_EQ(ToBytes(c), ToBytes(TAdvContentOptions{}));
 }
 
 TEST(CriteriaSet, BitsFollowTheBoxesAndTheContentRecord) {
-  TAdvContentOptions c = DefaultContentOptions();
-  EXPECT_EQ(MakeCriteria(false, false, false, false, c), 0);
-  EXPECT_EQ(MakeCriteria(true, true, true, false, c), ccFilename | ccSize | ccDate);
-  EXPECT_EQ(MakeCriteria(false, false, false, true, c), ccContent | ccContentCRC);
-  c.methods = acmByteByByte;
-  c.range = acFirstN;
-  EXPECT_EQ(MakeCriteria(false, false, false, true, c), ccContent | ccContentPartial);
-  c.methods = 0;
-  c.range = acComplete;
-  EXPECT_EQ(MakeCriteria(false, true, false, true, c), ccSize | ccContent);
+  TCompareSettings c;
+  c.checked = 0;
+  EXPECT_EQ(c.Criteria(), 0);
+  c.Set(ccFilename, true);
+  c.Set(ccDate, true);
+  EXPECT_EQ(c.Criteria(), ccFilename | ccDate);
+  c.checked = ccContent;
+  EXPECT_EQ(c.Criteria(), ccContent | ccContentCRC);
+  c.content.methods = acmByteByByte;
+  c.content.range = acFirstN;
+  EXPECT_EQ(c.Criteria(), ccContent | ccContentPartial);
+  c.content.methods = 0;
+  c.content.range = acComplete;
+  c.Set(ccSize, true);
+  EXPECT_EQ(c.Criteria(), ccSize | ccContent);
+  c.Set(ccContent, false);
+  EXPECT_EQ(c.Criteria(), ccSize);
 }
 
 // ---------------------------------------------------------------------------
@@ -330,7 +328,7 @@ TEST(CriteriaNameKeys, UnknownModesUseTheWholeName) {
 // ---------------------------------------------------------------------------
 // Comparison functions
 
-TSearchSettings Settings() { return MakeSearchSettings(DefaultCompareSettings()); }
+TSearchSettings Settings() { return MakeSearchSettings(TCompareSettings{}); }
 
 TEST(CriteriaFilename, OrdinalComparisonOfTheNamesWhenCaseSensitive) {
   TSearchSettings s = Settings();
@@ -557,7 +555,7 @@ TEST(CriteriaSettings, PrivateCopiesFollowTheCriteriaAndRecords) {
   c.date.parts = adpMonth | adpTime;
   c.content.range = acFirstN;
   c.content.N = 1000;
-  c.criteria = MakeCriteria(true, false, true, true, c.content);
+  c.checked = ccFilename | ccDate | ccContent;
   const TSearchSettings s = MakeSearchSettings(c);
   EXPECT_TRUE(s.filenameOn);
   EXPECT_FALSE(s.sizeOn);

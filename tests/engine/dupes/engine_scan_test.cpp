@@ -44,7 +44,15 @@ class Scan {
     browse->SetStatus(&status_);
     browse->SetManager(&browseManager);
     browse->SetMessenger(&messenger);
-    search = std::make_shared<zw::TThreadFindDupes>(&queue_, &results, &status_, c.filename, nullptr, c.size, c.content);
+    zw::TCompareSettings compare;
+    compare.checked = 0;
+    if (c.filename) compare.filename = *c.filename;
+    if (c.size) compare.size = *c.size;
+    if (c.content) compare.content = *c.content;
+    compare.Set(zw::ccFilename, c.filename);
+    compare.Set(zw::ccSize, c.size);
+    compare.Set(zw::ccContent, c.content);
+    search = std::make_shared<zw::TThreadFindDupes>(&queue_, &results, &status_, compare);
     search->SetManager(&searchManager);
     search->SetMessenger(&messenger);
     browseManager.Attach(browse);

@@ -67,7 +67,8 @@ struct Crit {
     return *this;
   }
   TSearchSettings Make() {
-    c.criteria = MakeCriteria(f, s, d, content, c.content);
+    c.checked = static_cast<zw::TCompCriteria>((f ? zw::ccFilename : 0) | (s ? zw::ccSize : 0) |
+                                               (d ? zw::ccDate : 0) | (content ? zw::ccContent : 0));
     return MakeSearchSettings(c);
   }
 };
