@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "engine/dupes/file_pool.h"
-#include "engine/dupes/pool_shapes.h"
+#include "pool_shapes.h"
 
 namespace {
 

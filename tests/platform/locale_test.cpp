@@ -4,64 +4,33 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/locale_detail.h"
+#include "support/files.h"
 
 namespace zw::platform {
 namespace {
 
-FileTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-  SystemTime st;
-  st.year = static_cast<uint16_t>(y);
-  st.month = static_cast<uint16_t>(mo);
-  st.day = static_cast<uint16_t>(d);
-  st.hour = static_cast<uint16_t>(h);
-  st.minute = static_cast<uint16_t>(mi);
-  st.second = static_cast<uint16_t>(s);
-  FileTime ft = 0;
-  EXPECT_TRUE(JoinFileTime(st, ft));
-  return ft;
-}
+using zwtest::At;
 
 constexpr uint64_t KiB = 1024, MiB = KiB * 1024, GiB = MiB * 1024, TiB = GiB * 1024,
                    PiB = TiB * 1024, EiB = PiB * 1024;
 
 // --- byte sizes the way the shell writes them --------------------------------
 
-TEST(ShellByteSizeText, BelowOneKilobyteCountsBytes) {
-  EXPECT_EQ(detail::ShellByteSizeText(0), "0 bytes");
-  EXPECT_EQ(detail::ShellByteSizeText(500), "500 bytes");
-  EXPECT_EQ(detail::ShellByteSizeText(1023), "1023 bytes");
-}
-
-TEST(ShellByteSizeText, KeepsThreeSignificantDigits) {
-  EXPECT_EQ(detail::ShellByteSizeText(1024), "1.00 KB");
-  EXPECT_EQ(detail::ShellByteSizeText(1485), "1.45 KB");
-  EXPECT_EQ(detail::ShellByteSizeText(12 * MiB + 300 * KiB + 1), "12.2 MB");
-  EXPECT_EQ(detail::ShellByteSizeText(12 * MiB + 310 * KiB), "12.3 MB");
-  EXPECT_EQ(detail::ShellByteSizeText(123 * MiB + 900 * KiB), "123 MB");
-  EXPECT_EQ(detail::ShellByteSizeText(5 * GiB), "5.00 GB");
-}
-
-TEST(ShellByteSizeText, TruncatesInsteadOfRounding) {
-  EXPECT_EQ(detail::ShellByteSizeText(2047), "1.99 KB");
-  EXPECT_EQ(detail::ShellByteSizeText(10 * KiB - 1), "9.99 KB");
-  EXPECT_EQ(detail::ShellByteSizeText(1023999), "999 KB");
-}
-
-TEST(ShellByteSizeText, ThousandUnitsMoveToTheNextUnit) {
-  EXPECT_EQ(detail::ShellByteSizeText(1000 * KiB), "0.97 MB");
-  EXPECT_EQ(detail::ShellByteSizeText(1000 * MiB), "0.97 GB");
-}
-
-TEST(ShellByteSizeText, LargeUnitsUpToExabytes) {
-  EXPECT_EQ(detail::ShellByteSizeText(3 * TiB), "3.00 TB");
-  EXPECT_EQ(detail::ShellByteSizeText(250 * PiB), "250 PB");
-  EXPECT_EQ(detail::ShellByteSizeText(2 * EiB + EiB / 2), "2.50 EB");
-  EXPECT_EQ(detail::ShellByteSizeText(UINT64_MAX), "15.9 EB");
-}
-
-TEST(ShellByteSizeText, UsesTheGivenDecimalPoint) {
+TEST(ShellByteSizeText, ThreeSignificantDigitsTruncatedUpToExabytes) {
+  const struct {
+    uint64_t bytes;
+    const char* text;
+  } cases[] = {
+      {0, "0 bytes"}, {1023, "1023 bytes"}, {1024, "1.00 KB"}, {1485, "1.45 KB"}, {2047, "1.99 KB"},
+      {10 * KiB - 1, "9.99 KB"}, {1023999, "999 KB"}, {1000 * KiB, "0.97 MB"},  // a thousand units move on
+      {12 * MiB + 300 * KiB + 1, "12.2 MB"}, {12 * MiB + 310 * KiB, "12.3 MB"}, {123 * MiB + 900 * KiB, "123 MB"},
+      {1000 * MiB, "0.97 GB"}, {5 * GiB, "5.00 GB"}, {3 * TiB, "3.00 TB"}, {250 * PiB, "250 PB"},
+      {2 * EiB + EiB / 2, "2.50 EB"}, {UINT64_MAX, "15.9 EB"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(detail::ShellByteSizeText(c.bytes), c.text) << c.bytes;
   EXPECT_EQ(detail::ShellByteSizeText(1485, ','), "1,45 KB");
 }
 
@@ -129,40 +98,23 @@ TEST(ParseLocalDateTime, ReadsBackWhatWasWritten) {
   EXPECT_EQ(got, noon);
 }
 
-TEST(ParseLocalDateTime, RejectsText) {
-  FileTime got = 0;
-  bool outOfRange = true;
-  EXPECT_FALSE(ParseLocalDateTime("", got, outOfRange));
-  EXPECT_FALSE(outOfRange);
-  EXPECT_FALSE(ParseLocalDateTime("yesterday", got, outOfRange));
-  EXPECT_FALSE(outOfRange);
+TEST(ParseLocalDateTime, RefusesWhatIsNoDateAndYearsBeyondFileTime) {
   const std::string good = ShortDateText(At(2004, 3, 18));
-  EXPECT_FALSE(ParseLocalDateTime(good + " x", got, outOfRange));
-  EXPECT_FALSE(ParseLocalDateTime(good + " 25:00", got, outOfRange));
-  EXPECT_FALSE(outOfRange);
-}
-
-TEST(ParseLocalDateTime, YearsBeyondFileTimeAreOutOfRange) {
+  std::vector<std::pair<std::string, bool>> cases = {{"", false}, {"yesterday", false}, {good + " x", false}, {good + " 25:00", false}};
   // The year written in full in the user's own format, swapped for one
   // that a FILETIME cannot hold.
-  const std::string good = ShortDateText(At(2004, 3, 18));
   const size_t at = good.find("2004");
-  if (at == std::string::npos) GTEST_SKIP() << "short date without a four-digit year: " << good;
-  std::string early = good;
-  early.replace(at, 4, "1500");
+  for (const char* year : {"1500", "30828"})
+    if (at != std::string::npos) cases.emplace_back(std::string(good).replace(at, 4, year), true);
+  for (const auto& [text, outOfRange] : cases) {
+    FileTime got = 0;
+    bool beyond = !outOfRange;
+    EXPECT_FALSE(ParseLocalDateTime(text, got, beyond)) << text;
+    EXPECT_EQ(beyond, outOfRange) << text;
+  }
   FileTime got = 0;
-  bool outOfRange = false;
-  EXPECT_FALSE(ParseLocalDateTime(early, got, outOfRange));
-  EXPECT_TRUE(outOfRange);
-  std::string late = good;
-  late.replace(at, 4, "30828");
-  outOfRange = false;
-  EXPECT_FALSE(ParseLocalDateTime(late, got, outOfRange));
-  EXPECT_TRUE(outOfRange);
-  std::string last = good;
-  last.replace(at, 4, "30827");
-  EXPECT_TRUE(ParseLocalDateTime(last, got, outOfRange));
-  EXPECT_FALSE(outOfRange);
+  bool beyond = true;
+  EXPECT_TRUE(at == std::string::npos || (ParseLocalDateTime(std::string(good).replace(at, 4, "30827"), got, beyond) && !beyond));
 }
 
 #ifndef _WIN32
@@ -178,35 +130,25 @@ TEST(ParseLocalDateTime, PosixReadsIsoForms) {
 #endif
 
 // The ISO reader is shared; it runs on both platforms.
-TEST(ParseIsoDateTime, ChecksTheCalendar) {
-  FileTime got = 0;
-  bool outOfRange = true;
-  ASSERT_TRUE(detail::ParseIsoDateTime("2004-03-18 21:39:42", got, outOfRange));
-  EXPECT_EQ(got, At(2004, 3, 18, 21, 39, 42));
-  EXPECT_FALSE(outOfRange);
-  EXPECT_TRUE(detail::ParseIsoDateTime("2004-02-29", got, outOfRange));
-  EXPECT_FALSE(detail::ParseIsoDateTime("2003-02-29", got, outOfRange));
-  EXPECT_FALSE(outOfRange);
-  EXPECT_FALSE(detail::ParseIsoDateTime("2004-13-01", got, outOfRange));
-  EXPECT_FALSE(outOfRange);
-  EXPECT_FALSE(detail::ParseIsoDateTime("2004-03-18 21:60", got, outOfRange));
-  EXPECT_FALSE(detail::ParseIsoDateTime("2004-03-18 21:39:", got, outOfRange));
-  EXPECT_FALSE(detail::ParseIsoDateTime("2004-03-18 21", got, outOfRange));
-  EXPECT_FALSE(detail::ParseIsoDateTime("2004-03", got, outOfRange));
-}
-
-TEST(ParseIsoDateTime, FileTimeRangeIsSixteenOOneToThirtyEightTwentySeven) {
-  FileTime got = 0;
-  bool outOfRange = false;
-  ASSERT_TRUE(detail::ParseIsoDateTime("1601-01-01", got, outOfRange));
-  EXPECT_EQ(got, 0u);
-  ASSERT_TRUE(detail::ParseIsoDateTime("30827-12-31 23:59:59", got, outOfRange));
-  EXPECT_EQ(got, At(30827, 12, 31, 23, 59, 59));
-  EXPECT_FALSE(detail::ParseIsoDateTime("1600-12-31", got, outOfRange));
-  EXPECT_TRUE(outOfRange);
-  outOfRange = false;
-  EXPECT_FALSE(detail::ParseIsoDateTime("30828-01-01", got, outOfRange));
-  EXPECT_TRUE(outOfRange);
+TEST(ParseIsoDateTime, ChecksTheCalendarAndTheFileTimeRange) {
+  const struct {
+    const char* text;
+    bool ok, outOfRange;
+    FileTime want;
+  } cases[] = {
+      {"2004-03-18 21:39:42", true, false, At(2004, 3, 18, 21, 39, 42)}, {"2004-02-29", true, false, At(2004, 2, 29)},
+      {"1601-01-01", true, false, 0}, {"30827-12-31 23:59:59", true, false, At(30827, 12, 31, 23, 59, 59)},
+      {"2003-02-29", false, false, 0}, {"2004-13-01", false, false, 0}, {"2004-03-18 21:60", false, false, 0},
+      {"2004-03-18 21:39:", false, false, 0}, {"2004-03-18 21", false, false, 0}, {"2004-03", false, false, 0},
+      {"1600-12-31", false, true, 0}, {"30828-01-01", false, true, 0},
+  };
+  for (const auto& c : cases) {
+    FileTime got = 0;
+    bool outOfRange = !c.outOfRange;
+    EXPECT_EQ(detail::ParseIsoDateTime(c.text, got, outOfRange), c.ok) << c.text;
+    EXPECT_EQ(outOfRange, c.outOfRange) << c.text;
+    EXPECT_EQ(got, c.want) << c.text;
+  }
 }
 
 // --- comparison --------------------------------------------------------------

@@ -55,6 +55,10 @@ class RecordingMessenger : public zw::IMessenger {
     return out;
   }
   bool Has(zw::TMsgID id) const { return !With(id).empty(); }
+  void Clear() {
+    std::lock_guard<std::mutex> lock(mu_);
+    msgs_.clear();
+  }
 
  private:
   void Add(RecordedMsg m) {

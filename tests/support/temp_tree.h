@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "platform/paths.h"
+#include "support/files.h"
 
 namespace zwtest {
 
@@ -67,10 +68,7 @@ class TempTree {
   }
   // Writes a file of `size` bytes filled from `seed`.
   std::string SizedFile(const std::string& rel, size_t size, unsigned seed = 1) const {
-    std::string content(size, '\0');
-    std::mt19937 rng(seed);
-    for (auto& c : content) c = static_cast<char>(rng());
-    return File(rel, content);
+    return File(rel, RandomBytes(size, seed));
   }
   const std::filesystem::path& RootPath() const { return root_; }
 

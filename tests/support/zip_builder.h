@@ -5,33 +5,26 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "engine/common/crc32.h"
+#include "engine/common/le_bytes.h"
 
 namespace zwtest {
 
-
-inline void Put16(std::string& s, uint32_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>((v >> 8) & 0xFF);
+using zw::le::Put16;
+using zw::le::Put32;
+using zw::le::Put64;
+// Puts each value at `at` (2 or 4 bytes each), little-endian.
+inline void Set(std::string& s, size_t at, int bytes, uint32_t v) {
+  for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
-inline void Put32(std::string& s, uint32_t v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
-}
-inline void Put64(std::string& s, uint64_t v) {
-  Put32(s, static_cast<uint32_t>(v));
-  Put32(s, static_cast<uint32_t>(v >> 32));
-}
-inline void Set16(std::string& s, size_t at, uint32_t v) {
-  s[at] = static_cast<char>(v & 0xFF);
-  s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-inline void Set32(std::string& s, size_t at, uint32_t v) {
-  Set16(s, at, v & 0xFFFF);
-  Set16(s, at + 2, v >> 16);
+inline void Set16(std::string& s, size_t at, uint32_t v) { Set(s, at, 2, v); }
+inline void Set32(std::string& s, size_t at, uint32_t v) { Set(s, at, 4, v); }
+inline void Put16s(std::string& s, std::initializer_list<uint32_t> values) {
+  for (uint32_t v : values) Put16(s, static_cast<uint16_t>(v));
 }
 
 constexpr uint16_t kDosDate = ((2021 - 1980) << 9) | (3 << 5) | 15;  // 2021-03-15
@@ -72,8 +65,7 @@ struct Built {
   size_t endPos = 0;  // the classic end record
 };
 
-inline Built BuildZip(const std::vector<Member>& members, const std::string& comment = {},
-               bool zip64End = false) {
+inline Built BuildZip(const std::vector<Member>& members, const std::string& comment = {}, bool zip64End = false) {
   Built b;
   std::string& z = b.bytes;
   std::vector<size_t> localOffsets;
@@ -82,76 +74,53 @@ inline Built BuildZip(const std::vector<Member>& members, const std::string& com
     packed.push_back(m.deflate ? Deflate(m.data) : m.data);
     localOffsets.push_back(z.size());
     Put32(z, 0x04034B50);
-    Put16(z, 10);
-    Put16(z, m.flags);
-    Put16(z, m.deflate ? 8 : 0);
-    Put16(z, kDosTime);
-    Put16(z, kDosDate);
+    Put16s(z, {10, m.flags, m.deflate ? 8u : 0u, kDosTime, kDosDate});
     Put32(z, zw::Crc32(m.data.data(), m.data.size()));
     Put32(z, static_cast<uint32_t>(packed.back().size()));
     Put32(z, static_cast<uint32_t>(m.data.size()));
-    Put16(z, static_cast<uint32_t>(m.name.size()));
-    Put16(z, 0);
-    z += m.name;
-    z += packed.back();
+    Put16s(z, {static_cast<uint32_t>(m.name.size()), 0});
+    z += m.name + packed.back();
   }
   b.cdOffset = z.size();
   for (size_t i = 0; i < members.size(); ++i) {
     const Member& m = members[i];
     std::string extra;
     if (m.zip64) {
-      Put16(extra, 0x0001);
-      Put16(extra, 16);
+      Put16s(extra, {0x0001, 16});
       Put64(extra, m.bigSize);
       Put64(extra, packed[i].size());
     }
     Put32(z, 0x02014B50);
-    Put16(z, 0x031E);
-    Put16(z, m.zip64 ? 45 : 10);
-    Put16(z, m.flags);
-    Put16(z, m.deflate ? 8 : 0);
-    Put16(z, kDosTime);
-    Put16(z, kDosDate);
+    Put16s(z, {0x031E, m.zip64 ? 45u : 10u, m.flags, m.deflate ? 8u : 0u, kDosTime, kDosDate});
     Put32(z, zw::Crc32(m.data.data(), m.data.size()));
     Put32(z, m.zip64 ? 0xFFFFFFFF : static_cast<uint32_t>(packed[i].size()));
     Put32(z, m.zip64 ? 0xFFFFFFFF : static_cast<uint32_t>(m.data.size()));
-    Put16(z, static_cast<uint32_t>(m.name.size()));
-    Put16(z, static_cast<uint32_t>(extra.size()));
-    Put16(z, 0);
-    Put16(z, 0);
-    Put16(z, 0);
+    Put16s(z, {static_cast<uint32_t>(m.name.size()), static_cast<uint32_t>(extra.size()), 0, 0, 0});
     Put32(z, m.extAttr);
     Put32(z, static_cast<uint32_t>(localOffsets[i]));
-    z += m.name;
-    z += extra;
+    z += m.name + extra;
   }
   b.cdSize = z.size() - b.cdOffset;
   if (zip64End) {
     const size_t rec = z.size();
     Put32(z, 0x06064B50);
     Put64(z, 44);
-    Put16(z, 45);
-    Put16(z, 45);
+    Put16s(z, {45, 45});
     Put32(z, 0);
     Put32(z, 0);
-    Put64(z, members.size());
-    Put64(z, members.size());
-    Put64(z, b.cdSize);
-    Put64(z, b.cdOffset);
+    for (uint64_t v : {uint64_t{members.size()}, uint64_t{members.size()}, uint64_t{b.cdSize}, uint64_t{b.cdOffset}}) Put64(z, v);
     Put32(z, 0x07064B50);
     Put32(z, 0);
     Put64(z, rec);
     Put32(z, 1);
   }
   b.endPos = z.size();
+  const uint32_t count = zip64End ? 0xFFFF : static_cast<uint32_t>(members.size());
   Put32(z, 0x06054B50);
-  Put16(z, 0);
-  Put16(z, 0);
-  Put16(z, zip64End ? 0xFFFF : static_cast<uint32_t>(members.size()));
-  Put16(z, zip64End ? 0xFFFF : static_cast<uint32_t>(members.size()));
+  Put16s(z, {0, 0, count, count});
   Put32(z, zip64End ? 0xFFFFFFFF : static_cast<uint32_t>(b.cdSize));
   Put32(z, zip64End ? 0xFFFFFFFF : static_cast<uint32_t>(b.cdOffset));
-  Put16(z, static_cast<uint32_t>(comment.size()));
+  Put16(z, static_cast<uint16_t>(comment.size()));
   z += comment;
   return b;
 }

@@ -1,3 +1,4 @@
+// Writing catalogs from the result list, read back with the catalog reader.
 #include "engine/dupes/catalog_writer.h"
 
 #include <gtest/gtest.h>
@@ -8,22 +9,19 @@
 #include <vector>
 
 #include "engine/common/file_checksum.h"
+#include "engine/common/le_bytes.h"
 #include "engine/scan/catalog_file.h"
 #include "platform/files.h"
-#include "platform/filetime.h"
 #include "platform/paths.h"
+#include "support/files.h"
 #include "support/recording_messenger.h"
 #include "support/temp_tree.h"
 
+namespace zw {
 namespace {
 
-using namespace zw;
-using zwtest::RecordingMessenger;
-using zwtest::TempTree;
-
 const char kSep = platform::kPathSep;
-// 2020-01-15 12:00 UTC: far from any summer-time switch.
-constexpr platform::FileTime kWinterTime = 132236208000000000ll;
+constexpr platform::FileTime kWinterTime = 132236208000000000ll;  // 2020-01-15 12:00 UTC
 
 std::string Folder(std::initializer_list<std::string> parts) {
   std::string s;
@@ -31,10 +29,13 @@ std::string Folder(std::initializer_list<std::string> parts) {
   return s;
 }
 
-// A result list built entry by entry, in list order.
-class ListBuilder {
- public:
-  explicit ListBuilder(TResultList& list) : list_(list) { list_.Prepare(1, 0); }
+// A result list built entry by entry, the catalogs written from it, and what
+// they read back as.
+class CatalogWriter : public ::testing::Test {
+ protected:
+  CatalogWriter() : writer(list, msgs) { list.Prepare(1, 0); }
+  ~CatalogWriter() override { Clear(); }
+
   TResultEntry* Add(const std::string& fullName, uint8_t flags = 0) {
     auto* e = new TResultEntry;
     e->Path = platform::ExtractFilePath(fullName);
@@ -47,169 +48,111 @@ class ListBuilder {
     }
     e->Time = kWinterTime;
     e->Flags = flags;
-    list_.AppendEntry(e);
+    list.AppendEntry(e);
     return e;
   }
   // An entry that is never opened: inside an archive, its CRC32 known.
-  TResultEntry* AddStored(const std::string& path, const std::string& name, uint32_t crc) {
-    auto* e = new TResultEntry;
-    e->Path = path;
-    e->Name = name;
+  void AddStored(const std::string& path, const std::string& name) {
+    TResultEntry* e = Add(path + name, reflag::kInArchive | reflag::kCrcValid);
     e->Size = 10;
-    e->Attributes = 0x20;
-    e->Time = kWinterTime;
-    e->Crc = crc;
-    e->Flags = reflag::kInArchive | reflag::kCrcValid;
-    list_.AppendEntry(e);
-    return e;
+    e->Crc = 1;
   }
-
- private:
-  TResultList& list_;
-};
-
-struct ReadBack {
-  std::map<std::string, TFileInfos*> byName;
-  std::vector<TFileInfos*> all;
-  ~ReadBack() {
-    for (auto* e : all) FreeFileInfos(e);
-  }
-};
-
-void Read(const std::string& catalog, ReadBack& out, TAttribFilter* attrib = nullptr) {
-  TCatReadFilters f;
-  f.attrib = attrib;
-  TZWCatReader(catalog).Read(f, [&](TFileInfos* e) {
-    out.all.push_back(e);
-    out.byName[e->FullName()] = e;
-  });
-}
-
-std::vector<TCatDirRecord> DirRecords(const std::string& catalog) {
-  std::vector<TCatDirRecord> dirs;
-  TZWCatfile cat;
-  EXPECT_EQ(cat.Open(catalog, true), corGood);
-  while (cat.ReadRecord([&](int kind, const uint8_t* d, size_t n) {
-    if (kind == crkDirectory) {
-      TCatDirRecord r;
-      if (DecodeCatDirRecord(d, n, r)) dirs.push_back(r);
-    }
-    return kind == crkRecordStart;
-  })) {
-  }
-  return dirs;
-}
-
-// The path a complete catalog path takes below "<catalog>><sep>".
-std::string Below(const std::string& folder) {
-  return folder.size() && folder[0] == kSep ? folder.substr(1) : folder;
-}
-
-class CatalogWriter : public ::testing::Test {
- protected:
-  CatalogWriter() : build(list), writer(list, msgs) {}
   std::string Write(TCatFileOptions opt, bool expectOk = true) {
     if (opt.FileName.empty()) opt.FileName = out.PathOf("backup.zwc");
     EXPECT_EQ(writer.Write(opt, true), expectOk);
     return opt.FileName;
   }
-  std::string Prefix() const { return std::string("backup.zwc>") + kSep; }
+  // The entries of a catalog by their path below "backup.zwc>".
+  const std::map<std::string, TFileInfos*>& Read(const std::string& catalog, TAttribFilter* attrib = nullptr) {
+    Clear();
+    TCatReadFilters f;
+    f.attrib = attrib;
+    const std::string prefix = std::string("backup.zwc>") + kSep;
+    TZWCatReader(catalog).Read(f, [&](TFileInfos* e) {
+      EXPECT_EQ(e->Path.rfind(prefix, 0), 0u) << e->Path;
+      read[e->FullName().substr(prefix.size())] = e;
+    });
+    return read;
+  }
+  void Clear() {
+    for (auto& [name, e] : read) FreeFileInfos(e);
+    read.clear();
+  }
+  std::vector<TCatDirRecord> DirRecords(const std::string& catalog) {
+    std::vector<TCatDirRecord> dirs;
+    TZWCatfile cat;
+    EXPECT_EQ(cat.Open(catalog, true), corGood);
+    while (cat.ReadRecord([&](int kind, const uint8_t* d, size_t n) {
+      TCatDirRecord r;
+      if (kind == crkDirectory && DecodeCatDirRecord(d, n, r)) dirs.push_back(r);
+      return kind == crkRecordStart;
+    })) {
+    }
+    return dirs;
+  }
+  std::string Below(const std::string& folder) const { return folder.substr(folder[0] == kSep ? 1 : 0); }
 
-  TempTree tree;  // the scanned files
-  TempTree out;   // the catalogs
+  zwtest::TempTree tree;  // the scanned files
+  zwtest::TempTree out;   // the catalogs
   TResultList list;
-  ListBuilder build;
-  RecordingMessenger msgs;
+  zwtest::RecordingMessenger msgs;
   TZWCatWriter writer;
+  std::map<std::string, TFileInfos*> read;
 };
-
-// ---------------------------------------------------------------- round trip
 
 TEST_F(CatalogWriter, RoundTripKeepsEveryFieldAndComputesChecksums) {
   const std::string x = tree.File("a/x.txt", "123456789");
   const std::string y = tree.SizedFile("a/b/y.bin", 5000, 3);
-  const std::string e = tree.File("a/b/empty");
-  build.Add(x);
-  build.Add(y);
-  build.Add(e);
-  TCatFileOptions opt;
-  opt.Paths = catpaths::kAsNeeded;
-  const std::string cat = Write(opt);
+  Add(x);
+  Add(y);
+  Add(tree.File("a/b/empty"));
+  const std::string cat = Write({});
   EXPECT_EQ(writer.FilesWritten(), 3u);
-
-  ReadBack rb;
-  Read(cat, rb);
-  ASSERT_EQ(rb.all.size(), 3u);
-  const TFileInfos* fx = rb.byName[Prefix() + "x.txt"];
-  const TFileInfos* fy = rb.byName[Prefix() + "b" + kSep + "y.bin"];
-  const TFileInfos* fe = rb.byName[Prefix() + "b" + kSep + "empty"];
-  ASSERT_TRUE(fx && fy && fe);
+  TFileChecksum sum;
+  platform::OsError err;
+  ASSERT_TRUE(ComputeFileChecksum(y, sum, err));
+  uint32_t attr = 0;
+  ASSERT_TRUE(platform::GetAttributes(y, attr, err));
+  const auto& r = Read(cat);
+  ASSERT_EQ(r.size(), 3u);
+  const TFileInfos* fx = r.at("x.txt");
+  const TFileInfos* fy = r.at("b" + std::string(1, kSep) + "y.bin");
+  const TFileInfos* fe = r.at("b" + std::string(1, kSep) + "empty");
+  const uint8_t both = fiflag::kCrcValid | fiflag::kMiddleValid | fiflag::kInArchive;
   EXPECT_EQ(fx->Size, 9u);
   EXPECT_EQ(fx->Crc, 0xCBF43926u);
   EXPECT_EQ(fx->Middle, 0x36353433u);
   EXPECT_EQ(fx->Time, kWinterTime);
-  EXPECT_EQ(fx->Flags, fiflag::kCrcValid | fiflag::kMiddleValid | fiflag::kInArchive);
-  TFileChecksum sum;
-  platform::OsError err;
-  ASSERT_TRUE(ComputeFileChecksum(y, sum, err));
+  EXPECT_EQ(fx->Flags, both);
   EXPECT_EQ(fy->Size, 5000u);
   EXPECT_EQ(fy->Crc, sum.crc);
   EXPECT_EQ(fy->Middle, sum.sample);
-  uint32_t attr = 0;
-  ASSERT_TRUE(platform::GetAttributes(y, attr, err));
   EXPECT_EQ(fy->Attr, attr);
-  // an empty file checksums to zeroes, both valid
-  EXPECT_EQ(fe->Crc, 0u);
-  EXPECT_EQ(fe->Middle, 0u);
-  EXPECT_EQ(fe->Flags, fiflag::kCrcValid | fiflag::kMiddleValid | fiflag::kInArchive);
+  EXPECT_EQ(fe->Crc + fe->Middle, 0u);  // an empty file checksums to zeroes, both valid
+  EXPECT_EQ(fe->Flags, both);
 }
 
-TEST_F(CatalogWriter, CompletePathsStoreTheWholeFolder) {
-  const std::string x = tree.File("a/x.txt", "x");
-  build.Add(x);
-  TCatFileOptions opt;
-  opt.Paths = catpaths::kComplete;
-  const std::string cat = Write(opt);
-  EXPECT_EQ(writer.BaseIndex(), 0u);
-  ReadBack rb;
-  Read(cat, rb);
-  ASSERT_EQ(rb.all.size(), 1u);
-  EXPECT_EQ(rb.all[0]->Path, Prefix() + Below(platform::ExtractFilePath(x)));
-}
-
-TEST_F(CatalogWriter, HeaderCarriesFlagsCountsAndCodePage) {
-  build.Add(tree.File("a/x", "1"));
-  build.Add(tree.File("b/y", "2"));
+TEST_F(CatalogWriter, HeaderCarriesCountsAndTheNamesCodePageAndFoldersComeBeforeTheirUse) {
+  Add(tree.File("p/q/r/f1", "1"));
+  Add(tree.File("p/s/f2", "2"));
   TCatFileOptions opt;
   opt.Data = catdata::kChecksums;
+  opt.Paths = catpaths::kComplete;
   const std::string cat = Write(opt);
   TZWCatfile c;
   ASSERT_EQ(c.Open(cat, true), corGood);
   EXPECT_EQ(c.DataFlags(), catdata::kChecksums);
   EXPECT_EQ(c.FileCount(), 2u);
   EXPECT_EQ(c.DirCount(), writer.DirectoriesWritten());
-  EXPECT_EQ(c.Header()[18], 1);
   EXPECT_NE(c.LastWrite(), 0);
-  uint32_t codePage = 0;
-  // the single header block follows the header: tag 1, length 4, code page
-  std::vector<uint8_t> raw(58);
-  platform::File f;
-  platform::OsError err;
-  size_t got = 0;
-  ASSERT_TRUE(f.OpenRead(cat, err));
-  ASSERT_TRUE(f.ReadAt(0, raw.data(), raw.size(), got, err));
-  EXPECT_EQ(raw[48], kCatBlockCodePage);
-  EXPECT_EQ(raw[49], 4);
-  for (int i = 3; i >= 0; --i) codePage = codePage << 8 | raw[53 + i];
-  EXPECT_EQ(codePage, 65001u);  // UTF-8 names, on Windows through the manifest
+  // The one header block: the code page of the names, UTF-8 (on Windows
+  // through the manifest).
+  const std::string raw = zwtest::ReadAll(cat);
+  ASSERT_GE(raw.size(), 58u);
+  EXPECT_EQ(raw.substr(48, 5), std::string("\x01\x04\0\0\0", 5));
+  EXPECT_EQ(le::Get32(reinterpret_cast<const uint8_t*>(raw.data()) + 53), 65001u);
   EXPECT_EQ(raw[57], 0);
-}
-
-TEST_F(CatalogWriter, DirectoriesComeBeforeTheirUseWithRisingIndices) {
-  build.Add(tree.File("p/q/r/f1", "1"));
-  build.Add(tree.File("p/s/f2", "2"));
-  const std::string cat = Write({});
-  auto dirs = DirRecords(cat);
+  const auto dirs = DirRecords(cat);
   ASSERT_FALSE(dirs.empty());
   for (size_t i = 0; i < dirs.size(); ++i) {
     EXPECT_EQ(dirs[i].Index, i + 1);
@@ -218,85 +161,53 @@ TEST_F(CatalogWriter, DirectoriesComeBeforeTheirUseWithRisingIndices) {
   }
 }
 
-// ---------------------------------------------------------------- checksum fields
-
-TEST_F(CatalogWriter, KnownCrcIsTakenUnlessPartialContentWasCompared) {
+TEST_F(CatalogWriter, ChecksumsAreTakenComputedOrLeftOut) {
   const std::string x = tree.File("a/x.txt", "123456789");
-  TResultEntry* e = build.Add(x, reflag::kCrcValid);
-  e->Crc = 0xDEADBEEF;
-  std::string cat = Write({});
-  {
-    ReadBack rb;
-    Read(cat, rb);
-    ASSERT_EQ(rb.all.size(), 1u);
-    EXPECT_EQ(rb.all[0]->Crc, 0xDEADBEEFu);
-    EXPECT_EQ(rb.all[0]->Flags, fiflag::kCrcValid | fiflag::kInArchive);  // no sample
-  }
-  writer.SetPartialContent(true);
-  cat = Write({});
-  ReadBack rb;
-  Read(cat, rb);
-  ASSERT_EQ(rb.all.size(), 1u);
-  EXPECT_EQ(rb.all[0]->Crc, 0xCBF43926u);
-  EXPECT_EQ(rb.all[0]->Flags, fiflag::kCrcValid | fiflag::kMiddleValid | fiflag::kInArchive);
-}
-
-TEST_F(CatalogWriter, WithoutChecksumsNothingIsStoredOrRead) {
-  build.Add(tree.File("a/x.txt", "123456789"));
-  TCatFileOptions opt;
-  opt.Data = 0;
-  ReadBack rb;
-  Read(Write(opt), rb);
-  ASSERT_EQ(rb.all.size(), 1u);
-  EXPECT_EQ(rb.all[0]->Crc, 0u);
-  EXPECT_EQ(rb.all[0]->Flags, fiflag::kInArchive);
-}
-
-TEST_F(CatalogWriter, UnreadableFileIsLoggedAndLeftOut) {
-  build.Add(tree.File("a/ok", "1"));
-  TResultEntry* gone = build.Add(tree.PathOf("a/gone"));
-  gone->Size = 3;
-  ReadBack rb;
-  Read(Write({}), rb);
-  EXPECT_EQ(rb.all.size(), 1u);
-  EXPECT_EQ(writer.FilesWritten(), 1u);
+  Add(x, reflag::kCrcValid)->Crc = 0xDEADBEEF;
+  Add(tree.File("a/ok", "1"));
+  Add(tree.PathOf("a/gone"))->Size = 3;
+  TResultEntry* stored = Add(Folder({"D:", "z.zip>", "in"}) + "f", reflag::kInArchive);
+  stored->Size = 10;
+  auto named = [&](const std::string& name) {
+    for (const auto& [path, e] : read)
+      if (e->Name == name) return e;
+    return static_cast<TFileInfos*>(nullptr);
+  };
+  // A known CRC32 is taken (no sample); an unreadable file is logged and left
+  // out; an archive entry without CRC32 is kept without.
+  ASSERT_EQ(Read(Write({})).size(), 3u);
+  EXPECT_EQ(named("x.txt")->Crc, 0xDEADBEEFu);
+  EXPECT_EQ(named("x.txt")->Flags, fiflag::kCrcValid | fiflag::kInArchive);
+  EXPECT_EQ(named("f")->Flags, fiflag::kInArchive);
+  EXPECT_EQ(writer.FilesWritten(), 3u);
   EXPECT_EQ(writer.EntriesLeftOut(), 1u);
-  auto logged = msgs.With(logIOErrorOnOpen);
+  const auto logged = msgs.With(logIOErrorOnOpen);
   ASSERT_EQ(logged.size(), 1u);
   EXPECT_EQ(logged[0].Str(1), tree.PathOf("a/gone"));
+  // After a partial content comparison the CRC32 is computed anew.
+  writer.SetPartialContent(true);
+  Read(Write({}));
+  EXPECT_EQ(named("x.txt")->Crc, 0xCBF43926u);
+  // Without checksums nothing is stored.
+  TCatFileOptions opt;
+  opt.Data = 0;
+  Read(Write(opt));
+  EXPECT_EQ(named("x.txt")->Crc, 0u);
+  EXPECT_EQ(named("x.txt")->Flags, fiflag::kInArchive);
 }
 
-TEST_F(CatalogWriter, ArchiveEntryWithoutCrcIsKeptWithoutChecksum) {
-  TResultEntry* e = build.AddStored(Folder({"D:", "z.zip>", "in"}), "f", 0);
-  e->Flags = reflag::kInArchive;
-  ReadBack rb;
-  Read(Write({}), rb);
-  ASSERT_EQ(rb.all.size(), 1u);
-  EXPECT_EQ(rb.all[0]->Flags, fiflag::kInArchive);
-  EXPECT_TRUE(msgs.Messages().empty());
-}
-
-// ---------------------------------------------------------------- entry choice
-
-TEST_F(CatalogWriter, SelectedOrCheckedEntriesOnly) {
-  build.Add(tree.File("a/1", "1"), reflag::kSelected);
-  build.Add(tree.File("a/2", "2"), reflag::kChecked);
-  build.Add(tree.File("a/3", "3"), reflag::kChecked | reflag::kSelected);
+TEST_F(CatalogWriter, SelectedOrCheckedEntriesOnlyAndACancelEndsTheLoop) {
+  Add(tree.File("a/1", "1"), reflag::kSelected);
+  Add(tree.File("a/2", "2"), reflag::kChecked);
+  Add(tree.File("a/3", "3"), reflag::kChecked | reflag::kSelected);
   EXPECT_EQ(CatalogEntryCount(list, catentries::kAll), 3);
   EXPECT_EQ(CatalogEntryCount(list, catentries::kSelected), 2);
   EXPECT_EQ(CatalogEntryCount(list, catentries::kChecked), 2);
   TCatFileOptions opt;
   opt.Entries = catentries::kChecked;
-  ReadBack rb;
-  Read(Write(opt), rb);
-  ASSERT_EQ(rb.all.size(), 2u);
-  EXPECT_TRUE(rb.byName.count(Prefix() + "2"));
-  EXPECT_TRUE(rb.byName.count(Prefix() + "3"));
-}
-
-TEST_F(CatalogWriter, CancelEndsTheEntryLoopAndSkipsTheBasePathMessage) {
-  build.Add(tree.File("a/1", "1"));
-  build.Add(tree.File("b/2", "2"));
+  const auto& r = Read(Write(opt));
+  EXPECT_EQ(r.size(), 2u);
+  EXPECT_TRUE(r.count("2") && r.count("3"));
   std::atomic<bool> cancel{false};
   writer.SetCancelFlag(&cancel);
   int steps = 0;
@@ -304,195 +215,117 @@ TEST_F(CatalogWriter, CancelEndsTheEntryLoopAndSkipsTheBasePathMessage) {
     ++steps;
     cancel = true;
   });
-  TCatFileOptions opt;
+  opt.Entries = catentries::kAll;
   opt.Paths = catpaths::kRelative;
   opt.BasePath = tree.Dir("elsewhere");
-  ReadBack rb;
-  Read(Write(opt), rb);
+  EXPECT_EQ(Read(Write(opt)).size(), 1u);
   EXPECT_TRUE(writer.Canceled());
   EXPECT_EQ(steps, 1);
-  EXPECT_EQ(rb.all.size(), 1u);
-  EXPECT_TRUE(msgs.Messages().empty());
+  EXPECT_TRUE(msgs.Messages().empty()) << "no word on the base path after a cancel";
 }
 
-// ---------------------------------------------------------------- base directory
-
-TEST_F(CatalogWriter, TwoDrivesHaveNoCommonFolder) {
-  build.AddStored(Folder({"C:", "data"}), "f1", 1);
-  build.AddStored(Folder({"D:", "x"}), "f2", 2);
-  TCatFileOptions opt;
-  opt.Data = catdata::kChecksums;
-  ReadBack rb;
-  Read(Write(opt), rb);
-  EXPECT_EQ(writer.BaseIndex(), 0u);
-  EXPECT_TRUE(rb.byName.count(Prefix() + Folder({"C:", "data"}) + "f1"));
-  EXPECT_TRUE(rb.byName.count(Prefix() + Folder({"D:", "x"}) + "f2"));
-}
-
-TEST_F(CatalogWriter, OneFolderGivesPathsRightBelowTheCatalog) {
-  build.AddStored(Folder({"D:", "photos", "2004"}), "a.jpg", 1);
-  build.AddStored(Folder({"D:", "photos", "2004"}), "b.jpg", 2);
-  TCatFileOptions opt;
-  opt.Data = catdata::kChecksums;
-  ReadBack rb;
-  Read(Write(opt), rb);
-  EXPECT_EQ(writer.BaseIndex(), 3u);
-  ASSERT_EQ(rb.all.size(), 2u);
-  for (auto* e : rb.all) EXPECT_EQ(e->Path, Prefix());
-}
-
-TEST_F(CatalogWriter, WalkStopsAtAFolderHoldingFiles) {
-  build.AddStored(Folder({"D:", "m"}), "top", 1);
-  build.AddStored(Folder({"D:", "m", "deep"}), "low", 2);
-  TCatFileOptions opt;
-  opt.Data = catdata::kChecksums;
-  ReadBack rb;
-  Read(Write(opt), rb);
-  EXPECT_TRUE(rb.byName.count(Prefix() + "top"));
-  EXPECT_TRUE(rb.byName.count(Prefix() + "deep" + kSep + "low"));
-}
-
-TEST_F(CatalogWriter, BasePathThatHoldsEveryFileIsUsedSilently) {
-  build.AddStored(Folder({"D:", "photos", "a"}), "1", 1);
-  build.AddStored(Folder({"D:", "photos", "b"}), "2", 2);
-  TCatFileOptions opt;
-  opt.Data = catdata::kChecksums;
-  opt.Paths = catpaths::kRelative;
-  opt.BasePath = "D:" + std::string(1, kSep) + "photos";  // trailing separator added
-  ReadBack rb;
-  Read(Write(opt), rb);
-  EXPECT_TRUE(msgs.Messages().empty());
-  EXPECT_TRUE(rb.byName.count(Prefix() + "a" + kSep + "1"));
-  EXPECT_TRUE(rb.byName.count(Prefix() + "b" + kSep + "2"));
-}
-
-TEST_F(CatalogWriter, InsufficientBasePathNamesTheCommonFolder) {
-  build.AddStored(Folder({"D:", "photos"}), "p", 1);
-  build.AddStored(Folder({"D:", "music"}), "m", 2);
-  TCatFileOptions opt;
-  opt.Data = catdata::kChecksums;
-  opt.Paths = catpaths::kRelative;
-  opt.BasePath = Folder({"D:", "photos"});
-  ReadBack rb;
-  Read(Write(opt), rb);
-  auto shown = msgs.With(msgCatfileBadBasePathRelative);
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].Str(0), Folder({"D:", "photos"}));
-  EXPECT_EQ(shown[0].Str(1), Folder({"D:"}));
-  EXPECT_TRUE(rb.byName.count(Prefix() + "photos" + kSep + "p"));
-  EXPECT_TRUE(rb.byName.count(Prefix() + "music" + kSep + "m"));
-}
-
-TEST_F(CatalogWriter, InsufficientBasePathWithoutCommonFolderStoresCompletePaths) {
-  build.AddStored(Folder({"C:", "a"}), "1", 1);
-  build.AddStored(Folder({"D:", "b"}), "2", 2);
-  TCatFileOptions opt;
-  opt.Data = catdata::kChecksums;
-  opt.Paths = catpaths::kRelative;
-  opt.BasePath = Folder({"C:", "a"});
-  ReadBack rb;
-  Read(Write(opt), rb);
-  auto shown = msgs.With(msgCatfileBadBasePathComplete);
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].Str(0), Folder({"C:", "a"}));
-  EXPECT_FALSE(msgs.Has(msgCatfileBadBasePathRelative));
-  EXPECT_EQ(writer.BaseIndex(), 0u);
-  EXPECT_TRUE(rb.byName.count(Prefix() + Folder({"C:", "a"}) + "1"));
-}
-
-// ---------------------------------------------------------------- folder attributes
-
-TEST_F(CatalogWriter, FolderAttributesAndCreationTimeOnlyWhenAsked) {
-  const std::string x = tree.File("a/x", "1");
-  build.Add(x);
-  const std::string folder = platform::ExcludeTrailingSep(tree.Dir("a"));
-  TCatFileOptions opt;
-  opt.Paths = catpaths::kComplete;
-  auto withAttrs = DirRecords(Write(opt));
-  ASSERT_FALSE(withAttrs.empty());
-  const TCatDirRecord& last = withAttrs.back();
-  EXPECT_EQ(last.Name, "a");
-  platform::FindData fd;
-  platform::OsError err;
-  ASSERT_TRUE(platform::GetFileInfo(folder, fd, err));
-  EXPECT_EQ(last.Attr, fd.attributes | 0x10);
-  EXPECT_EQ(last.Creation, fd.creationUtc);
-  EXPECT_NE(last.Creation, 0);
-
-  opt.Data = catdata::kChecksums;
-  auto without = DirRecords(Write(opt));
-  ASSERT_EQ(without.size(), withAttrs.size());
-  for (const auto& d : without) {
-    EXPECT_EQ(d.Attr, 0x10u);
-    EXPECT_EQ(d.Creation, 0);
+TEST_F(CatalogWriter, StoredPathsLieBelowTheBaseDirectory) {
+  const std::string d = Folder({"D:"}), c = Folder({"C:"});
+  const struct {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> entries;
+    uint8_t paths;
+    std::string base;
+    std::vector<std::string> stored;  // in path order
+    std::vector<std::string> shown;  // a message: the base path and the common folder
+  } cases[] = {
+      {"two drives have no common folder", {{c + "data" + kSep, "f1"}, {d + "x" + kSep, "f2"}}, catpaths::kAsNeeded, "",
+       {Below(c + "data" + kSep) + "f1", Below(d + "x" + kSep) + "f2"}, {}},
+      {"one folder: right below the catalog", {{Folder({"D:", "photos", "2004"}), "a.jpg"}, {Folder({"D:", "photos", "2004"}), "b.jpg"}},
+       catpaths::kAsNeeded, "", {"a.jpg", "b.jpg"}, {}},
+      {"the walk stops at a folder holding files", {{Folder({"D:", "m"}), "top"}, {Folder({"D:", "m", "deep"}), "low"}},
+       catpaths::kAsNeeded, "", {"deep" + std::string(1, kSep) + "low", "top"}, {}},
+      {"complete paths", {{Folder({"D:", "m"}), "top"}}, catpaths::kComplete, "", {Below(Folder({"D:", "m"})) + "top"}, {}},
+      {"a base path holding every file", {{Folder({"D:", "photos", "a"}), "1"}, {Folder({"D:", "photos", "b"}), "2"}},
+       catpaths::kRelative, "D:" + std::string(1, kSep) + "photos", {Folder({"a"}) + "1", Folder({"b"}) + "2"}, {}},
+      {"a base path too deep: the common folder instead", {{Folder({"D:", "photos"}), "p"}, {Folder({"D:", "music"}), "m"}},
+       catpaths::kRelative, Folder({"D:", "photos"}), {Folder({"music"}) + "m", Folder({"photos"}) + "p"},
+       {Folder({"D:", "photos"}), Folder({"D:"})}},
+      {"a base path too deep and no common folder: complete paths", {{Folder({"C:", "a"}), "1"}, {Folder({"D:", "b"}), "2"}},
+       catpaths::kRelative, Folder({"C:", "a"}), {Below(Folder({"C:", "a"})) + "1", Below(Folder({"D:", "b"})) + "2"},
+       {Folder({"C:", "a"})}},
+  };
+  for (const auto& x : cases) {
+    list.Clear();
+    list.Prepare(1, 0);
+    msgs.Clear();
+    for (const auto& [path, name] : x.entries) AddStored(path, name);
+    TCatFileOptions opt;
+    opt.Data = catdata::kChecksums;
+    opt.Paths = x.paths;
+    opt.BasePath = x.base;
+    std::vector<std::string> stored;
+    for (const auto& [name, e] : Read(Write(opt))) stored.push_back(name);
+    EXPECT_EQ(stored, x.stored) << x.what;
+    const auto shown = msgs.Messages();
+    ASSERT_EQ(shown.size(), x.shown.empty() ? 0u : 1u) << x.what;
+    if (shown.empty()) continue;
+    EXPECT_EQ(shown[0].id, x.shown.size() == 2 ? msgCatfileBadBasePathRelative : msgCatfileBadBasePathComplete);
+    for (size_t i = 0; i < x.shown.size(); ++i) EXPECT_EQ(shown[0].Str(i), x.shown[i]) << x.what;
   }
 }
 
-#ifndef _WIN32
-TEST_F(CatalogWriter, HiddenFolderIsFilteredWhenItsAttributesAreStored) {
-  build.Add(tree.File(".hid/x", "1"));
-  build.Add(tree.File("vis/y", "2"));
-  TAttribFilter attr;
-  attr.notMask = platform::attr::kHidden;
-  ReadBack rb;
-  Read(Write({}), rb, &attr);
-  ASSERT_EQ(rb.all.size(), 1u);
-  EXPECT_EQ(rb.all[0]->Name, "y");
-}
-#endif
-
-// ---------------------------------------------------------------- failures
-
-TEST_F(CatalogWriter, UncreatableFileIsReportedWithNameAndCode) {
-  build.Add(tree.File("a/x", "1"));
+TEST_F(CatalogWriter, FolderAttributesAndCreationTimeOnlyWhenAsked) {
+  Add(tree.File(".hid/x", "1"));
+  Add(tree.File("vis/y", "2"));
   TCatFileOptions opt;
-  opt.FileName = out.PathOf("missing/folder/c.zwc");
-  Write(opt, false);
-  auto shown = msgs.With(msgCreateFileFailed);
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].Str(0), opt.FileName);
-  EXPECT_NE(shown[0].Int(1), 0);
-  EXPECT_FALSE(platform::FileExists(opt.FileName));
-}
-
-TEST_F(CatalogWriter, ExistingFileIsKeptWithoutOverwrite) {
-  build.Add(tree.File("a/x", "1"));
-  const std::string existing = out.File("keep.zwc", "old");
-  TCatFileOptions opt;
-  opt.FileName = existing;
-  EXPECT_FALSE(writer.Write(opt, false));
-  EXPECT_TRUE(msgs.Has(msgCreateFileFailed));
+  opt.Paths = catpaths::kComplete;
+  const std::string cat = Write(opt);
   platform::FindData fd;
   platform::OsError err;
-  ASSERT_TRUE(platform::GetFileInfo(existing, fd, err));
-  EXPECT_EQ(fd.size, 3u);
+  ASSERT_TRUE(platform::GetFileInfo(platform::ExcludeTrailingSep(tree.Dir("vis")), fd, err));
+  const auto with = DirRecords(cat);
+  ASSERT_EQ(with.back().Name, "vis");
+  EXPECT_EQ(with.back().Attr, fd.attributes | 0x10);
+  EXPECT_EQ(with.back().Creation, fd.creationUtc);
+  EXPECT_NE(with.back().Creation, 0);
+#ifndef _WIN32
+  TAttribFilter hidden;
+  hidden.notMask = platform::attr::kHidden;
+  const auto& r = Read(cat, &hidden);  // the stored attributes let the reader filter folders
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r.begin()->second->Name, "y");
+#endif
+  opt.Data = catdata::kChecksums;
+  const auto without = DirRecords(Write(opt));
+  ASSERT_EQ(without.size(), with.size());
+  for (const auto& dir : without) EXPECT_EQ(dir.Attr + static_cast<uint64_t>(dir.Creation), 0x10u);
 }
 
-// Overwriting replaces an older catalog (or an empty file), never a file
-// of another kind that happens to have the name.
-TEST_F(CatalogWriter, OverwriteReplacesOnlyACatalogOrAnEmptyFile) {
-  build.Add(tree.File("a/x", "1"));
-  struct Case {
+TEST_F(CatalogWriter, OnlyAnOlderCatalogOrAnEmptyFileIsEverReplaced) {
+  Add(tree.File("a/x", "1"));
+  const struct {
     const char* name;
     std::string content;
-    bool replaced;
+    bool overwrite, replaced;
   } cases[] = {
-      {"old.zwc", "", true},
-      {"photo.jpg", "JFIF not a catalog", false},
-      {"short.zwc", "ZWC", false},
+      {"old.zwc", "", true, true},
+      {"keep.zwc", "old", false, false},
+      {"photo.jpg", "JFIF not a catalog", true, false},
+      {"short.zwc", "ZWC", true, false},
+      {"missing/folder/c.zwc", "", true, false},
   };
-  for (const Case& c : cases) {
-    const std::string path = out.File(c.name, c.content);
+  for (const auto& c : cases) {
+    const bool missing = std::string(c.name).find('/') != std::string::npos;
     TCatFileOptions opt;
-    opt.FileName = path;
-    EXPECT_EQ(writer.Write(opt, true), c.replaced) << c.name;
-    // Written once, a catalog may be written over again.
-    if (c.replaced) EXPECT_TRUE(writer.Write(opt, true)) << c.name;
-    platform::FindData fd;
-    platform::OsError err;
-    ASSERT_TRUE(platform::GetFileInfo(path, fd, err));
-    if (!c.replaced) EXPECT_EQ(fd.size, c.content.size()) << c.name;
+    opt.FileName = missing ? out.PathOf(c.name) : out.File(c.name, c.content);
+    EXPECT_EQ(writer.Write(opt, c.overwrite), c.replaced) << c.name;
+    if (c.replaced) {
+      EXPECT_TRUE(writer.Write(opt, true)) << "a catalog written once may be written over again";
+      continue;
+    }
+    EXPECT_TRUE(missing ? !zwtest::Exists(opt.FileName) : zwtest::ReadAll(opt.FileName) == c.content) << c.name;
+    const auto shown = msgs.With(msgCreateFileFailed);
+    ASSERT_FALSE(shown.empty()) << c.name;
+    EXPECT_EQ(shown.back().Str(0), opt.FileName);
+    EXPECT_NE(shown.back().Int(1), 0);
   }
 }
 
 }  // namespace
+}  // namespace zw

@@ -1,98 +1,28 @@
+// The browse thread on real folders: what it takes, what it says, and how it
+// pauses, ends and fails.
 #include "engine/scan/thread_browse.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <map>
+#include <functional>
 #include <set>
 #include <thread>
 
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "support/recording_messenger.h"
+#include "support/browse_run.h"
 #include "support/temp_tree.h"
-
-using namespace std::chrono_literals;
-using zw::TThreadBrowse;
-using zw::TZWThreadManager;
-using zwtest::TempTree;
 
 namespace {
 
-struct Found {
-  std::string name;
-  std::string path;
-  uint64_t size;
-  uint8_t flags;
-  uint32_t attr;
-};
-
-// Runs one browse over a prepared thread and collects what it pushed.
-class BrowseRun {
- public:
-  BrowseRun()
-      : events_([this](zw::TStatusEvent& ev) { statusEvents.push_back(ev); }),
-        status(&events_),
-        thread(std::make_shared<TThreadBrowse>()) {
-    thread->SetQueue(&queue);
-    thread->SetStatus(&status);
-    thread->SetManager(&manager);
-    thread->SetMessenger(&messenger);
-    // Factory filters: attribute mode "ignore", no masks, size "ignore".
-    thread->attribFilter.Set(zw::fmIgnore, 0);
-  }
-
-  // Starts the thread and drains the queue until the end marker.
-  void Run() {
-    manager.Attach(thread);
-    manager.Start();
-    Drain();
-  }
-
-  void Drain() {
-    while (zw::TFileInfos* e = PopPumping()) {
-      found.push_back({e->Name, e->Path, e->Size, e->Flags, e->Attr});
-      zw::FreeFileInfos(e);
-    }
-    // The thread may still send (an exception report, say): keep serving.
-    while (!thread->Finished()) events_.DispatchWait(1ms);
-    thread->WaitFor();
-    events_.DispatchPending();
-  }
-
-  // Pops one entry while keeping the status queue served (SetMaximum waits
-  // for it), like the main loop of a host does.
-  zw::TFileInfos* PopPumping() {
-    std::atomic<bool> done{false};
-    zw::TFileInfos* got = nullptr;
-    std::thread popper([&] {
-      got = queue.Pop();
-      done = true;
-    });
-    while (!done) events_.DispatchWait(1ms);
-    popper.join();
-    return got;
-  }
-
-  std::set<std::string> Names() const {
-    std::set<std::string> out;
-    for (const auto& f : found) out.insert(f.name);
-    return out;
-  }
-
-  zw::TJobQueue queue;
-  zw::TEventQueue events_;
-  zw::TZWStatusServer status;
-  TZWThreadManager manager;
-  zwtest::RecordingMessenger messenger;
-  std::shared_ptr<TThreadBrowse> thread;
-  std::vector<Found> found;
-  std::vector<zw::TStatusEvent> statusEvents;
-};
-
+using namespace std::chrono_literals;
+using zw::TThreadBrowse;
+using zwtest::BrowseRun;
+using zwtest::TempTree;
 using Names = std::set<std::string>;
+using Rows = std::vector<std::pair<uint8_t, std::string>>;
 
 // One file is one entry however many names lead to it: deleting "the
 // duplicate" would otherwise remove the only copy.
@@ -103,224 +33,139 @@ TEST(BrowseFolders, AFileReachedByTwoNamesIsTakenOnce) {
   t.File("other/h.txt", "h");
   std::filesystem::create_hard_link(t.PathOf("other/h.txt"), t.PathOf("other/h2.txt"));
   std::filesystem::create_hard_link(t.PathOf("other/h.txt"), t.PathOf("real/h3.txt"));
-  struct Case {
+  const struct {
     const char* what;
-    std::vector<std::pair<uint8_t, std::string>> fresh, library;
-    size_t entries;
+    Rows fresh, library;
   } cases[] = {
       // real: f, g, h3; other: h, h2 -- h, h2 and h3 are one file.
-      {"one folder twice in one list", {{zw::dsRecursive, "real"}, {zw::dsRecursive, "real"}}, {}, 3},
-      {"one folder in both lists", {{zw::dsRecursive, "real"}}, {{zw::dsRecursive, "real"}}, 3},
-      {"single, then recursive: the subfolders still come",
-       {{zw::dsSingle, "real"}, {zw::dsRecursive, "real"}}, {}, 3},
+      {"one folder twice in one list", {{zw::dsRecursive, "real"}, {zw::dsRecursive, "real"}}, {}},
+      {"one folder in both lists", {{zw::dsRecursive, "real"}}, {{zw::dsRecursive, "real"}}},
+      {"single, then recursive: the subfolders still come", {{zw::dsSingle, "real"}, {zw::dsRecursive, "real"}}, {}},
 #ifndef _WIN32
       // Windows enumerations do not tell a file's names apart; the file
       // actions still never take one name for a copy of another.
-      {"hard links in two folders", {{zw::dsRecursive, "other"}, {zw::dsRecursive, "real"}}, {}, 3},
-#endif
-#ifndef _WIN32
-      {"a folder and a link to it", {{zw::dsRecursive, "real"}, {zw::dsRecursive, "link"}}, {}, 3},
+      {"hard links in two folders", {{zw::dsRecursive, "other"}, {zw::dsRecursive, "real"}}, {}},
+      {"a folder and a link to it", {{zw::dsRecursive, "real"}, {zw::dsRecursive, "link"}}, {}},
 #endif
   };
 #ifndef _WIN32
   std::filesystem::create_directory_symlink(t.PathOf("real"), t.PathOf("link"));
 #endif
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     BrowseRun r;
     for (const auto& [state, dir] : c.fresh) r.thread->fresh.Add(state, t.Dir(dir));
     for (const auto& [state, dir] : c.library) r.thread->library.Add(state, t.Dir(dir));
     r.Run();
-    EXPECT_EQ(r.found.size(), c.entries) << c.what;
+    EXPECT_EQ(r.found.size(), 3u) << c.what;
   }
 }
 
-TEST(BrowseFolders, SingleFolderYieldsOnlyItsOwnFilesRecursiveAlsoSubfolders) {
+TEST(BrowseFolders, RowsAndFiltersDecideWhatIsTaken) {
   TempTree t;
-  t.File("top/a.txt", "1");
-  t.File("top/sub/b.txt", "22");
-  t.File("top/sub/deeper/c.txt", "333");
-  {
+  for (const char* f : {"top/a.txt", "top/sub/b.txt", "top/sub/deeper/c.txt", "top/b/skip1.txt", "top/b/inner/skip2.txt",
+                        "top/bc/keep2.txt", "lib/y.txt", "m/a.jpg", "m/b.JPG", "m/c.png", "m/skip.jpg", "m/d.txt"})
+    t.File(f);
+  for (size_t size : {0, 9, 10, 20, 21}) t.SizedFile("s/s" + std::to_string(size), size);
+  const zw::TAdvContentOptions noContent;
+  auto sizes = [&](uint8_t mode, uint64_t low, uint64_t high) {
+    return [=](TThreadBrowse& b) { b.sizeFilter.Set(mode, low, high, false, noContent); };
+  };
+  auto attrib = [](uint8_t mode, uint32_t mask) { return [=](TThreadBrowse& b) { b.attribFilter.Set(mode, mask); }; };
+  const uint32_t hidden = zw::platform::attr::kHidden;
+  const struct {
+    const char* what;
+    Rows fresh, library;
+    std::function<void(TThreadBrowse&)> setup;
+    Names names;
+  } cases[] = {
+      {"a single folder: its own files", {{zw::dsSingle, "top/sub"}}, {}, nullptr, {"b.txt"}},
+      {"a recursive folder: its subfolders too", {{zw::dsRecursive, "top/sub"}}, {}, nullptr, {"b.txt", "c.txt"}},
+      // Limit to folders would let exactly the subfolders through.
+      {"single, whatever the attribute mode", {{zw::dsSingle, "top/sub"}}, {}, attrib(zw::fmLimitTo, 0), {"b.txt"}},
+      {"single, excluding hidden files", {{zw::dsSingle, "top/sub"}}, {}, attrib(zw::fmExclude, hidden), {"b.txt"}},
+      {"an excluded folder: an exact match only", {{zw::dsRecursive, "top"}, {zw::dsExclude, "top/b"}}, {}, nullptr,
+       {"a.txt", "b.txt", "c.txt", "keep2.txt"}},
+      {"an exclusion holds in its own list only", {{zw::dsSingle, "top"}, {zw::dsExclude, "lib"}}, {{zw::dsSingle, "lib"}},
+       nullptr, {"a.txt", "y.txt"}},
+      {"size limited, inclusive bounds", {{zw::dsSingle, "s"}}, {}, sizes(zw::fmLimitTo, 10, 20), {"s10", "s20"}},
+      {"size excluded, inclusive bounds", {{zw::dsSingle, "s"}}, {}, sizes(zw::fmExclude, 10, 20), {"s0", "s9", "s21"}},
+      {"limited to 0 to 0 kB: empty files", {{zw::dsSingle, "s"}}, {}, sizes(zw::fmLimitTo, 0, 0), {"s0"}},
+      {"limit and exclude masks", {{zw::dsSingle, "m"}}, {},
+       [](TThreadBrowse& b) {
+         const std::vector<zw::TMaskRow> limit{{"*.jpg", true}, {"*.png", true}, {"*.txt", false}}, exclude{{"skip*", true}};
+         b.nameFilter.Set(limit, exclude, zw::TAdvFilenameOptions{}, false);
+       },
+       {"a.jpg", "b.JPG", "c.png"}},
+  };
+  for (const auto& c : cases) {
     BrowseRun r;
-    r.thread->fresh.Add(zw::dsSingle, t.Dir("top"));
+    r.thread->criteriaSelected = false;
+    for (const auto& [state, dir] : c.fresh) r.thread->fresh.Add(state, t.Dir(dir));
+    for (const auto& [state, dir] : c.library) r.thread->library.Add(state, t.Dir(dir));
+    if (c.setup) c.setup(*r.thread);
     r.Run();
-    EXPECT_EQ(r.Names(), (Names{"a.txt"}));
-  }
-  {
-    BrowseRun r;
-    r.thread->fresh.Add(zw::dsRecursive, t.Dir("top"));
-    r.Run();
-    EXPECT_EQ(r.Names(), (Names{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(r.Names(), c.names) << c.what;
     for (const auto& f : r.found) {
-      EXPECT_EQ(f.size, f.name == "a.txt" ? 1u : f.name == "b.txt" ? 2u : 3u);
-      EXPECT_EQ(f.path.back(), zw::platform::kPathSep);
-      EXPECT_TRUE(zw::platform::FileExists(f.path + f.name)) << f.path << f.name;
-      EXPECT_EQ(f.flags, 0);
+      EXPECT_EQ(f.path.back(), zw::platform::kPathSep) << c.what;
+      EXPECT_EQ(f.size, std::filesystem::file_size(f.path + f.name)) << c.what << ": " << f.path << f.name;
     }
   }
 }
 
-TEST(BrowseFolders, SingleFolderNeverEntersSubfoldersWhateverTheAttributeMode) {
-  TempTree t;
-  t.File("top/a.txt", "1");
-  t.File("top/sub/b.txt", "2");
-  for (uint8_t mode : {zw::fmIgnore, zw::fmExclude, zw::fmLimitTo}) {
-    BrowseRun r;
-    // Limit to "directory" would otherwise let exactly the folders through.
-    r.thread->attribFilter.Set(mode, mode == zw::fmLimitTo ? 0 : zw::platform::attr::kHidden);
-    r.thread->fresh.Add(zw::dsSingle, t.Dir("top"));
-    r.Run();
-    EXPECT_EQ(r.Names().count("b.txt"), 0u) << "mode " << int(mode);
-  }
-}
-
-TEST(BrowseFolders, ExcludedFolderIsSkippedOnlyOnExactMatch) {
-  TempTree t;
-  t.File("top/keep.txt");
-  t.File("top/b/skip1.txt");
-  t.File("top/b/inner/skip2.txt");
-  t.File("top/bc/keep2.txt");
-  BrowseRun r;
-  r.thread->fresh.Add(zw::dsRecursive, t.Dir("top"));
-  r.thread->fresh.Add(zw::dsExclude, t.Dir("top/b"));
-  r.Run();
-  EXPECT_EQ(r.Names(), (Names{"keep.txt", "keep2.txt"}));
-}
-
-TEST(BrowseFolders, ExcludeAppliesToItsOwnListOnly) {
-  TempTree t;
-  t.File("f/x.txt");
-  t.File("lib/y.txt");
-  BrowseRun r;
-  r.thread->criteriaSelected = false;
-  r.thread->fresh.Add(zw::dsRecursive, t.Dir("f"));
-  r.thread->library.Add(zw::dsRecursive, t.Dir("lib"));
-  r.thread->fresh.Add(zw::dsExclude, t.Dir("lib"));  // excluded in the fresh list only
-  r.Run();
-  EXPECT_EQ(r.Names(), (Names{"x.txt", "y.txt"}));
-}
-
-TEST(BrowseFolders, FreshEntriesComeBeforeLibraryEntriesWhichCarryTheLibraryFlag) {
-  TempTree t;
-  t.File("lib/l1.txt", "x");
-  t.File("fresh/f1.txt", "x");
-  t.File("fresh/f2.txt", "x");
-  BrowseRun r;
-  r.thread->library.Add(zw::dsSingle, t.Dir("lib"));
-  r.thread->fresh.Add(zw::dsSingle, t.Dir("fresh"));
-  r.Run();
-  ASSERT_EQ(r.found.size(), 3u);
-  EXPECT_EQ(r.found[0].flags, 0);
-  EXPECT_EQ(r.found[1].flags, 0);
-  EXPECT_EQ(r.found[2].name, "l1.txt");
-  EXPECT_EQ(r.found[2].flags, zw::fiflag::kLibrary);
-  EXPECT_EQ(r.thread->fresh.filesFound, 2);
-  EXPECT_EQ(r.thread->library.filesFound, 1);
-  auto log = r.messenger.With(zw::logFilesFound);
-  ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0].Int(0), 3);
-  EXPECT_EQ(log[0].Int(1), 2);
-  EXPECT_EQ(log[0].Int(2), 1);
-}
-
-TEST(BrowseFolders, SizeModesUseInclusiveBounds) {
-  TempTree t;
-  t.SizedFile("d/s0", 0);
-  t.SizedFile("d/s9", 9);
-  t.SizedFile("d/s10", 10);
-  t.SizedFile("d/s20", 20);
-  t.SizedFile("d/s21", 21);
-  zw::TAdvContentOptions noContent;
-  {
-    BrowseRun r;
-    r.thread->sizeFilter.Set(zw::fmLimitTo, 10, 20, false, noContent);
-    r.thread->fresh.Add(zw::dsSingle, t.Dir("d"));
-    r.Run();
-    EXPECT_EQ(r.Names(), (Names{"s10", "s20"}));
-  }
-  {
-    BrowseRun r;
-    r.thread->sizeFilter.Set(zw::fmExclude, 10, 20, false, noContent);
-    r.thread->fresh.Add(zw::dsSingle, t.Dir("d"));
-    r.Run();
-    EXPECT_EQ(r.Names(), (Names{"s0", "s9", "s21"}));
-  }
-  {
-    BrowseRun r;  // "limit to 0 kB to 0 kB": only empty files
-    r.thread->sizeFilter.Set(zw::fmLimitTo, 0, 0, false, noContent);
-    r.thread->fresh.Add(zw::dsSingle, t.Dir("d"));
-    r.Run();
-    EXPECT_EQ(r.Names(), (Names{"s0"}));
-  }
-}
-
-TEST(BrowseFolders, LimitAndExcludeMasksDecideByName) {
-  TempTree t;
-  for (const char* n : {"a.jpg", "b.JPG", "c.png", "skip.jpg", "d.txt"}) t.File(std::string("d/") + n);
-  BrowseRun r;
-  std::vector<zw::TMaskRow> limit{{"*.jpg", true}, {"*.png", true}, {"*.txt", false}};
-  std::vector<zw::TMaskRow> exclude{{"skip*", true}};
-  zw::TAdvFilenameOptions fn;
-  r.thread->nameFilter.Set(limit, exclude, fn, false);
-  r.thread->fresh.Add(zw::dsSingle, t.Dir("d"));
-  r.Run();
-  EXPECT_EQ(r.Names(), (Names{"a.jpg", "b.JPG", "c.png"}));
-}
-
 #ifndef _WIN32
-TEST(BrowseAttributes, HiddenFoldersAndFilesFollowTheAttributeMode) {
+TEST(BrowseFolders, PosixHiddenFilesAndFoldersFollowTheAttributeModeAndOddNamesArriveUnchanged) {
   TempTree t;
-  t.File("d/visible.txt");
-  t.File("d/.hidden.txt");
-  t.File("d/.hdir/inside.txt");
-  t.File("d/.hdir/.inside-hidden.txt");
-  t.File("d/sub/deep.txt");
-  t.File("d/sub/.deep-hidden.txt");
+  for (const char* f : {"d/visible.txt", "d/.hidden.txt", "d/.hdir/inside.txt", "d/.hdir/.inside-hidden.txt",
+                        "d/sub/deep.txt", "d/sub/.deep-hidden.txt"})
+    t.File(f);
   const uint32_t hidden = zw::platform::attr::kHidden;
-  {
-    BrowseRun r;  // exclude hidden: neither the hidden file nor the hidden folder
-    r.thread->attribFilter.Set(zw::fmExclude, hidden);
-    r.thread->fresh.Add(zw::dsRecursive, t.Dir("d"));
-    r.Run();
-    EXPECT_EQ(r.Names(), (Names{"visible.txt", "deep.txt"}));
-  }
-  {
-    BrowseRun r;  // limit to hidden: the filter applies to folders as well
-    r.thread->attribFilter.Set(zw::fmLimitTo, hidden);
-    r.thread->fresh.Add(zw::dsRecursive, t.Dir("d"));
-    r.Run();
-    // sub/ lacks the bit, so its hidden file is never reached.
-    EXPECT_EQ(r.Names(), (Names{".hidden.txt", ".inside-hidden.txt"}));
-  }
-  {
+  const struct {
+    uint8_t mode;
+    uint32_t mask;
+    Names names;
+  } cases[] = {
+      {zw::fmExclude, hidden, {"visible.txt", "deep.txt"}},
+      // The filter applies to folders as well: sub/ lacks the bit.
+      {zw::fmLimitTo, hidden, {".hidden.txt", ".inside-hidden.txt"}},
+      {zw::fmIgnore, 0, {"visible.txt", ".hidden.txt", "inside.txt", ".inside-hidden.txt", "deep.txt", ".deep-hidden.txt"}},
+  };
+  for (const auto& c : cases) {
     BrowseRun r;
+    r.thread->attribFilter.Set(c.mode, c.mask);
     r.thread->fresh.Add(zw::dsRecursive, t.Dir("d"));
     r.Run();
-    EXPECT_EQ(r.Names().size(), 6u);
+    EXPECT_EQ(r.Names(), c.names) << int(c.mode);
   }
-}
-
-TEST(BrowseAttributes, ExcludeWithNoBoxCheckedSkipsNormalFilesOnly) {
-  TempTree t;
-  t.File("d/plain.txt");
-  t.File("d/.dot.txt");
-  auto ro = t.File("d/readonly.txt");
-  std::filesystem::permissions(ro, std::filesystem::perms::owner_write,
+  // Excluding with no box checked skips normal files only.
+  t.File("n/plain.txt");
+  t.File("n/.dot.txt");
+  std::filesystem::permissions(t.File("n/readonly.txt"), std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::remove);
   BrowseRun r;
-  uint32_t mask = zw::TAttribFilter::MaskFromBoxes(false, false, false, false);
-  ASSERT_EQ(mask, zw::platform::attr::kNormal);
-  r.thread->attribFilter.Set(zw::fmExclude, mask);
-  r.thread->fresh.Add(zw::dsSingle, t.Dir("d"));
+  r.thread->attribFilter.Set(zw::fmExclude, zw::TAttribFilter::MaskFromBoxes(false, false, false, false));
+  r.thread->fresh.Add(zw::dsSingle, t.Dir("n"));
   r.Run();
   EXPECT_EQ(r.Names(), (Names{".dot.txt", "readonly.txt"}));
+  const Names odd{"-dash", "sp ace", "tab\tx", "\x01\x1f", "\xff\xfe\x80", "caf\xc3\xa9", "new\nline"};
+  for (const auto& n : odd) t.File("o/" + n, n);
+  BrowseRun o;
+  o.thread->fresh.Add(zw::dsSingle, t.Dir("o"));
+  o.Run();
+  EXPECT_EQ(o.Names(), odd);
+  for (const auto& f : o.found) EXPECT_EQ(f.size, f.name.size());
 }
+#endif
 
-TEST(BrowseLinks, SymbolicLinksToFoldersAndFilesAreNotFollowed) {
+TEST(BrowseFolders, LinksToFoldersAndFilesAreNotFollowed) {
   TempTree t;
   t.File("d/real/file.txt", "data");
-  std::filesystem::create_directory_symlink(t.RootPath() / "d", t.RootPath() / "d/real/loop");
-  std::filesystem::create_directory_symlink(t.RootPath() / "d/real", t.RootPath() / "d/alias");
-  std::filesystem::create_symlink(t.RootPath() / "d/real/file.txt", t.RootPath() / "d/link.txt");
+  std::error_code ec;
+  std::filesystem::create_directory_symlink(t.PathOf("d/real"), t.PathOf("d/alias"), ec);
+  if (ec) GTEST_SKIP() << "this system cannot make folder links: " << ec.message();
+#ifndef _WIN32
+  std::filesystem::create_directory_symlink(t.PathOf("d"), t.PathOf("d/real/loop"));
+  std::filesystem::create_symlink(t.PathOf("d/real/file.txt"), t.PathOf("d/link.txt"));
+#endif
   BrowseRun r;
   r.thread->fresh.Add(zw::dsRecursive, t.Dir("d"));
   r.Run();
@@ -330,30 +175,88 @@ TEST(BrowseLinks, SymbolicLinksToFoldersAndFilesAreNotFollowed) {
   EXPECT_EQ(r.found[0].path, t.Dir("d/real"));
 }
 
-TEST(BrowseNames, NamesWithOddBytesArriveUnchanged) {
+TEST(BrowseReports, FreshEntriesComeFirstLibraryOnesCarryTheirFlagAndTheCountsAreLogged) {
   TempTree t;
-  const std::vector<std::string> names{"-dash", "sp ace", "tab\tx", "\x01\x1f", "\xff\xfe\x80",
-                                       "caf\xc3\xa9", "new\nline"};
-  for (const auto& n : names) t.File("d/" + n, n);
+  t.File("lib/l1.txt", "x");
+  t.File("fresh/f1.txt", "x");
+  t.File("fresh/f2.txt", "x");
   BrowseRun r;
-  r.thread->fresh.Add(zw::dsSingle, t.Dir("d"));
+  r.thread->library.Add(zw::dsSingle, t.Dir("lib"));
+  r.thread->fresh.Add(zw::dsSingle, t.Dir("fresh"));
   r.Run();
-  EXPECT_EQ(r.Names(), Names(names.begin(), names.end()));
-  for (const auto& f : r.found) EXPECT_EQ(f.size, f.name.size());
+  ASSERT_EQ(r.found.size(), 3u);
+  EXPECT_EQ(r.found[0].flags | r.found[1].flags, 0);
+  EXPECT_EQ(r.found[2].name, "l1.txt");
+  EXPECT_EQ(r.found[2].flags, zw::fiflag::kLibrary);
+  EXPECT_EQ(r.thread->fresh.filesFound, 2);
+  EXPECT_EQ(r.thread->library.filesFound, 1);
+  const auto log = r.messenger.With(zw::logFilesFound);
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ((std::vector<int64_t>{log[0].Int(0), log[0].Int(1), log[0].Int(2)}), (std::vector<int64_t>{3, 2, 1}));
 }
-#endif
 
-TEST(BrowseLinks, FolderLinksAreNotFollowedOnWindowsEither) {
+TEST(BrowseReports, TooFewFreshFilesAreReportedByTheCriteria) {
   TempTree t;
-  t.File("d/real/file.txt", "data");
-  std::error_code ec;
-  std::filesystem::create_directory_symlink(t.RootPath() / "d" / "real", t.RootPath() / "d" / "alias", ec);
-  if (ec) GTEST_SKIP() << "this system cannot make folder links: " << ec.message();
-  BrowseRun r;
-  r.thread->fresh.Add(zw::dsRecursive, t.Dir("d"));
-  r.Run();
-  ASSERT_EQ(r.found.size(), 1u);
-  EXPECT_EQ(r.found[0].path, t.Dir("d/real"));
+  t.Dir("empty");
+  t.File("one/a.txt");
+  t.File("two/a.txt");
+  t.File("two/b.txt");
+  t.File("lib/x.txt");
+  const struct {
+    const char* what;
+    bool criteria;
+    const char* fresh;
+    zw::TMsgID shown;  // msgNoFilesFound, msgOnlyOneFileFound, or logFilesFound when neither
+    size_t entries;
+  } cases[] = {
+      {"no fresh file: the library is left out", true, "empty", zw::msgNoFilesFound, 0},
+      {"no criteria: the library is browsed quietly", false, "empty", zw::logFilesFound, 1},
+      {"one fresh file", true, "one", zw::msgOnlyOneFileFound, 1},
+      {"two fresh files", true, "two", zw::logFilesFound, 2},
+  };
+  for (const auto& c : cases) {
+    BrowseRun r;
+    r.thread->criteriaSelected = c.criteria;
+    r.thread->fresh.Add(zw::dsSingle, t.Dir(c.fresh));
+    if (c.fresh == std::string("empty")) r.thread->library.Add(zw::dsSingle, t.Dir("lib"));
+    r.Run();
+    EXPECT_EQ(r.found.size(), c.entries) << c.what;
+    for (zw::TMsgID id : {zw::msgNoFilesFound, zw::msgOnlyOneFileFound, zw::logFilesFound})
+      EXPECT_EQ(r.messenger.Has(id), id == c.shown) << c.what << ": message " << id;
+    // With criteria and files to compare, the comparing phase is announced:
+    // status text, task 1, maximum 1.
+    const bool compares = c.criteria && c.shown == zw::logFilesFound;
+    const auto& ev = r.statusEvents;
+    EXPECT_EQ(ev.size() >= 3 && ev[ev.size() - 3].value == zw::strCompNoDetails &&
+                  ev[ev.size() - 2].kind == zw::TStatusMsg::Task && ev[ev.size() - 2].value == 1 &&
+                  ev.back().kind == zw::TStatusMsg::ProgressMax,
+              compares)
+        << c.what;
+    EXPECT_EQ(r.status.Current() == zw::strCompNoDetails, compares) << c.what;
+  }
+}
+
+TEST(BrowseReports, ProgressCountsListRowsAndFoldersPostTheirPathsUnlessQuiet) {
+  TempTree t;
+  t.File("a/x");
+  t.File("b/y");
+  t.File("b/sub/z");
+  for (bool quiet : {false, true}) {
+    BrowseRun r;
+    r.status.SetQuiet(quiet);
+    r.thread->fresh.Add(zw::dsSingle, t.Dir("a"));
+    r.thread->library.Add(zw::dsRecursive, t.Dir("b"));
+    r.Run();
+    int withPath = 0, maximum = -1;
+    for (const auto& ev : r.statusEvents) {
+      withPath += ev.kind == zw::TStatusMsg::StatusText && ev.path;
+      if (ev.kind == zw::TStatusMsg::ProgressMax && maximum < 0) maximum = ev.value;
+    }
+    EXPECT_EQ(withPath, quiet ? 0 : 3);  // a, b, b/sub
+    EXPECT_EQ(maximum, 2);               // the included rows of both lists
+    EXPECT_EQ(r.found.size(), 3u);
+    EXPECT_TRUE(r.messenger.Has(zw::logCreatingFileList));
+  }
 }
 
 TEST(BrowseErrors, AFolderThatVanishedIsLoggedWithItsErrorCodeAndTheScanGoesOn) {
@@ -367,114 +270,18 @@ TEST(BrowseErrors, AFolderThatVanishedIsLoggedWithItsErrorCodeAndTheScanGoesOn) 
   r.thread->fresh.Add(zw::dsRecursive, t.Dir("later"));
   r.Run();
   EXPECT_EQ(r.Names(), (Names{"ok.txt", "ok2.txt"}));
-  auto logs = r.messenger.With(zw::logIOErrorOnBrowse);
+  const auto logs = r.messenger.With(zw::logIOErrorOnBrowse);
   ASSERT_EQ(logs.size(), 1u);
   // ENOENT is 2, and so is ERROR_FILE_NOT_FOUND; Windows may say 3 (path not found).
   EXPECT_TRUE(logs[0].Int(0) == 2 || logs[0].Int(0) == 3) << logs[0].Int(0);
   EXPECT_EQ(logs[0].Str(1), gone);
 }
 
-TEST(BrowseReports, NoFreshFileWithCriteriaShowsNoFilesFoundAndSkipsTheLibrary) {
-  TempTree t;
-  t.Dir("empty");
-  t.File("lib/x.txt");
-  BrowseRun r;
-  r.thread->fresh.Add(zw::dsSingle, t.Dir("empty"));
-  r.thread->library.Add(zw::dsSingle, t.Dir("lib"));
-  r.Run();
-  EXPECT_TRUE(r.found.empty());
-  EXPECT_TRUE(r.messenger.Has(zw::msgNoFilesFound));
-  EXPECT_FALSE(r.messenger.Has(zw::logFilesFound));
-}
-
-TEST(BrowseReports, NoCriteriaAndNoFreshFileStillBrowsesTheLibraryQuietly) {
-  TempTree t;
-  t.Dir("empty");
-  t.File("lib/x.txt");
-  t.File("lib/y.txt");
-  BrowseRun r;
-  r.thread->criteriaSelected = false;
-  r.thread->fresh.Add(zw::dsSingle, t.Dir("empty"));
-  r.thread->library.Add(zw::dsSingle, t.Dir("lib"));
-  r.Run();
-  EXPECT_EQ(r.Names(), (Names{"x.txt", "y.txt"}));
-  EXPECT_FALSE(r.messenger.Has(zw::msgNoFilesFound));
-  EXPECT_FALSE(r.messenger.Has(zw::msgOnlyOneFileFound));
-  auto log = r.messenger.With(zw::logFilesFound);
-  ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0].Int(0), 2);
-  EXPECT_EQ(log[0].Int(2), 2);
-  // Without criteria there is no comparing phase to announce.
-  for (const auto& ev : r.statusEvents) EXPECT_NE(ev.value, zw::strCompNoDetails);
-}
-
-TEST(BrowseReports, OneFileShowsOnlyOneFileFoundTwoFilesLogTheCount) {
-  TempTree t;
-  t.File("one/a.txt");
-  t.File("two/a.txt");
-  t.File("two/b.txt");
-  {
-    BrowseRun r;
-    r.thread->fresh.Add(zw::dsSingle, t.Dir("one"));
-    r.Run();
-    EXPECT_TRUE(r.messenger.Has(zw::msgOnlyOneFileFound));
-    EXPECT_FALSE(r.messenger.Has(zw::logFilesFound));
-  }
-  {
-    BrowseRun r;
-    r.thread->fresh.Add(zw::dsSingle, t.Dir("two"));
-    r.Run();
-    EXPECT_FALSE(r.messenger.Has(zw::msgOnlyOneFileFound));
-    EXPECT_TRUE(r.messenger.Has(zw::logFilesFound));
-    // The comparing phase is announced: status text, task 1, maximum 1.
-    ASSERT_GE(r.statusEvents.size(), 3u);
-    auto n = r.statusEvents.size();
-    EXPECT_EQ(r.statusEvents[n - 3].value, zw::strCompNoDetails);
-    EXPECT_EQ(r.statusEvents[n - 2].kind, zw::TStatusMsg::Task);
-    EXPECT_EQ(r.statusEvents[n - 2].value, 1);
-    EXPECT_EQ(r.statusEvents[n - 1].kind, zw::TStatusMsg::ProgressMax);
-    EXPECT_EQ(r.status.Current(), zw::strCompNoDetails);
-  }
-}
-
-TEST(BrowseStatus, ProgressCountsListRowsAndFoldersPostTheirPathsUnlessQuiet) {
-  TempTree t;
-  t.File("a/x");
-  t.File("b/y");
-  t.File("b/sub/z");
-  {
-    BrowseRun r;
-    r.thread->fresh.Add(zw::dsSingle, t.Dir("a"));
-    r.thread->library.Add(zw::dsRecursive, t.Dir("b"));
-    r.Run();
-    int withPath = 0;
-    for (const auto& ev : r.statusEvents)
-      if (ev.kind == zw::TStatusMsg::StatusText && ev.path) ++withPath;
-    EXPECT_EQ(withPath, 3);  // a, b, b/sub
-    // Maximum of the browse phase: the included rows of both lists.
-    bool sawTwo = false;
-    for (const auto& ev : r.statusEvents)
-      if (ev.kind == zw::TStatusMsg::ProgressMax && ev.value == 2) sawTwo = true;
-    EXPECT_TRUE(sawTwo);
-    EXPECT_TRUE(r.messenger.Has(zw::logCreatingFileList));
-  }
-  {
-    BrowseRun r;
-    r.status.SetQuiet(true);
-    r.thread->fresh.Add(zw::dsRecursive, t.Dir("b"));
-    r.Run();
-    for (const auto& ev : r.statusEvents) EXPECT_EQ(ev.path, nullptr);
-    EXPECT_EQ(r.found.size(), 2u);
-  }
-}
-
 TEST(BrowseArchives, RowsDispatchByExtensionAndZipsInFoldersAlsoCountAsFiles) {
   TempTree t;
   t.File("d/pack.ZIP", "PK");
   t.File("d/note.txt", "n");
-  const std::string cat = t.File("cat/old.zwc", "c");
-  const std::string zip = t.File("cat/row.zip", "z");
-  const std::string other = t.File("cat/other.rar", "r");
+  const std::string cat = t.File("cat/old.zwc", "c"), zip = t.File("cat/row.zip", "z");
   BrowseRun r;
   std::vector<std::pair<std::string, bool>> zips;
   std::vector<std::string> cats;
@@ -491,13 +298,9 @@ TEST(BrowseArchives, RowsDispatchByExtensionAndZipsInFoldersAlsoCountAsFiles) {
   r.thread->fresh.Add(zw::dsSingle, t.Dir("d"));
   r.thread->fresh.Add(zw::dsArchive, cat);
   r.thread->library.Add(zw::dsArchive, zip);
-  r.thread->library.Add(zw::dsArchive, other);
+  r.thread->library.Add(zw::dsArchive, t.File("cat/other.rar", "r"));
   r.Run();
-  ASSERT_EQ(zips.size(), 2u);
-  EXPECT_EQ(zips[0].first, t.PathOf("d/pack.ZIP"));
-  EXPECT_TRUE(zips[0].second);
-  EXPECT_EQ(zips[1].first, zip);
-  EXPECT_FALSE(zips[1].second);
+  EXPECT_EQ(zips, (std::vector<std::pair<std::string, bool>>{{t.PathOf("d/pack.ZIP"), true}, {zip, false}}));
   EXPECT_EQ(cats, std::vector<std::string>{cat});
   // The archive met in the folder is also an entry of its own.
   EXPECT_EQ(r.Names(), (Names{"pack.ZIP", "note.txt", "member"}));
@@ -510,7 +313,6 @@ TEST(BrowseControl, PauseHoldsTheBrowseResumeContinuesCancelWhilePausedEndsWitho
   TempTree t;
   for (const char* d : {"a", "b", "c"})
     for (int f = 0; f < 5; ++f) t.File(std::string(d) + "/f" + std::to_string(f));
-  const std::string zip1 = t.File("x.zip"), zip2 = t.File("y.zip");
   BrowseRun r;
   // The archive rows are the browse's own safe points where the test pauses it.
   std::atomic<int> pausedAt{0};
@@ -518,25 +320,17 @@ TEST(BrowseControl, PauseHoldsTheBrowseResumeContinuesCancelWhilePausedEndsWitho
     r.manager.Pause();
     ++pausedAt;
   });
-  r.thread->fresh.Add(zw::dsSingle, t.Dir("a"));
-  r.thread->fresh.Add(zw::dsArchive, zip1);
-  r.thread->fresh.Add(zw::dsSingle, t.Dir("b"));
-  r.thread->fresh.Add(zw::dsArchive, zip2);
-  r.thread->fresh.Add(zw::dsSingle, t.Dir("c"));
+  for (const char* row : {"a", "x.zip", "b", "y.zip", "c"})
+    r.thread->fresh.Add(row[1] ? zw::dsArchive : zw::dsSingle, row[1] ? t.File(row) : t.Dir(row));
   r.manager.Attach(r.thread);
   r.manager.Start();
-  auto waitFor = [&](int n) {
-    auto end = std::chrono::steady_clock::now() + 20s;
-    while (pausedAt.load() < n && std::chrono::steady_clock::now() < end) r.events_.DispatchWait(1ms);
-    return pausedAt.load() >= n;
-  };
-  ASSERT_TRUE(waitFor(1));
+  ASSERT_TRUE(r.ServeUntil([&] { return pausedAt.load() >= 1; }));
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(r.thread->fresh.filesFound, 5);
   EXPECT_TRUE(r.thread->IsSuspended());
-  EXPECT_EQ(r.manager.State(), TZWThreadManager::tsPaused);
+  EXPECT_EQ(r.manager.State(), zw::TZWThreadManager::tsPaused);
   r.manager.Start();
-  ASSERT_TRUE(waitFor(2));
+  ASSERT_TRUE(r.ServeUntil([&] { return pausedAt.load() >= 2; }));
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(r.thread->fresh.filesFound, 10);
   r.manager.CancelThread();  // while paused: it wakes up, sees the stop and ends
@@ -545,22 +339,19 @@ TEST(BrowseControl, PauseHoldsTheBrowseResumeContinuesCancelWhilePausedEndsWitho
   EXPECT_TRUE(r.queue.Closed());
   EXPECT_FALSE(r.messenger.Has(zw::logFilesFound));
   EXPECT_FALSE(r.messenger.Has(zw::msgNoFilesFound));
-  EXPECT_EQ(r.manager.State(), TZWThreadManager::tsFinished);
+  EXPECT_EQ(r.manager.State(), zw::TZWThreadManager::tsFinished);
 }
 
 TEST(BrowseErrors, AnExceptionIsReportedAfterTheEndMarkerWasPushed) {
   TempTree t;
   t.File("a/one.txt");
-  const std::string zip = t.File("bad.zip");
   BrowseRun r;
-  r.thread->SetZipBrowser([](TThreadBrowse&, const std::string&, bool) {
-    throw std::runtime_error("reader broke");
-  });
+  r.thread->SetZipBrowser([](TThreadBrowse&, const std::string&, bool) { throw std::runtime_error("reader broke"); });
   r.thread->fresh.Add(zw::dsSingle, t.Dir("a"));
-  r.thread->fresh.Add(zw::dsArchive, zip);
+  r.thread->fresh.Add(zw::dsArchive, t.File("bad.zip"));
   r.Run();  // returns only because the end marker came
-  EXPECT_EQ(r.manager.State(), TZWThreadManager::tsFinished);
-  auto logs = r.messenger.With(zw::logUnhandledException);
+  EXPECT_EQ(r.manager.State(), zw::TZWThreadManager::tsFinished);
+  const auto logs = r.messenger.With(zw::logUnhandledException);
   ASSERT_EQ(logs.size(), 1u);
   EXPECT_EQ(logs[0].Str(0), "reader broke");
   ASSERT_NE(logs[0].report, nullptr);

@@ -1,3 +1,6 @@
+// The worker threads: pausing and stopping at safe points, the manager's
+// states, the job queue between browse and search, and the status channel to
+// the window.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -18,12 +21,9 @@ namespace {
 
 // Waits (bounded) until the condition holds; returns whether it did.
 template <class Pred>
-bool Eventually(Pred pred, std::chrono::milliseconds limit = 10s) {
-  auto end = std::chrono::steady_clock::now() + limit;
-  while (!pred()) {
+bool Eventually(Pred pred) {
+  for (auto end = std::chrono::steady_clock::now() + 10s; !pred(); std::this_thread::sleep_for(1ms))
     if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(1ms);
-  }
   return true;
 }
 
@@ -32,42 +32,32 @@ class CountingThread : public zw::TSuspdSafeThread {
  public:
   std::atomic<long> passes{0};
   std::atomic<bool> sawStop{false};
-  std::atomic<bool> started{false};
 
  protected:
   void Execute() override {
-    started = true;
-    while (!CheckStop()) {
-      ++passes;
-      std::this_thread::sleep_for(100us);
-    }
+    for (; !CheckStop(); std::this_thread::sleep_for(100us)) ++passes;
     sawStop = true;
   }
 };
 
-TEST(SuspdSafeThread, CreatedSuspendedStartsOnlyAtFirstResume) {
+TEST(SuspdSafeThread, StartsAtTheFirstResumeAndPausesAtSafePointsUntilEveryPauseIsTakenBack) {
   auto t = std::make_shared<CountingThread>();
+  std::atomic<int> notified{0};
+  std::atomic<bool> bodyDoneFirst{false};
+  t->SetOnTerminate([&] {
+    bodyDoneFirst = t->sawStop.load();
+    ++notified;
+  });
   EXPECT_TRUE(t->IsSuspended());
   std::this_thread::sleep_for(20ms);
-  EXPECT_FALSE(t->started.load());
-  t->SafeResume();
-  EXPECT_TRUE(Eventually([&] { return t->passes.load() > 0; }));
-  EXPECT_FALSE(t->IsSuspended());
-  t->Cancel();
-  t->WaitFor();
-  EXPECT_TRUE(t->sawStop.load());
-}
-
-TEST(SuspdSafeThread, PauseHoldsTheThreadAtItsNextSafePointUntilEveryPauseIsTakenBack) {
-  auto t = std::make_shared<CountingThread>();
+  EXPECT_EQ(t->passes.load(), 0);  // created suspended
   t->SafeResume();
   ASSERT_TRUE(Eventually([&] { return t->passes.load() > 0; }));
+  EXPECT_FALSE(t->IsSuspended());
   t->SafeSuspend();
   t->SafeSuspend();
   std::this_thread::sleep_for(20ms);  // let it reach its safe point
-  long frozen = t->passes.load();
-  std::this_thread::sleep_for(30ms);
-  EXPECT_EQ(t->passes.load(), frozen);
+  const long frozen = t->passes.load();
   t->SafeResume();  // one of two pauses taken back: still paused
   std::this_thread::sleep_for(30ms);
   EXPECT_EQ(t->passes.load(), frozen);
@@ -76,24 +66,12 @@ TEST(SuspdSafeThread, PauseHoldsTheThreadAtItsNextSafePointUntilEveryPauseIsTake
   EXPECT_TRUE(Eventually([&] { return t->passes.load() > frozen; }));
   t->Cancel();
   t->WaitFor();
-}
-
-TEST(SuspdSafeThread, EndNotificationRunsOnceAfterTheBody) {
-  auto t = std::make_shared<CountingThread>();
-  std::atomic<int> notified{0};
-  std::atomic<bool> bodyDoneFirst{false};
-  t->SetOnTerminate([&] {
-    bodyDoneFirst = t->sawStop.load();
-    ++notified;
-  });
-  t->SafeResume();
-  t->Cancel();
-  t->WaitFor();
-  EXPECT_EQ(notified.load(), 1);
+  EXPECT_TRUE(t->sawStop.load());
+  EXPECT_EQ(notified.load(), 1);  // the end is told once, after the body
   EXPECT_TRUE(bodyDoneFirst.load());
 }
 
-TEST(SuspdSafeThread, ThreadWhoseOwnerLetGoStillFinishesAndFreesItself) {
+TEST(SuspdSafeThread, AThreadWhoseOwnerLetGoStillFinishesAndFreesItself) {
   std::weak_ptr<CountingThread> weak;
   std::atomic<bool> ended{false};
   {
@@ -106,24 +84,16 @@ TEST(SuspdSafeThread, ThreadWhoseOwnerLetGoStillFinishesAndFreesItself) {
   EXPECT_TRUE(Eventually([&] { return ended.load() && weak.expired(); }));
 }
 
-TEST(ThreadManager, StartOnAttachedThreadThatWasNeverStartedStartsIt) {
+TEST(ThreadManager, StatesFollowTheirRulesAndCancelWakesAPausedThread) {
   TZWThreadManager m;
+  m.Pause();  // nothing from none
+  m.CancelThread();
+  EXPECT_EQ(m.State(), TZWThreadManager::tsNone);
   auto t = std::make_shared<CountingThread>();
   m.Attach(t);
   EXPECT_EQ(m.State(), TZWThreadManager::tsPaused);
-  m.Start();
+  m.Start();  // starts the thread that was never started
   EXPECT_EQ(m.State(), TZWThreadManager::tsRunning);
-  EXPECT_TRUE(Eventually([&] { return t->passes.load() > 0; }));
-  m.Destroy();
-  EXPECT_TRUE(t->sawStop.load());
-  EXPECT_EQ(m.State(), TZWThreadManager::tsNone);
-}
-
-TEST(ThreadManager, CancelWhilePausedWakesTheThreadWhichSeesTheStop) {
-  TZWThreadManager m;
-  auto t = std::make_shared<CountingThread>();
-  m.Attach(t);
-  m.Start();
   ASSERT_TRUE(Eventually([&] { return t->passes.load() > 0; }));
   m.Pause();
   EXPECT_EQ(m.State(), TZWThreadManager::tsPaused);
@@ -132,47 +102,28 @@ TEST(ThreadManager, CancelWhilePausedWakesTheThreadWhichSeesTheStop) {
   EXPECT_EQ(m.State(), TZWThreadManager::tsCanceling);
   EXPECT_TRUE(Eventually([&] { return t->Finished(); }));
   EXPECT_TRUE(t->sawStop.load());
-}
-
-TEST(ThreadManager, StateTransitionsFollowTheirRules) {
-  TZWThreadManager m;
-  m.Pause();  // nothing from none
-  EXPECT_EQ(m.State(), TZWThreadManager::tsNone);
-  m.CancelThread();  // nothing from none
-  EXPECT_EQ(m.State(), TZWThreadManager::tsNone);
-  auto t = std::make_shared<CountingThread>();
-  m.Attach(t);
-  m.Pause();  // pause only from running
-  EXPECT_EQ(m.State(), TZWThreadManager::tsPaused);
-  m.Start();
   m.SetState(TZWThreadManager::tsFinished);
   m.CancelThread();  // nothing once finished
+  m.Start();         // run only from paused
   EXPECT_EQ(m.State(), TZWThreadManager::tsFinished);
-  m.Start();  // run only from paused
-  EXPECT_EQ(m.State(), TZWThreadManager::tsFinished);
-  m.Destroy();  // the thread was never told to stop by the manager: Destroy does
-  EXPECT_TRUE(t->sawStop.load());
+  m.Destroy();
+  EXPECT_EQ(m.State(), TZWThreadManager::tsNone);
 }
 
 TEST(ThreadManager, DestroyStopsAThreadPausedSeveralTimesAndOneNeverStarted) {
-  {
+  for (bool started : {true, false}) {
     TZWThreadManager m;
     auto t = std::make_shared<CountingThread>();
     m.Attach(t);
-    m.Start();
-    ASSERT_TRUE(Eventually([&] { return t->passes.load() > 0; }));
-    t->SafeSuspend();
-    t->SafeSuspend();
+    if (started) {
+      m.Start();
+      ASSERT_TRUE(Eventually([&] { return t->passes.load() > 0; }));
+      t->SafeSuspend();
+      t->SafeSuspend();
+    }
     m.Destroy();
     EXPECT_TRUE(t->Finished());
-  }
-  {
-    TZWThreadManager m;
-    auto t = std::make_shared<CountingThread>();
-    m.Attach(t);
-    m.Destroy();
-    EXPECT_TRUE(t->Finished());
-    EXPECT_EQ(t->passes.load(), 0);
+    EXPECT_EQ(t->passes.load() > 0, started);
   }
 }
 
@@ -182,39 +133,45 @@ zw::TFileInfos* Entry(const std::string& name) {
   return e;
 }
 
-TEST(JobQueue, PopOnEmptyOpenQueueBlocksUntilPush) {
-  zw::TJobQueue q;
-  std::atomic<zw::TFileInfos*> got{nullptr};
-  std::atomic<bool> returned{false};
-  std::thread consumer([&] {
-    got = q.Pop();
-    returned = true;
-  });
-  std::this_thread::sleep_for(30ms);
-  EXPECT_FALSE(returned.load());
-  q.Push(Entry("a"));
-  consumer.join();
-  ASSERT_NE(got.load(), nullptr);
-  EXPECT_EQ(got.load()->Name, "a");
-  zw::FreeFileInfos(got.load());
+std::vector<std::string> Names(zw::TFileInfos* list) {
+  std::vector<std::string> names;
+  for (zw::TFileInfos* e = list; e; e = e->Next) names.push_back(e->Name);
+  zw::FreeFileInfosList(list);
+  return names;
 }
 
-TEST(JobQueue, KeepsOrderAndAfterTheEndMarkerReturnsNullAtOnceRepeatedly) {
+TEST(JobQueue, KeepsOrderWakesAWaitingConsumerAndAfterTheEndMarkerReturnsNullAtOnce) {
   zw::TJobQueue q;
-  q.Push(Entry("1"));
-  q.Push(Entry("2"));
+  std::atomic<zw::TFileInfos*> got{nullptr};
+  std::thread consumer([&] { got = q.Pop(); });
+  std::this_thread::sleep_for(30ms);
+  EXPECT_EQ(got.load(), nullptr);  // still waiting
+  q.Push(Entry("a"));
+  consumer.join();
+  EXPECT_EQ(Names(got.load()), std::vector<std::string>{"a"});
+  q.Push(Entry("0"));
+  auto* a = Entry("1");
+  a->Next = Entry("2");
+  q.PushList(a, a->Next);
+  q.PushList(nullptr, nullptr);  // nothing
   q.Push(nullptr);
   q.Push(Entry("3"));  // an entry after the marker is still delivered
   std::vector<std::string> names;
   while (zw::TFileInfos* e = q.Pop()) {
     EXPECT_EQ(e->Next, nullptr);
-    names.push_back(e->Name);
-    zw::FreeFileInfos(e);
+    names.push_back(Names(e)[0]);
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"0", "1", "2", "3"}));
   EXPECT_EQ(q.Pop(), nullptr);
-  EXPECT_EQ(q.Pop(), nullptr);
+  EXPECT_EQ(q.PopAll(), nullptr);
   EXPECT_TRUE(q.Closed());
+  zw::TJobQueue batch;  // a list wakes a consumer waiting for all
+  std::thread all([&] { got = batch.PopAll(); });
+  std::this_thread::sleep_for(20ms);
+  auto* c = Entry("4");
+  batch.PushList(c, c);
+  all.join();
+  EXPECT_EQ(Names(got.load()), std::vector<std::string>{"4"});
 }
 
 TEST(JobQueue, ProducerAndConsumerOnTwoThreadsLoseNothing) {
@@ -230,66 +187,27 @@ TEST(JobQueue, ProducerAndConsumerOnTwoThreadsLoseNothing) {
   });
   uint64_t expected = 0;
   bool inOrder = true;
-  bool batch = false;
-  while (true) {
-    // Alternate single and batch takes, both must keep the order.
+  for (bool batch = false;; batch = !batch) {  // single and batch takes both keep the order
     zw::TFileInfos* list = batch ? q.PopAll() : q.Pop();
-    batch = !batch;
     if (!list) break;
-    while (list) {
-      zw::TFileInfos* next = list->Next;
-      inOrder = inOrder && list->Size == expected;
-      ++expected;
-      zw::FreeFileInfos(list);
-      list = next;
-    }
+    for (zw::TFileInfos* e = list; e; e = e->Next) inOrder = inOrder && e->Size == expected++;
+    zw::FreeFileInfosList(list);
   }
   producer.join();
   EXPECT_TRUE(inOrder);
   EXPECT_EQ(expected, static_cast<uint64_t>(kCount));
 }
 
-TEST(JobQueue, PushListAppendsAWholeListInOrderAndWakesAWaitingConsumer) {
-  zw::TJobQueue q;
-  q.Push(Entry("0"));
-  auto* a = Entry("1");
-  auto* b = Entry("2");
-  a->Next = b;
-  q.PushList(a, b);
-  q.PushList(nullptr, nullptr);  // nothing
-  std::vector<std::string> names;
-  for (int i = 0; i < 3; ++i) {
-    zw::TFileInfos* e = q.Pop();
-    ASSERT_NE(e, nullptr);
-    names.push_back(e->Name);
-    zw::FreeFileInfos(e);
-  }
-  EXPECT_EQ(names, (std::vector<std::string>{"0", "1", "2"}));
-  std::atomic<zw::TFileInfos*> got{nullptr};
-  std::thread consumer([&] { got = q.PopAll(); });
-  std::this_thread::sleep_for(20ms);
-  auto* c = Entry("3");
-  q.PushList(c, c);
-  consumer.join();
-  ASSERT_NE(got.load(), nullptr);
-  EXPECT_EQ(got.load()->Name, "3");
-  zw::FreeFileInfosList(got.load());
-}
-
-struct Recorder {
+TEST(StatusServer, PostedEventsArriveInOrderAndSentOnesWaitForTheWindow) {
   std::vector<zw::TStatusEvent> events;
   std::thread::id handledOn;
-};
-
-TEST(StatusServer, PostedEventsArriveInOrderAndSentOnesWaitForTheWindow) {
-  Recorder rec;
   zw::TEventQueue queue([&](zw::TStatusEvent& ev) {
-    rec.handledOn = std::this_thread::get_id();
+    handledOn = std::this_thread::get_id();
     if (ev.kind == zw::TStatusMsg::DebugRecord) {
       ev.debug->position = 7;
       ev.debug->criteria = "a12";
     }
-    rec.events.push_back(ev);
+    events.push_back(ev);
   });
   zw::TZWStatusServer status(&queue);
   std::atomic<bool> workerDone{false};
@@ -305,28 +223,23 @@ TEST(StatusServer, PostedEventsArriveInOrderAndSentOnesWaitForTheWindow) {
   while (!workerDone.load()) queue.DispatchWait(5ms);
   worker.join();
   queue.DispatchPending();
-  ASSERT_EQ(rec.events.size(), 5u);
-  EXPECT_EQ(rec.handledOn, std::this_thread::get_id());
-  EXPECT_EQ(rec.events[0].kind, zw::TStatusMsg::StatusText);
-  EXPECT_EQ(rec.events[0].path, nullptr);
-  ASSERT_NE(rec.events[1].path, nullptr);
-  EXPECT_EQ(*rec.events[1].path, "/data/x/");
-  EXPECT_EQ(rec.events[2].kind, zw::TStatusMsg::Task);
-  EXPECT_EQ(rec.events[2].value, 1);  // task number AND 0x7F
-  EXPECT_EQ(rec.events[3].kind, zw::TStatusMsg::ProgressMax);
-  EXPECT_EQ(rec.events[3].value, 42);
+  ASSERT_EQ(events.size(), 5u);
+  EXPECT_EQ(handledOn, std::this_thread::get_id());
+  EXPECT_EQ(events[0].kind, zw::TStatusMsg::StatusText);
+  EXPECT_EQ(events[0].path, nullptr);
+  ASSERT_NE(events[1].path, nullptr);
+  EXPECT_EQ(*events[1].path, "/data/x/");
+  EXPECT_EQ(events[2].kind, zw::TStatusMsg::Task);
+  EXPECT_EQ(events[2].value, 1);  // task number AND 0x7F
+  EXPECT_EQ(events[3].kind, zw::TStatusMsg::ProgressMax);
+  EXPECT_EQ(events[3].value, 42);
   EXPECT_EQ(record.position, 7);  // filled by the window before Send returned
   EXPECT_EQ(record.criteria, "a12");
   EXPECT_EQ(status.Maximum(), 42);
-}
-
-TEST(StatusServer, SetMaximumResetsPositionAndStepCounts) {
-  zw::TEventQueue queue([](zw::TStatusEvent&) {});
-  zw::TZWStatusServer status(&queue);
   status.Step();
   status.Step(99);  // the argument is ignored
   EXPECT_EQ(status.Position(), 2);
-  status.SetMaximum(10);  // sent from the owning thread: handled at once
+  status.SetMaximum(10);  // sent from the owning thread: handled at once, and the position is reset
   EXPECT_EQ(status.Position(), 0);
 }
 
@@ -337,7 +250,7 @@ TEST(StatusServer, GoingQuietReplacesADetailedTextByThePlainCurrentOne) {
   status.SetCurrent(zw::strCreatingFileList);
   status.PostStatus(zw::strCreatingFileList, "/a/b/");
   status.SetQuiet(true);
-  status.SetQuiet(true);  // no change, no message
+  status.SetQuiet(true);   // no change, no message
   status.SetQuiet(false);  // going loud posts nothing
   queue.DispatchPending();
   ASSERT_EQ(events.size(), 2u);

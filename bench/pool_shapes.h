@@ -1,5 +1,5 @@
-// Inputs of the shapes that make a naive file pool quadratic, for tests and
-// benchmarks: the settings of the scan and its fresh and library entries.
+// Inputs of the shapes that make a naive file pool quadratic, for the pool
+// benchmark: the settings of the scan and its fresh and library entries.
 //
 //   zw::poolshapes::TShape shape = zw::poolshapes::MakeShape(zw::poolshapes::TShapeKind::OneSizeBucket, 100000);
 //   zw::TSearchSettings s = zw::MakeSearchSettings(shape.settings);
@@ -7,9 +7,6 @@
 //   for (auto& e : shape.fresh) pool->AddFresh(e.release());
 //   for (auto& e : shape.library) pool->AddLibrary(e.release());
 //   pool->Finish(results);
-//
-// Header only, so that a benchmark can include it (with tests/ on its include
-// path) without linking the tests.
 #pragma once
 #include <cstdint>
 #include <memory>
