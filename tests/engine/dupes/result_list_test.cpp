@@ -1,20 +1,23 @@
+// The result list: sets as they arrive, checking, deleting, ordering,
+// building from a file, and its lock while a reader and the search share it.
 #include "engine/dupes/result_list.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <initializer_list>
 #include <random>
 #include <string>
 #include <thread>
-#include <vector>
+
+#include "engine/dupes/criteria.h"
 
 namespace zw {
 namespace {
 
-TFileInfos* File(const std::string& name, uint64_t size = 100, uint8_t flags = 0,
-                 const std::string& path = "/data/") {
+TFileInfos* File(const std::string& name, uint64_t size = 100, uint8_t flags = 0, const std::string& path = "/data/") {
   auto* f = new TFileInfos;
   f->Name = name;
   f->Path = path;
@@ -34,357 +37,227 @@ TFileInfos* Chain(std::initializer_list<TFileInfos*> files) {
   return head;
 }
 
-std::vector<std::string> ItemNames(const TResultList& list) {
-  std::vector<std::string> names;
-  for (const TResultEntry* e : list.Items()) names.push_back(e->Name);
-  return names;
+// Adds one set of files by their names.
+void Add(TResultList& list, std::initializer_list<const char*> names) {
+  TFileInfos* head = nullptr;
+  TFileInfos** tail = &head;
+  for (const char* n : names) {
+    *tail = File(n);
+    tail = &(*tail)->Next;
+  }
+  list.AddSet(head);
 }
 
-std::vector<std::string> ChainNames(const TResultList& list, int32_t set) {
-  std::vector<std::string> names;
-  for (const TResultEntry* e = list.SetHead(set); e; e = e->Next) names.push_back(e->Name);
-  return names;
+// The names in item order, space-separated.
+std::string Items(const TResultList& list) {
+  std::string s;
+  for (const TResultEntry* e : list.Items()) s += (s.empty() ? "" : " ") + e->Name;
+  return s;
 }
 
-using Names = std::vector<std::string>;
+// Each set's chain from its head, the sets separated by "|".
+std::string Chains(const TResultList& list) {
+  std::string s;
+  for (int32_t set = 0; set < list.SetCount(); ++set) {
+    if (set) s += "|";
+    for (const TResultEntry* e = list.SetHead(set); e; e = e->Next) s += (e == list.SetHead(set) ? "" : " ") + e->Name;
+  }
+  return s;
+}
 
-// ---------------------------------------------------------------------------
+// "#" for a shaded entry, "." for another, in item order.
+std::string Shades(const TResultList& list) {
+  std::string s;
+  for (const TResultEntry* e : list.Items()) s += (e->Flags & reflag::kShaded) ? '#' : '.';
+  return s;
+}
 
-TEST(ResultListAddSet, KeepsInputOrderInItemsAndReverseOrderInTheSetChain) {
+TEST(ResultListAddSet, ItemsInInputOrderChainsReversedSetsNumberedAndShadedInTurn) {
   TResultList list;
-  list.AddSet(Chain({File("A"), File("B"), File("C")}));
-  EXPECT_EQ(ItemNames(list), (Names{"A", "B", "C"}));
-  EXPECT_EQ(ChainNames(list, 0), (Names{"C", "B", "A"}));
-  EXPECT_EQ(list.SetCount(), 1);
-  EXPECT_EQ(list.ItemCount(), 3);
-}
-
-TEST(ResultListAddSet, NumbersSetsInArrivalOrder) {
-  TResultList list;
-  list.AddSet(Chain({File("a1"), File("a2")}));
-  list.AddSet(Chain({File("b1"), File("b2"), File("b3")}));
-  list.AddSet(Chain({File("c1"), File("c2")}));
-  ASSERT_EQ(list.ItemCount(), 7);
-  EXPECT_EQ(ItemNames(list), (Names{"a1", "a2", "b1", "b2", "b3", "c1", "c2"}));
-  const uint32_t expected[] = {0, 0, 1, 1, 1, 2, 2};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(list.Item(i)->Set, expected[i]) << i;
-  EXPECT_EQ(ChainNames(list, 1), (Names{"b3", "b2", "b1"}));
-  EXPECT_EQ(list.SetHead(2)->Name, "c2");
+  list.AddSet(nullptr);  // nothing to add
+  EXPECT_EQ(list.SetCount(), 0);
+  Add(list, {"a1", "a2"});
+  Add(list, {"b1", "b2", "b3"});
+  Add(list, {"c1", "c2"});
+  EXPECT_EQ(Items(list), "a1 a2 b1 b2 b3 c1 c2");
+  EXPECT_EQ(Chains(list), "a2 a1|b3 b2 b1|c2 c1");
+  EXPECT_EQ(Shades(list), "##...##");
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(list.Item(i)->Set, uint32_t("0011122"[i] - '0')) << i;
+  EXPECT_EQ(list.SetCount(), 3);
   EXPECT_EQ(list.SetHead(3), nullptr);
 }
 
-TEST(ResultListAddSet, ShadesEvenSetsOnly) {
-  TResultList list;
-  for (int s = 0; s < 3; ++s) list.AddSet(Chain({File("x"), File("y")}));
-  EXPECT_EQ(list.Item(0)->Flags & reflag::kShaded, reflag::kShaded);
-  EXPECT_EQ(list.Item(1)->Flags & reflag::kShaded, reflag::kShaded);
-  EXPECT_EQ(list.Item(2)->Flags & reflag::kShaded, 0);
-  EXPECT_EQ(list.Item(3)->Flags & reflag::kShaded, 0);
-  EXPECT_EQ(list.Item(4)->Flags & reflag::kShaded, reflag::kShaded);
-}
-
-TEST(ResultListAddSet, CopiesFieldsAndTranslatesFlags) {
-  TResultList list;
-  TFileInfos* zip = File("in.txt", 1234,
-                         fiflag::kInArchive | fiflag::kInZip | fiflag::kCrcValid |
-                             fiflag::kMiddleValid | fiflag::kLibrary,
-                         "/a/b.zip>/sub/");
-  zip->Time = 131000000000000000ULL;
-  zip->Attr = 0x21;
-  zip->Crc = 0xDEADBEEF;
-  zip->Middle = 0x01020304;
-  TFileInfos* plain = File("plain.txt", 1234, fiflag::kLibrary | fiflag::kIOError);
-  list.AddSet(Chain({zip, plain}));
-
-  const TResultEntry* e = list.Item(0);
-  EXPECT_EQ(e->Name, "in.txt");
-  EXPECT_EQ(e->Path, "/a/b.zip>/sub/");
-  EXPECT_EQ(e->Size, 1234u);
-  EXPECT_EQ(e->Time, 131000000000000000ULL);
-  EXPECT_EQ(e->Attributes, 0x21u);
-  EXPECT_EQ(e->Crc, 0xDEADBEEFu);
-  EXPECT_EQ(e->Sample, 0x01020304u);
-  EXPECT_EQ(e->Flags, reflag::kShaded | reflag::kInArchive | reflag::kInZip | reflag::kCrcValid |
-                          reflag::kSampleValid);
-  // Library and I/O-error bits have no counterpart in the result.
-  EXPECT_EQ(list.Item(1)->Flags, reflag::kShaded);
-}
-
-TEST(ResultListAddSet, RestoresAPackedDateExactly) {
-  platform::SystemTime st;
+TEST(ResultListAddSet, CopiesFieldsTranslatesFlagsAndUnpacksDates) {
+  platform::SystemTime st{};
   st.year = 2021;
   st.month = 11;
   st.day = 30;
   st.hour = 23;
-  st.minute = 59;
-  st.second = 58;
   st.milliseconds = 987;
-  platform::FileTime original = 0;
-  ASSERT_TRUE(platform::JoinFileTime(st, original));
-  const uint64_t packed = (uint64_t(2021) << 48) | (uint64_t(10) << 40) | (uint64_t(29) << 32) |
-                          (uint64_t(23) << 24) | (uint64_t(59) << 16) | uint64_t(58 * 1024 + 987);
-  TFileInfos* f = File("d");
-  f->Time = packed;
-  f->Flags = fiflag::kDatePacked;
-  TFileInfos* g = File("e");
-  g->Time = original;  // not packed: copied as it is
+  platform::FileTime time = 0;
+  ASSERT_TRUE(platform::JoinFileTime(st, time));
+  TFileInfos* zip = File("in.txt", 1234, fiflag::kInArchive | fiflag::kInZip | fiflag::kCrcValid | fiflag::kMiddleValid |
+                                             fiflag::kLibrary, "/a/b.zip>/sub/");
+  zip->Time = time;
+  zip->Attr = 0x21;
+  zip->Crc = 0xDEADBEEF;
+  zip->Middle = 0x01020304;
+  TFileInfos* packed = File("plain.txt", 1234, fiflag::kLibrary | fiflag::kIOError | fiflag::kDatePacked);
+  packed->Time = PackLocalDate(time);
   TResultList list;
-  list.AddSet(Chain({f, g}));
-  EXPECT_EQ(list.Item(0)->Time, original);
-  EXPECT_EQ(list.Item(1)->Time, original);
-}
+  list.AddSet(Chain({zip, packed}));
 
-TEST(ResultListAddSet, IgnoresAnEmptySet) {
-  TResultList list;
-  list.AddSet(nullptr);
-  EXPECT_EQ(list.SetCount(), 0);
-  EXPECT_EQ(list.ItemCount(), 0);
+  const TResultEntry* e = list.Item(0);
+  EXPECT_EQ(e->FullName(), "/a/b.zip>/sub/in.txt");
+  EXPECT_EQ(e->Size, 1234u);
+  EXPECT_EQ(e->Time, time);
+  EXPECT_EQ(e->Attributes, 0x21u);
+  EXPECT_EQ(e->Crc, 0xDEADBEEFu);
+  EXPECT_EQ(e->Sample, 0x01020304u);
+  EXPECT_EQ(e->Flags, reflag::kShaded | reflag::kInArchive | reflag::kInZip | reflag::kCrcValid | reflag::kSampleValid);
+  // A packed date comes back exactly; library and I/O-error bits have no counterpart.
+  EXPECT_EQ(list.Item(1)->Time, time);
+  EXPECT_EQ(list.Item(1)->Flags, reflag::kShaded);
 }
 
 TEST(ResultListAddSet, StartsWithRoomFor512SetsAnd1024EntriesAndGrowsByHalfPlusOne) {
   TResultList list;
   EXPECT_EQ(list.ItemSlots(), 0);
-  list.AddSet(Chain({File("a"), File("b")}));
-  EXPECT_EQ(list.SetSlots(), 512);
-  EXPECT_EQ(list.ItemSlots(), 1024);
-  for (int s = 1; s < 512; ++s) list.AddSet(Chain({File("a"), File("b")}));
+  for (int s = 0; s < 512; ++s) Add(list, {"a", "b"});
   EXPECT_EQ(list.ItemCount(), 1024);
   EXPECT_EQ(list.ItemSlots(), 1024);
   EXPECT_EQ(list.SetSlots(), 512);
-  list.AddSet(Chain({File("a"), File("b")}));
+  Add(list, {"a", "b"});
   EXPECT_EQ(list.SetSlots(), 769);
   EXPECT_EQ(list.ItemSlots(), 1537);
-  EXPECT_EQ(list.ItemCount(), 1026);
   // The entries survived the moves of the arrays.
   EXPECT_EQ(list.Item(1025)->Set, 512u);
-  EXPECT_EQ(ChainNames(list, 511), (Names{"b", "a"}));
+  EXPECT_EQ(list.SetHead(511)->Name, "b");
+  EXPECT_EQ(list.SetHead(511)->Next->Name, "a");
 }
 
-// ---------------------------------------------------------------------------
-
-class ResultListChecking : public ::testing::Test {
- protected:
-  void SetUp() override {
-    list.AddSet(Chain({File("a", 1000), File("b", 2000), File("zip", 4000, fiflag::kInArchive)}));
-  }
+TEST(ResultList, CheckingCountsEntriesAndSizesOnceAndNeverInsideArchives) {
   TResultList list;
-};
-
-TEST_F(ResultListChecking, CheckCountsEntryAndSizeOnce) {
+  list.AddSet(Chain({File("a", 1000), File("b", 2000), File("zip", 4000, fiflag::kInArchive), File("c", 8000)}));
+  const auto expectChecked = [&](int count, uint64_t size) {
+    EXPECT_EQ(list.CheckedCount(), count);
+    EXPECT_EQ(list.CheckedSize(), size);
+  };
   list.Check(list.Item(0));
   list.Check(list.Item(1));
   list.Check(list.Item(1));
-  EXPECT_EQ(list.CheckedCount(), 2);
-  EXPECT_EQ(list.CheckedSize(), 3000u);
-  EXPECT_TRUE(list.Item(0)->IsChecked());
-}
-
-TEST_F(ResultListChecking, EntriesInsideArchivesCannotBeChecked) {
   list.Check(list.Item(2));
+  EXPECT_TRUE(list.Item(0)->IsChecked());
   EXPECT_FALSE(list.Item(2)->IsChecked());
-  EXPECT_EQ(list.CheckedCount(), 0);
-  EXPECT_EQ(list.CheckedSize(), 0u);
-}
-
-TEST_F(ResultListChecking, UncheckSubtractsOnlyCheckedEntries) {
-  list.Check(list.Item(0));
-  list.Check(list.Item(1));
+  expectChecked(2, 3000);
   list.Uncheck(list.Item(1));
   list.Uncheck(list.Item(1));
   list.Uncheck(list.Item(2));
-  EXPECT_EQ(list.CheckedCount(), 1);
-  EXPECT_EQ(list.CheckedSize(), 1000u);
-  EXPECT_FALSE(list.Item(1)->IsChecked());
-}
-
-TEST_F(ResultListChecking, RecountRebuildsFromTheFlags) {
+  expectChecked(1, 1000);
+  list.Check(list.Item(3));
+  list.Delete(0);  // a checked entry
+  expectChecked(1, 8000);
+  // Flags set from outside, e.g. by a loaded file, counted again.
+  list.Item(0)->Flags |= reflag::kChecked;
   list.Item(1)->Flags |= reflag::kChecked;
-  list.Item(2)->Flags |= reflag::kChecked;  // set from outside, e.g. by a loaded file
   list.Recount();
-  EXPECT_EQ(list.CheckedCount(), 2);
-  EXPECT_EQ(list.CheckedSize(), 6000u);
+  expectChecked(3, 14000);
 }
 
-TEST_F(ResultListChecking, DeletingACheckedEntryKeepsTheCountsTrue) {
-  list.Check(list.Item(0));
-  list.Check(list.Item(1));
-  list.Delete(0);
-  EXPECT_EQ(list.CheckedCount(), 1);
-  EXPECT_EQ(list.CheckedSize(), 2000u);
-}
-
-// ---------------------------------------------------------------------------
-
-class ResultListDeleting : public ::testing::Test {
- protected:
-  void SetUp() override {
-    list.AddSet(Chain({File("A"), File("B"), File("C")}));
-    list.AddSet(Chain({File("D"), File("E")}));
+TEST(ResultList, DeletingClosesTheGapAndKeepsTheChainsAndCounts) {
+  const struct {
+    const char* what;
+    std::function<void(TResultList&)> act;
+    const char* items;
+    const char* chains;
+  } rows[] = {
+      {"by index", [](TResultList& l) { l.Delete(1); }, "A C D E", "C A|E D"},
+      {"out of range", [](TResultList& l) { l.Delete(5); l.Delete(-1); }, "A B C D E", "C B A|E D"},
+      {"the head of a set", [](TResultList& l) { l.DeleteFromSet(2); }, "A B D E", "B A|E D"},
+      {"the end of a chain", [](TResultList& l) { l.DeleteFromSet(0); }, "B C D E", "C B|E D"},
+      {"by entry", [](TResultList& l) { EXPECT_EQ(l.IndexOf(l.Item(3)), 3); l.Delete(l.Item(3)); },
+       "A B C E", "C B A|E"},
+      {"a stranger", [](TResultList& l) { TResultEntry s; EXPECT_EQ(l.IndexOf(&s), -1); l.Delete(&s); },
+       "A B C D E", "C B A|E D"},
+      {"after a cleared head", [](TResultList& l) { l.ClearSetHead(0); l.Delete(0); l.Delete(0); l.Delete(0); },
+       "D E", "|E D"},
+      {"where", [](TResultList& l) { EXPECT_EQ(l.DeleteWhere([](auto& e) { return e.Name == "B" || e.Name == "E"; }), 2); },
+       "A C D", "C A|D"},
+      {"whole sets", [](TResultList& l) { l.DeleteWhere([](const TResultEntry& e) { return e.Set == 0; }); },
+       "D E", "|E D"},
+  };
+  for (const auto& r : rows) {
+    TResultList list;
+    Add(list, {"A", "B", "C"});
+    Add(list, {"D", "E"});
+    list.Check(list.Item(4));  // E: counted while it stays
+    r.act(list);
+    EXPECT_EQ(Items(list), r.items) << r.what;
+    EXPECT_EQ(Chains(list), r.chains) << r.what;
+    EXPECT_EQ(list.CheckedCount(), std::string(r.items).ends_with("E") ? 1 : 0) << r.what;
   }
+}
+
+TEST(ResultList, TrimAndClear) {
   TResultList list;
-};
-
-TEST_F(ResultListDeleting, DeleteByIndexClosesTheGap) {
-  list.Delete(1);
-  EXPECT_EQ(ItemNames(list), (Names{"A", "C", "D", "E"}));
-  EXPECT_EQ(list.ItemCount(), 4);
-  // The freed entry is gone from its set's chain as well.
-  EXPECT_EQ(ChainNames(list, 0), (Names{"C", "A"}));
-}
-
-TEST_F(ResultListDeleting, DeleteOutOfRangeDoesNothing) {
-  list.Delete(5);
-  list.Delete(-1);
-  EXPECT_EQ(list.ItemCount(), 5);
-}
-
-TEST_F(ResultListDeleting, DeleteFromSetMovesTheHeadOn) {
-  ASSERT_EQ(list.SetHead(0)->Name, "C");
-  list.DeleteFromSet(2);  // C, the head of set 0
-  EXPECT_EQ(ChainNames(list, 0), (Names{"B", "A"}));
-  EXPECT_EQ(ItemNames(list), (Names{"A", "B", "D", "E"}));
-  list.DeleteFromSet(0);  // A, the end of the chain
-  EXPECT_EQ(ChainNames(list, 0), (Names{"B"}));
-}
-
-TEST_F(ResultListDeleting, DeleteByEntryFindsItOrDoesNothing) {
-  TResultEntry* d = list.Item(3);
-  EXPECT_EQ(list.IndexOf(d), 3);
-  list.Delete(d);
-  EXPECT_EQ(ItemNames(list), (Names{"A", "B", "C", "E"}));
-  EXPECT_EQ(ChainNames(list, 1), (Names{"E"}));
-  TResultEntry stranger;
-  list.Delete(&stranger);
-  EXPECT_EQ(list.IndexOf(&stranger), -1);
-  EXPECT_EQ(list.ItemCount(), 4);
-}
-
-TEST_F(ResultListDeleting, DeleteAfterClearedSetHeadLeavesOtherSetsAlone) {
-  list.ClearSetHead(0);
-  EXPECT_EQ(list.SetHead(0), nullptr);
-  list.Delete(0);
-  list.Delete(0);
-  list.Delete(0);
-  EXPECT_EQ(ItemNames(list), (Names{"D", "E"}));
-  EXPECT_EQ(ChainNames(list, 1), (Names{"E", "D"}));
-}
-
-TEST_F(ResultListDeleting, DeleteWhereRemovesInOnePass) {
-  list.Check(list.Item(4));
-  const int32_t removed =
-      list.DeleteWhere([](const TResultEntry& e) { return e.Name == "B" || e.Name == "E"; });
-  EXPECT_EQ(removed, 2);
-  EXPECT_EQ(ItemNames(list), (Names{"A", "C", "D"}));
-  EXPECT_EQ(ChainNames(list, 0), (Names{"C", "A"}));
-  EXPECT_EQ(ChainNames(list, 1), (Names{"D"}));
-  EXPECT_EQ(list.CheckedCount(), 0);
-  EXPECT_EQ(list.CheckedSize(), 0u);
-}
-
-TEST_F(ResultListDeleting, DeleteWhereRemovingWholeSetsEmptiesTheirChains) {
-  list.DeleteWhere([](const TResultEntry& e) { return e.Set == 0; });
-  EXPECT_EQ(ItemNames(list), (Names{"D", "E"}));
-  EXPECT_EQ(list.SetHead(0), nullptr);
-  EXPECT_EQ(ChainNames(list, 1), (Names{"E", "D"}));
-}
-
-// ---------------------------------------------------------------------------
-
-TEST(ResultListTrim, ShrinksBothArraysToTheirCounts) {
-  TResultList list;
-  list.AddSet(Chain({File("a"), File("b")}));
-  list.AddSet(Chain({File("c"), File("d"), File("e")}));
+  Add(list, {"a", "b"});
+  Add(list, {"c", "d", "e"});
   list.Trim();
   EXPECT_EQ(list.ItemSlots(), 5);
   EXPECT_EQ(list.SetSlots(), 2);
   // A set added after trimming grows the full arrays again.
-  list.AddSet(Chain({File("f"), File("g")}));
+  Add(list, {"f", "g"});
   EXPECT_EQ(list.SetSlots(), 4);
   EXPECT_EQ(list.ItemSlots(), 8);
-  EXPECT_EQ(ItemNames(list), (Names{"a", "b", "c", "d", "e", "f", "g"}));
-  EXPECT_EQ(ChainNames(list, 2), (Names{"g", "f"}));
-}
+  EXPECT_EQ(Chains(list), "b a|e d c|g f");
 
-TEST(ResultListClear, ResetsEverything) {
-  TResultList list;
-  list.AddSet(Chain({File("a", 10), File("b", 20)}));
-  list.AddSet(Chain({File("c", 30), File("d", 40)}));
   list.Check(list.Item(0));
   list.SetCurrentOrder(0x82);
   list.SetGroupingMode(2);
   list.Clear();
-  EXPECT_EQ(list.ItemCount(), 0);
-  EXPECT_EQ(list.SetCount(), 0);
-  EXPECT_EQ(list.ItemSlots(), 0);
-  EXPECT_EQ(list.SetSlots(), 0);
-  EXPECT_EQ(list.CheckedCount(), 0);
+  EXPECT_EQ(list.ItemCount() + list.SetCount() + list.ItemSlots() + list.SetSlots() + list.CheckedCount(), 0);
   EXPECT_EQ(list.CheckedSize(), 0u);
-  EXPECT_EQ(list.CurrentOrder(), 0x40);
-  EXPECT_EQ(list.GroupingMode(), 5);
   EXPECT_EQ(list.SetHead(0), nullptr);
-  // Numbering and array sizes start over.
-  list.AddSet(Chain({File("e"), File("f")}));
+  EXPECT_EQ(list.Item(0), nullptr);
+  // As a new list: unsorted, grouped by sets; numbering and array sizes start over.
+  EXPECT_EQ(list.CurrentOrder(), kOrderUnsorted);
+  EXPECT_EQ(list.GroupingMode(), kGroupByDupeSets);
+  EXPECT_EQ(TResultList().CurrentOrder(), kOrderUnsorted);
+  EXPECT_EQ(TResultList().GroupingMode(), kGroupByDupeSets);
+  Add(list, {"e", "f"});
   EXPECT_EQ(list.Item(0)->Set, 0u);
-  EXPECT_EQ(list.Item(0)->Flags & reflag::kShaded, reflag::kShaded);
+  EXPECT_EQ(Shades(list), "##");
   EXPECT_EQ(list.SetSlots(), 512);
   EXPECT_EQ(list.ItemSlots(), 1024);
 }
 
-TEST(ResultListClear, NewListIsUnsortedAndGroupedBySets) {
+TEST(ResultList, OrderBySetsRestoresTheSearchOrderAndShadesNonEmptySetsInTurn) {
   TResultList list;
-  EXPECT_EQ(list.CurrentOrder(), 0x40);
-  EXPECT_EQ(list.GroupingMode(), 5);
-  EXPECT_EQ(list.Item(0), nullptr);
-}
-
-// ---------------------------------------------------------------------------
-
-TEST(ResultListOrder, OrderBySetsRestoresTheSearchOrderAfterSorting) {
-  TResultList list;
-  list.AddSet(Chain({File("s0a"), File("s0b")}));
-  list.AddSet(Chain({File("s1a"), File("s1b"), File("s1c")}));
-  list.AddSet(Chain({File("s2a"), File("s2b")}));
+  Add(list, {"s0a", "s0b"});
+  Add(list, {"s1a", "s1b", "s1c"});
+  Add(list, {"s2a", "s2b"});
+  Add(list, {"s3a", "s3b"});
   auto items = list.MutableItems();
-  std::mt19937 rng(7);
-  std::shuffle(items.begin(), items.end(), rng);
-  std::sort(items.begin(), items.end(),
-            [](const TResultEntry* a, const TResultEntry* b) { return a->Name > b->Name; });
+  std::shuffle(items.begin(), items.end(), std::mt19937(7));
+  std::sort(items.begin(), items.end(), [](const TResultEntry* a, const TResultEntry* b) { return a->Name > b->Name; });
   list.OrderBySets();
-  EXPECT_EQ(ItemNames(list), (Names{"s0a", "s0b", "s1a", "s1b", "s1c", "s2a", "s2b"}));
-  const uint8_t shade[] = {2, 2, 0, 0, 0, 2, 2};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(list.Item(i)->Flags & reflag::kShaded, shade[i]) << i;
-}
-
-TEST(ResultListOrder, OrderBySetsAlternatesOverNonEmptySetsOnly) {
-  TResultList list;
-  list.AddSet(Chain({File("a"), File("b")}));
-  list.AddSet(Chain({File("c"), File("d")}));
-  list.AddSet(Chain({File("e"), File("f")}));
+  EXPECT_EQ(Items(list), "s0a s0b s1a s1b s1c s2a s2b s3a s3b");
+  EXPECT_EQ(Shades(list), "##...##..");
   list.DeleteWhere([](const TResultEntry& e) { return e.Set == 1; });
   list.OrderBySets();
-  EXPECT_EQ(ItemNames(list), (Names{"a", "b", "e", "f"}));
-  EXPECT_EQ(list.Item(2)->Flags & reflag::kShaded, 0);  // set 2 follows set 0 directly
-}
-
-TEST(ResultListOrder, OrderBySetsKeepsEntriesWhoseChainWasCleared) {
-  TResultList list;
-  list.AddSet(Chain({File("a"), File("b")}));
-  list.AddSet(Chain({File("c"), File("d")}));
-  list.ClearSetHead(0);
+  EXPECT_EQ(Shades(list), "##..##");
+  list.ClearSetHead(0);  // entries no chain reaches go last
   list.OrderBySets();
-  EXPECT_EQ(ItemNames(list), (Names{"c", "d", "a", "b"}));
+  EXPECT_EQ(Items(list), "s2a s2b s3a s3b s0a s0b");
 }
 
-TEST(ResultListOrder, ReshadeFlipsAtEveryGroupChange) {
+TEST(ResultList, ReshadeFlipsAtEveryGroupChange) {
   TResultList list;
   list.AddSet(Chain({File("x", 5), File("y", 5), File("z", 7)}));
   list.AddSet(Chain({File("u", 7), File("v", 9)}));
   list.Reshade([](const TResultEntry& a, const TResultEntry& b) { return a.Size == b.Size; });
-  const uint8_t shade[] = {2, 2, 0, 0, 2};
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(list.Item(i)->Flags & reflag::kShaded, shade[i]) << i;
+  EXPECT_EQ(Shades(list), "##..#");
 }
-
-// ---------------------------------------------------------------------------
 
 TResultEntry* Entry(uint32_t set, const std::string& name, uint8_t flags = 0, uint64_t size = 0) {
   auto* e = new TResultEntry;
@@ -395,133 +268,90 @@ TResultEntry* Entry(uint32_t set, const std::string& name, uint8_t flags = 0, ui
   return e;
 }
 
-TEST(ResultListBuilding, AppendEntryRebuildsChainsAsTheSearchDoes) {
+TEST(ResultList, AppendEntryRebuildsChainsAsTheSearchDoesAndRefusesSetsOutOfRange) {
   TResultList list;
-  list.AddSet(Chain({File("old"), File("old2")}));
+  Add(list, {"old", "old2"});
   list.SetGroupingMode(3);
-  list.Prepare(2, 4);
+  list.Prepare(2, 2);
   EXPECT_EQ(list.ItemCount(), 0);
   EXPECT_EQ(list.SetCount(), 2);
-  EXPECT_TRUE(list.AppendEntry(Entry(0, "a")));
-  EXPECT_TRUE(list.AppendEntry(Entry(1, "c", reflag::kChecked, 70)));
-  EXPECT_TRUE(list.AppendEntry(Entry(0, "b")));
-  EXPECT_TRUE(list.AppendEntry(Entry(1, "d")));
-  EXPECT_EQ(ItemNames(list), (Names{"a", "c", "b", "d"}));
-  EXPECT_EQ(ChainNames(list, 0), (Names{"b", "a"}));
-  EXPECT_EQ(ChainNames(list, 1), (Names{"d", "c"}));
-  EXPECT_EQ(list.CheckedCount(), 1);
-  EXPECT_EQ(list.CheckedSize(), 70u);
-  EXPECT_EQ(list.GroupingMode(), 5);
-}
-
-TEST(ResultListBuilding, AppendEntryRefusesASetNumberOutOfRange) {
-  TResultList list;
-  list.Prepare(1, 1);
-  TResultEntry* bad = Entry(1, "x");
+  EXPECT_EQ(list.GroupingMode(), kGroupByDupeSets);
+  TResultEntry* bad = Entry(2, "x");
   EXPECT_FALSE(list.AppendEntry(bad));
   EXPECT_FALSE(list.AppendEntry(nullptr));
-  EXPECT_EQ(list.ItemCount(), 0);
   delete bad;  // still ours
-  EXPECT_TRUE(list.AppendEntry(Entry(0, "y")));
-  EXPECT_TRUE(list.AppendEntry(Entry(0, "z")));  // beyond the prepared room: grows
-  EXPECT_EQ(ItemNames(list), (Names{"y", "z"}));
+  for (TResultEntry* e : {Entry(0, "a"), Entry(1, "c", reflag::kChecked, 70), Entry(0, "b"), Entry(1, "d")})
+    EXPECT_TRUE(list.AppendEntry(e));  // beyond the prepared room: grows
+  EXPECT_EQ(Items(list), "a c b d");
+  EXPECT_EQ(Chains(list), "b a|d c");
+  EXPECT_EQ(list.CheckedCount(), 1);
+  EXPECT_EQ(list.CheckedSize(), 70u);
 }
 
-// ---------------------------------------------------------------------------
-
-TEST(ResultListLock, IsReentrantForItsOwner) {
+TEST(ResultList, LockIsReentrantForItsOwnerAndIgnoresLeavesOfOthers) {
   TResultList list;
+  list.Unlock();  // nobody holds it: ignored
   list.Lock();
-  list.Lock();
-  list.Unlock();
-  EXPECT_TRUE(list.LockHeldByCaller());
-  list.Unlock();
-  EXPECT_FALSE(list.LockHeldByCaller());
   {
     TResultList::TGuard guard(list);
-    list.AddSet(Chain({File("a"), File("b")}));  // takes the lock again inside
+    Add(list, {"a", "b"});  // takes the lock again inside
     list.Delete(0);
-    EXPECT_TRUE(list.LockHeldByCaller());
   }
-  EXPECT_FALSE(list.LockHeldByCaller());
-}
-
-TEST(ResultListLock, LeaveWithoutEnterDoesNothing) {
-  TResultList list;
-  list.Unlock();  // nobody holds it
-  list.Lock();
-  bool heldElsewhere = false;
-  std::thread other([&] {
+  EXPECT_TRUE(list.LockHeldByCaller());
+  bool heldElsewhere = true;
+  std::thread([&] {
     list.Unlock();  // not this thread's lock: ignored
     heldElsewhere = list.LockHeldByCaller();
-  });
-  other.join();
+  }).join();
   EXPECT_FALSE(heldElsewhere);
   EXPECT_TRUE(list.LockHeldByCaller());
   list.Unlock();
+  EXPECT_FALSE(list.LockHeldByCaller());
   list.Unlock();  // one leave too many: ignored
   bool lockedByOther = false;
-  std::thread taker([&] {
-    list.Lock();
+  std::thread([&] {
+    TResultList::TGuard guard(list);
     lockedByOther = list.LockHeldByCaller();
-    list.Unlock();
-  });
-  taker.join();
+  }).join();
   EXPECT_TRUE(lockedByOther);
 }
 
-TEST(ResultListConcurrency, ReaderUnderTheLockSeesConsistentSetsWhileSetsArrive) {
-  constexpr int kSets = 3000;
-  constexpr int kSize = 3;
+TEST(ResultList, ReaderUnderTheLockSeesConsistentSetsWhileSetsArrive) {
+  constexpr int kSets = 3000, kSize = 3;
   TResultList list;
   std::atomic<bool> done{false};
-  std::atomic<int> problems{0};
-  std::atomic<int> reads{0};
-
+  std::atomic<int> problems{0}, reads{0};
   std::thread reader([&] {
-    bool last = false;
-    while (!last) {
+    for (bool last = false; !last;) {
       last = done.load();
       TResultList::TGuard guard(list);
-      const int32_t sets = list.SetCount();
-      const int32_t n = list.ItemCount();
+      const int32_t sets = list.SetCount(), n = list.ItemCount();
       // Entries of the set being added may show before the set is counted.
       if (n < sets * kSize || n > (sets + 1) * kSize) ++problems;
-      uint32_t previous = 0;
       for (int32_t i = 0; i < n; ++i) {
         const TResultEntry* e = list.Item(i);
-        if (!e || e->Set < previous || e->Set > static_cast<uint32_t>(sets) ||
-            e->Set != static_cast<uint32_t>(i / kSize) || e->Name != "f" + std::to_string(i % kSize)) {
+        if (!e || e->Set != static_cast<uint32_t>(i / kSize) || e->Name != "f" + std::to_string(i % kSize)) {
           ++problems;
           break;
         }
-        previous = e->Set;
       }
       for (int32_t s = 0; s < sets; ++s) {
         int length = 0;
-        for (const TResultEntry* e = list.SetHead(s); e; e = e->Next) {
+        for (const TResultEntry* e = list.SetHead(s); e; e = e->Next, ++length)
           if (e->Set != static_cast<uint32_t>(s)) ++problems;
-          ++length;
-        }
         if (length != kSize) ++problems;
       }
       ++reads;
     }
   });
-
   for (int s = 0; s < kSets; ++s) {
-    list.AddSet(Chain({File("f0"), File("f1"), File("f2")}));
-    if (s % 100 == 0) {  // let the reader in now and then, growth included
-      const int before = reads.load();
-      while (reads.load() == before) std::this_thread::yield();
-    }
+    Add(list, {"f0", "f1", "f2"});
+    if (s % 100 == 0)  // let the reader in now and then, growth included
+      for (const int before = reads.load(); reads.load() == before;) std::this_thread::yield();
   }
   done = true;
   reader.join();
-
   EXPECT_EQ(problems.load(), 0);
-  EXPECT_GE(reads.load(), kSets / 100);
-  EXPECT_EQ(list.SetCount(), kSets);
   EXPECT_EQ(list.ItemCount(), kSets * kSize);
 }
 
