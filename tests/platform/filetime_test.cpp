@@ -20,15 +20,8 @@ namespace {
 constexpr FileTime kTicksPerDay = 864000000000ULL;
 
 SystemTime Make(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
-  SystemTime st;
-  st.year = static_cast<uint16_t>(y);
-  st.month = static_cast<uint16_t>(mo);
-  st.day = static_cast<uint16_t>(d);
-  st.hour = static_cast<uint16_t>(h);
-  st.minute = static_cast<uint16_t>(mi);
-  st.second = static_cast<uint16_t>(s);
-  st.milliseconds = static_cast<uint16_t>(ms);
-  return st;
+  auto u = [](int v) { return static_cast<uint16_t>(v); };
+  return {u(y), u(mo), 0, u(d), u(h), u(mi), u(s), u(ms)};
 }
 
 bool SameFields(const SystemTime& a, const SystemTime& b) {

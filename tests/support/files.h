@@ -51,16 +51,9 @@ inline std::set<std::string> NamesIn(const std::string& folder) {
 // The FILETIME of the given calendar fields (the test fails on fields that
 // name no instant).
 inline zw::platform::FileTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
-  zw::platform::SystemTime st;
-  st.year = static_cast<uint16_t>(y);
-  st.month = static_cast<uint16_t>(mo);
-  st.day = static_cast<uint16_t>(d);
-  st.hour = static_cast<uint16_t>(h);
-  st.minute = static_cast<uint16_t>(mi);
-  st.second = static_cast<uint16_t>(s);
-  st.milliseconds = static_cast<uint16_t>(ms);
+  auto u = [](int v) { return static_cast<uint16_t>(v); };
   zw::platform::FileTime ft = 0;
-  EXPECT_TRUE(zw::platform::JoinFileTime(st, ft)) << y << "-" << mo << "-" << d;
+  EXPECT_TRUE(zw::platform::JoinFileTime({u(y), u(mo), 0, u(d), u(h), u(mi), u(s), u(ms)}, ft)) << y << "-" << mo << "-" << d;
   return ft;
 }
 

@@ -108,22 +108,8 @@ class ContentOracle : public zw::TResultManager {
     return true;
   }
 
-  // The range as the settings give it, cut to the file.
-  zw::TContentRange RangeOf(uint64_t fileSize) const {
-    const int64_t size = static_cast<int64_t>(fileSize), n = std::max<int64_t>(settings_.N, 0),
-                  m = std::max<int64_t>(settings_.M, 0);
-    int64_t off = 0, len = size;
-    switch (settings_.range) {
-      case zw::acBytesNToM: off = n, len = m - n + 1; break;
-      case zw::acBytesNToMFromEnd: off = size - m - 1, len = m - n + 1; break;
-      case zw::acFirstN: off = 0, len = n; break;
-      case zw::acLastN: off = size - n, len = n; break;
-      default: break;
-    }
-    const int64_t end = std::clamp<int64_t>(off + std::max<int64_t>(len, 0), 0, size);
-    off = std::clamp<int64_t>(off, 0, size);
-    return {off, std::max<int64_t>(end - off, 0)};
-  }
+  // The range as the settings give it, cut to the file (tested on its own).
+  zw::TContentRange RangeOf(uint64_t fileSize) const { return zw::ContentRangeOf(settings_, fileSize); }
 
   bool Sample(zw::TFileInfos* e, const zw::TContentRange& r) {
     const int64_t at = r.length > 4 ? r.offset + r.length / 2 - 2 : r.offset;

@@ -9,25 +9,14 @@
 #include <random>
 #include <vector>
 
+#include "support/files.h"
+
 namespace zw {
 namespace {
 
 using platform::FileTime;
 using Bytes = std::vector<uint8_t>;
-
-FileTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
-  platform::SystemTime st;
-  st.year = static_cast<uint16_t>(year);
-  st.month = static_cast<uint16_t>(month);
-  st.day = static_cast<uint16_t>(day);
-  st.hour = static_cast<uint16_t>(hour);
-  st.minute = static_cast<uint16_t>(minute);
-  st.second = static_cast<uint16_t>(second);
-  st.milliseconds = static_cast<uint16_t>(ms);
-  FileTime ft = 0;
-  EXPECT_TRUE(platform::JoinFileTime(st, ft));
-  return ft;
-}
+using zwtest::At;
 
 // A file entry made in place (entries are never copied).
 struct Ent : TFileInfos {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <random>
 #include <set>
 #include <stdexcept>
@@ -14,7 +13,6 @@
 
 #include "engine/dupes/pool_oracle.h"
 #include "support/idle_thread.h"
-#include "support/temp_tree.h"
 
 namespace zw {
 namespace {
@@ -30,45 +28,36 @@ constexpr FileTime kNow = 133549776000000000ULL;  // 2024-03-15 12:00 local
 
 struct Crit {
   TCompareSettings c;
-  bool f = false, s = false, d = false, content = false;
+  uint8_t checked = 0;
   Crit& Name(uint8_t mode = afnComplete, bool ignoreCase = true, int n = 0, int m = 0, char sep = 0) {
-    f = true;
-    c.filename.mode = mode;
-    c.filename.ignoreCase = ignoreCase;
-    c.filename.N = n;
-    c.filename.M = m;
-    c.filename.c = sep;
+    checked |= ccFilename;
+    c.filename = {mode, n, m, sep, ignoreCase};
     return *this;
   }
-  Crit& Size(int64_t tolerance = -1) {
-    s = true;
-    c.size.tolerant = tolerance >= 0;
-    c.size.tolerance = tolerance >= 0 ? tolerance : 0;
+  Crit& Size(int64_t tolerance = -1) {  // exact, or within `tolerance` bytes
+    checked |= ccSize;
+    c.size = {tolerance >= 0, std::max<int64_t>(tolerance, 0), 0};
     return *this;
   }
   Crit& Date(int days = -1) {  // complete date, exact or within days
-    d = true;
-    c.date.complete = 1;
-    c.date.mayDiffer = days >= 0;
-    c.date.days = days >= 0 ? static_cast<uint32_t>(days) : 0;
+    checked |= ccDate;
+    c.date = {1, 0, days >= 0, static_cast<uint32_t>(std::max(days, 0))};
     return *this;
   }
   Crit& DateParts(uint8_t parts) {
-    d = true;
-    c.date.complete = 0;
-    c.date.parts = parts;
+    checked |= ccDate;
+    c.date = {0, parts, 0, 0};
     return *this;
   }
   Crit& Content(uint8_t range = acComplete, int64_t n = 0, int64_t m = 0) {
-    content = true;
+    checked |= ccContent;
     c.content.range = range;
     c.content.N = n;
     c.content.M = m;
     return *this;
   }
   TSearchSettings Make() {
-    c.checked = static_cast<zw::TCompCriteria>((f ? zw::ccFilename : 0) | (s ? zw::ccSize : 0) |
-                                               (d ? zw::ccDate : 0) | (content ? zw::ccContent : 0));
+    c.checked = static_cast<TCompCriteria>(checked);
     return MakeSearchSettings(c);
   }
 };
@@ -128,8 +117,7 @@ struct TRunInput {
   TSearchSettings settings;
   std::vector<TEntrySpec> fresh, library;
   bool finish = true;
-  int stopAfterSets = -1;    // 0: stop requested before Finish; n: after the n-th set
-  bool realContent = false;  // the real content comparer reads the files
+  int stopAfterSets = -1;  // 0: stop requested before Finish; n: after the n-th set
   size_t linearWalkLimit = 16;
 };
 
@@ -155,8 +143,7 @@ TOutcome RunPool(const TRunInput& in, Make make) {
     explicit Forward(TRecordingSets* t) : to(t) {}
     void AddSet(TFileInfos* first) override { to->AddSet(first); }
   };
-  if (!in.realContent)
-    ctx.contentStage = [&](TResultManager&, const TSearchSettings&, const TPoolContext&) {
+  ctx.contentStage = [&](TResultManager&, const TSearchSettings&, const TPoolContext&) {
       out.contentStageMade = true;
       return std::unique_ptr<TResultManager>(std::make_unique<Forward>(&content));
     };
@@ -214,13 +201,11 @@ std::string Describe(const TOutcome& o) {
 }
 
 // Runs the real pool and the reference, expects the same outcome and every
-// entry to end exactly once: in a set or freed (the real content comparer
-// frees what it drops unseen).
+// entry to end exactly once: in a set or freed.
 TOutcome RunBoth(const TRunInput& in) {
   const TOutcome engine = RunEngine(in);
   const TOutcome reference = RunReference(in);
   EXPECT_EQ(engine, reference) << "engine:\n" << Describe(engine) << "\nreference:\n" << Describe(reference);
-  if (in.realContent) return engine;
   std::multiset<uint32_t> seen, all;
   for (const Sets* sets : {&engine.results, &engine.candidates})
     for (const Ids& s : *sets) seen.insert(s.begin(), s.end());
@@ -535,59 +520,6 @@ void RunRandom(uint64_t firstSeed, int count, size_t maxFiles, int atLeast) {
 TEST(PoolDifferential, SmallRandomInputsGiveTheReferenceOutcome) { RunRandom(1, 4000, 40, 100); }
 
 TEST(PoolDifferential, LargerRandomInputsGiveTheReferenceOutcome) { RunRandom(100001, 300, 1500, 10); }
-
-// With the real content comparison on real files, some of them gone before
-// they are read: the reference's sets, and no unreadable file in any.
-TEST(PoolDifferential, RealFilesWithContentGiveTheReferenceSets) {
-  zwtest::TempTree tree;
-  int unreadableSeen = 0, setsSeen = 0;
-  for (uint64_t seed = 1; seed <= 50; ++seed) {
-    RandomCase rc(seed * 7919);
-    Crit k;
-    k.Content(static_cast<uint8_t>(rc.Coin() ? 0 : 1 + rc.Below(4)), static_cast<int64_t>(rc.Below(4)),
-              static_cast<int64_t>(4 + rc.Below(8)));
-    k.c.content.methods = static_cast<uint8_t>(rc.Below(4));
-    if (rc.Coin(30)) k.Size(rc.Coin() ? -1 : static_cast<int64_t>(rc.Below(6)));
-    if (rc.Coin(30)) k.Date(1);
-    if (rc.Coin(30)) k.Name(afnComplete, true);
-    TRunInput in;
-    in.settings = k.Make();
-    in.realContent = true;
-    std::vector<std::string> texts;  // a few short texts: many files agree in part
-    for (size_t i = 0; i < 1 + rc.Below(6); ++i) {
-      texts.emplace_back();
-      for (size_t n = rc.Below(24); n > 0; --n) texts.back() += "ab"[rc.Below(2)];
-    }
-    std::set<uint32_t> unreadable;
-    const size_t n = 2 + rc.Below(30);
-    const size_t libraryFrom = rc.Coin() ? n - rc.Below(n / 2 + 1) : n;
-    for (size_t i = 0; i < n; ++i) {
-      const std::string text = texts[rc.Below(texts.size())];
-      const std::string folder = "s" + std::to_string(seed) + "/d" + std::to_string(i);
-      TEntrySpec e = E(static_cast<uint32_t>(i + 1), text.size(), kNow - rc.Below(3) * kHour,
-                       rc.Coin() ? "same.bin" : "other.bin");
-      e.path = tree.Dir(folder);
-      tree.File(folder + "/" + e.name, text);
-      if (!text.empty() && rc.Coin(12)) {  // gone before it is read
-        std::filesystem::remove(tree.PathOf(folder + "/" + e.name));
-        unreadable.insert(e.id);
-      }
-      e.flags = i >= libraryFrom ? fiflag::kLibrary : 0;
-      (i >= libraryFrom ? in.library : in.fresh).push_back(e);
-    }
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    const TOutcome o = RunBoth(in);
-    for (const Ids& set : o.results) {
-      EXPECT_GE(set.size(), 2u);
-      for (uint32_t id : set) EXPECT_EQ(unreadable.count(id), 0u) << "unreadable file " << id << " in a set";
-      ++setsSeen;
-    }
-    unreadableSeen += static_cast<int>(unreadable.size());
-    if (HasFailure()) break;
-  }
-  EXPECT_GT(unreadableSeen, 10);
-  EXPECT_GT(setsSeen, 25);
-}
 
 }  // namespace
 }  // namespace zw

@@ -88,14 +88,8 @@ TEST(ResultListAddSet, ItemsInInputOrderChainsReversedSetsNumberedAndShadedInTur
 }
 
 TEST(ResultListAddSet, CopiesFieldsTranslatesFlagsAndUnpacksDates) {
-  platform::SystemTime st{};
-  st.year = 2021;
-  st.month = 11;
-  st.day = 30;
-  st.hour = 23;
-  st.milliseconds = 987;
   platform::FileTime time = 0;
-  ASSERT_TRUE(platform::JoinFileTime(st, time));
+  ASSERT_TRUE(platform::JoinFileTime({2021, 11, 0, 30, 23, 59, 58, 987}, time));
   TFileInfos* zip = File("in.txt", 1234, fiflag::kInArchive | fiflag::kInZip | fiflag::kCrcValid | fiflag::kMiddleValid |
                                              fiflag::kLibrary, "/a/b.zip>/sub/");
   zip->Time = time;
