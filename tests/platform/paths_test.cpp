@@ -36,16 +36,9 @@ struct BelowCase {
 
 #ifdef _WIN32
 const Case1 kInclude[] = {{"", ""}, {"a", "a\\"}, {"a\\", "a\\"}, {"a/", "a/"}, {"C:", "C:\\"}};
-const Case1 kExclude[] = {{"", ""},
-                          {"a\\b\\", "a\\b"},
-                          {"a\\b\\\\", "a\\b"},
-                          {"c:/a/", "c:/a"},
-                          {"C:\\", "C:\\"},
-                          {"C:\\\\", "C:\\"},
-                          {"C:", "C:"},
-                          {"\\", "\\"},
-                          {"\\\\srv\\share\\", "\\\\srv\\share"},
-                          {"a", "a"}};
+const Case1 kExclude[] = {{"", ""},          {"a\\b\\", "a\\b"}, {"a\\b\\\\", "a\\b"}, {"c:/a/", "c:/a"},
+                          {"C:\\", "C:\\"},    {"C:\\\\", "C:\\"},  {"C:", "C:"},          {"\\", "\\"},
+                          {"\\\\srv\\share\\", "\\\\srv\\share"}, {"a", "a"}};
 const Case1 kName[] = {{"C:\\a\\b.txt", "b.txt"}, {"C:b.txt", "b.txt"}, {"C:/a/b", "b"},
                        {"C:\\a\\", ""},           {"\\\\srv\\share", "share"}, {"plain", "plain"}};
 const Case1 kPath[] = {{"C:\\a\\b.txt", "C:\\a\\"}, {"C:b.txt", "C:"}, {"c:/x/y", "c:/x/"},
@@ -77,27 +70,20 @@ const BelowCase kBelow[] = {{"/a/b/c/", "/a/b/", true}, {"/a/b", "/a/b/", true},
                             {"/A/b/", "/a/", false},    {"/a/", "/a/b/", false}, {"/x", "/", true}};
 #endif
 
-TEST(PathText, IncludeTrailingSepAddsOneSeparatorWhenMissing) {
-  for (const Case1& c : kInclude) EXPECT_EQ(IncludeTrailingSep(c.in), c.want) << c.in;
+template <size_t N>
+void ExpectEach(const char* what, std::string (*f)(std::string_view), const Case1 (&cases)[N]) {
+  for (const Case1& c : cases) EXPECT_EQ(f(c.in), c.want) << what << "(" << c.in << ")";
 }
 
-TEST(PathText, ExcludeTrailingSepKeepsTheRootSeparator) {
-  for (const Case1& c : kExclude) EXPECT_EQ(ExcludeTrailingSep(c.in), c.want) << c.in;
-}
-
-TEST(PathText, ExtractFileNameTakesThePartAfterTheLastSeparator) {
-  for (const Case1& c : kName) EXPECT_EQ(ExtractFileName(c.in), c.want) << c.in;
-}
-
-TEST(PathText, ExtractFilePathKeepsTheTrailingSeparator) {
-  for (const Case1& c : kPath) EXPECT_EQ(ExtractFilePath(c.in), c.want) << c.in;
-}
-
-TEST(PathText, ExtractFileExtTakesTheLastDotOfTheName) {
-  for (const Case1& c : kExt) EXPECT_EQ(ExtractFileExt(c.in), c.want) << c.in;
-}
-
-TEST(PathText, JoinPathPutsExactlyOneSeparatorBetween) {
+// Include adds one separator when missing, Exclude keeps the root's, the file
+// name follows the last separator, the path keeps it, the extension starts
+// at the name's last dot, and a join puts exactly one separator between.
+TEST(PathText, EachFunctionOnItsCases) {
+  ExpectEach("IncludeTrailingSep", &IncludeTrailingSep, kInclude);
+  ExpectEach("ExcludeTrailingSep", &ExcludeTrailingSep, kExclude);
+  ExpectEach("ExtractFileName", &ExtractFileName, kName);
+  ExpectEach("ExtractFilePath", &ExtractFilePath, kPath);
+  ExpectEach("ExtractFileExt", &ExtractFileExt, kExt);
   for (const Case2& c : kJoin) EXPECT_EQ(JoinPath(c.a, c.b), c.want) << c.a << " + " << c.b;
 }
 
@@ -120,15 +106,9 @@ TEST(PathText, SeparatorsAreThePlatforms) {
   EXPECT_FALSE(IsPathSep(':'));
 }
 
-TEST(CaseRules, AsciiHelpersTouchOnlyAsciiLetters) {
+TEST(CaseRules, AsciiHelpersAndLowerTextChangeOnlyLetters) {
   EXPECT_EQ(LowerAscii("AbC-Z@[\xC4\xD6"), "abc-z@[\xC4\xD6");
-  EXPECT_EQ(UpperAscii('a'), 'A');
-  EXPECT_EQ(UpperAscii('z'), 'Z');
-  EXPECT_EQ(UpperAscii('{'), '{');
-  EXPECT_EQ(UpperAscii('\xE4'), '\xE4');
-}
-
-TEST(CaseRules, LowerTextLowersLettersAndKeepsOtherBytes) {
+  EXPECT_EQ(std::string({UpperAscii('a'), UpperAscii('z'), UpperAscii('{'), UpperAscii('\xE4')}), "AZ{\xE4");
   EXPECT_EQ(LowerText("ReadMe.TXT 123"), "readme.txt 123");
   EXPECT_EQ(LowerText(std::string("A\0B", 3)), std::string("a\0b", 3));
 #ifdef _WIN32
@@ -161,11 +141,8 @@ TEST(PathIdentity, IsPathBelowComparesWholeFolderNames) {
 
 TEST(FullPaths, ResolveDotsTextually) {
 #ifdef _WIN32
-  const Case1 cases[] = {{"C:\\a\\.\\b\\..\\c", "C:\\a\\c"},
-                         {"C:\\a\\b\\", "C:\\a\\b\\"},
-                         {"c:/a/b", "c:\\a\\b"},
-                         {"C:\\a\\..\\..\\x", "C:\\x"},
-                         {"\\\\srv\\share\\x\\..\\y", "\\\\srv\\share\\y"}};
+  const Case1 cases[] = {{"C:\\a\\.\\b\\..\\c", "C:\\a\\c"}, {"C:\\a\\b\\", "C:\\a\\b\\"}, {"c:/a/b", "c:\\a\\b"},
+                         {"C:\\a\\..\\..\\x", "C:\\x"}, {"\\\\srv\\share\\x\\..\\y", "\\\\srv\\share\\y"}};
 #else
   const Case1 cases[] = {{"/a/./b/../c", "/a/c"}, {"/a/b/../../..", "/"}, {"/a//b/", "/a/b/"},
                          {"/..", "/"},            {"/a/b/.", "/a/b"},    {"/a/..b/c", "/a/..b/c"},

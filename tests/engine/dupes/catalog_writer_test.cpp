@@ -306,7 +306,7 @@ TEST_F(CatalogWriter, OnlyAnOlderCatalogOrAnEmptyFileIsEverReplaced) {
   } cases[] = {
       {"old.zwc", "", true, true},
       {"keep.zwc", "old", false, false},
-      {"photo.jpg", "JFIF not a catalog", true, false},
+      {"photo.jpg", "JFIF not a catalog", true, false},  // another kind of file, never
       {"short.zwc", "ZWC", true, false},
       {"missing/folder/c.zwc", "", true, false},
   };
@@ -317,6 +317,8 @@ TEST_F(CatalogWriter, OnlyAnOlderCatalogOrAnEmptyFileIsEverReplaced) {
     EXPECT_EQ(writer.Write(opt, c.overwrite), c.replaced) << c.name;
     if (c.replaced) {
       EXPECT_TRUE(writer.Write(opt, true)) << "a catalog written once may be written over again";
+      EXPECT_FALSE(writer.Write(opt, false)) << "but not without leave";
+      EXPECT_EQ(TZWCatfile().Open(opt.FileName, true), corGood);
       continue;
     }
     EXPECT_TRUE(missing ? !zwtest::Exists(opt.FileName) : zwtest::ReadAll(opt.FileName) == c.content) << c.name;

@@ -139,29 +139,6 @@ TEST_F(Catalog, TheWriterLeavesTheLayoutByteForByte) {
   EXPECT_FALSE(EncodeCatFileRecord(f, image));
 }
 
-TEST_F(Catalog, ANewCatalogReplacesOnlyAnOlderOneAndWhenAllowed) {
-  const std::string path = tree.File("old.zwc", "keep me");
-  TZWCatfile cat;
-  for (const bool overwrite : {false, true}) {  // another kind of file is never replaced
-    EXPECT_FALSE(cat.CreateNew(path, overwrite));
-    EXPECT_EQ(cat.LastError().kind, platform::ErrKind::AlreadyExists);
-    EXPECT_EQ(ReadAll(path), "keep me");
-  }
-  std::filesystem::remove(path);
-  ASSERT_TRUE(cat.CreateNew(path, false));
-  cat.Close();
-  EXPECT_FALSE(cat.CreateNew(path, false));
-  ASSERT_TRUE(cat.CreateNew(path, true));
-  cat.Close();
-  // The magic, the header and an empty block list.
-  const std::string fresh = ReadAll(path);
-  EXPECT_EQ(fresh.size(), 49u);
-  EXPECT_EQ(fresh.substr(0, 6), "ZWCatF");
-  EXPECT_EQ(fresh.back(), '\0');
-  TZWCatfile again;
-  EXPECT_EQ(again.Open(path, true), corGood);
-}
-
 TEST_F(Catalog, OpenTellsWhatIsWrongWithACatalog) {
   std::string magic = SmallCatalog(), version = magic, reserved = magic, lengthPastEnd = Header(0, 0, 0);
   magic[0] = 'z';
