@@ -29,29 +29,16 @@ const KindCase kKinds[] = {
 };
 #else
 const KindCase kKinds[] = {
-    {ENOENT, ErrKind::NotFound},
-    {ENOTDIR, ErrKind::PathNotFound},
-    {EACCES, ErrKind::AccessDenied},
-    {EPERM, ErrKind::AccessDenied},
-    {EISDIR, ErrKind::AccessDenied},
-    {EROFS, ErrKind::WriteProtected},
-    {ENOSPC, ErrKind::DiskFull},
-    {EDQUOT, ErrKind::DiskFull},
-    {EEXIST, ErrKind::AlreadyExists},
-    {ENAMETOOLONG, ErrKind::InvalidName},
-    {EINVAL, ErrKind::InvalidName},
-    {EBUSY, ErrKind::SharingViolation},
-    {ETXTBSY, ErrKind::SharingViolation},
-    {EIO, ErrKind::NotReady},
-    {ENXIO, ErrKind::NotReady},
+    {ENOENT, ErrKind::NotFound},        {ENOTDIR, ErrKind::PathNotFound},   {EACCES, ErrKind::AccessDenied},
+    {EPERM, ErrKind::AccessDenied},     {EISDIR, ErrKind::AccessDenied},    {EROFS, ErrKind::WriteProtected},
+    {ENOSPC, ErrKind::DiskFull},        {EDQUOT, ErrKind::DiskFull},        {EEXIST, ErrKind::AlreadyExists},
+    {ENAMETOOLONG, ErrKind::InvalidName}, {EINVAL, ErrKind::InvalidName},   {EBUSY, ErrKind::SharingViolation},
+    {ETXTBSY, ErrKind::SharingViolation}, {EIO, ErrKind::NotReady},         {ENXIO, ErrKind::NotReady},
 #ifdef ENOMEDIUM
     {ENOMEDIUM, ErrKind::NotReady},
 #endif
-    {ECANCELED, ErrKind::Aborted},
-    {0, ErrKind::None},
-    {ENOTEMPTY, ErrKind::Other},
-    {EXDEV, ErrKind::Other},
-    {EMFILE, ErrKind::Other},
+    {ECANCELED, ErrKind::Aborted},      {0, ErrKind::None},                 {ENOTEMPTY, ErrKind::Other},
+    {EXDEV, ErrKind::Other},            {EMFILE, ErrKind::Other},
 };
 #endif
 
@@ -68,16 +55,14 @@ TEST(ErrorKinds, NativeCodesMapToTheirPortableKindAndKeepTheCode) {
 
 TEST(LastError, ReadsTheThreadsNativeErrorValue) {
 #ifdef _WIN32
-  SetLastError(ERROR_DISK_FULL);
-  EXPECT_EQ(LastNativeError(), 112);
-  SetLastError(ERROR_SHARING_VIOLATION);
-  EXPECT_EQ(LastNativeError(), 32);
+  for (DWORD code : {ERROR_DISK_FULL, ERROR_SHARING_VIOLATION}) {
+    SetLastError(code);
 #else
-  errno = ENOSPC;
-  EXPECT_EQ(LastNativeError(), ENOSPC);
-  errno = EROFS;
-  EXPECT_EQ(LastNativeError(), EROFS);
+  for (int code : {ENOSPC, EROFS}) {
+    errno = code;
 #endif
+    EXPECT_EQ(LastNativeError(), static_cast<int>(code));
+  }
 }
 
 #ifdef _WIN32

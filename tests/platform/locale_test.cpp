@@ -77,25 +77,17 @@ TEST(DateTimeText, PosixWritesIsoDatesAnd24HourTimes) {
 #endif
 
 TEST(ParseLocalDateTime, ReadsBackWhatWasWritten) {
-  const FileTime t = At(2004, 3, 18, 21, 39, 42);
-  FileTime got = 0;
-  bool outOfRange = true;
-  ASSERT_TRUE(ParseLocalDateTime(DateTimeText(t, true), got, outOfRange)) << DateTimeText(t, true);
-  EXPECT_FALSE(outOfRange);
-  EXPECT_EQ(got, t);
-
-  ASSERT_TRUE(ParseLocalDateTime(DateTimeText(t, false), got, outOfRange));
-  EXPECT_EQ(got, At(2004, 3, 18, 21, 39, 0));
-
-  ASSERT_TRUE(ParseLocalDateTime(ShortDateText(t), got, outOfRange));
-  EXPECT_EQ(got, At(2004, 3, 18));
-
-  const FileTime morning = At(1999, 12, 31, 0, 7, 1);
-  ASSERT_TRUE(ParseLocalDateTime(DateTimeText(morning, true), got, outOfRange));
-  EXPECT_EQ(got, morning);
-  const FileTime noon = At(2031, 7, 4, 12, 30, 0);
-  ASSERT_TRUE(ParseLocalDateTime(DateTimeText(noon, true), got, outOfRange));
-  EXPECT_EQ(got, noon);
+  const FileTime t = At(2004, 3, 18, 21, 39, 42), morning = At(1999, 12, 31, 0, 7, 1), noon = At(2031, 7, 4, 12, 30, 0);
+  const std::pair<std::string, FileTime> cases[] = {
+      {DateTimeText(t, true), t}, {DateTimeText(t, false), At(2004, 3, 18, 21, 39, 0)}, {ShortDateText(t), At(2004, 3, 18)},
+      {DateTimeText(morning, true), morning}, {DateTimeText(noon, true), noon}};
+  for (const auto& [text, want] : cases) {
+    FileTime got = 0;
+    bool outOfRange = true;
+    ASSERT_TRUE(ParseLocalDateTime(text, got, outOfRange)) << text;
+    EXPECT_FALSE(outOfRange) << text;
+    EXPECT_EQ(got, want) << text;
+  }
 }
 
 TEST(ParseLocalDateTime, RefusesWhatIsNoDateAndYearsBeyondFileTime) {
@@ -154,14 +146,12 @@ TEST(ParseIsoDateTime, ChecksTheCalendarAndTheFileTimeRange) {
 // --- comparison --------------------------------------------------------------
 
 TEST(CompareTextNoCase, IgnoresCaseAndGivesASign) {
-  EXPECT_EQ(CompareTextNoCase("Readme.TXT", "readme.txt"), 0);
-  EXPECT_LT(CompareTextNoCase("apple", "Banana"), 0);
-  EXPECT_GT(CompareTextNoCase("banana", "APPLE"), 0);
-  EXPECT_LT(CompareTextNoCase("", "a"), 0);
-  EXPECT_GT(CompareTextNoCase("ab", "a"), 0);
-  EXPECT_EQ(CompareTextNoCase("", ""), 0);
-  EXPECT_EQ(CompareTextNoCase("zeta", "Alpha"), 1);
-  EXPECT_EQ(CompareTextNoCase("Alpha", "zeta"), -1);
+  const struct {
+    const char *a, *b;
+    int sign;
+  } cases[] = {{"Readme.TXT", "readme.txt", 0}, {"apple", "Banana", -1}, {"banana", "APPLE", 1}, {"", "a", -1},
+               {"ab", "a", 1}, {"", "", 0}, {"zeta", "Alpha", 1}, {"Alpha", "zeta", -1}};
+  for (const auto& c : cases) EXPECT_EQ(CompareTextNoCase(c.a, c.b), c.sign) << c.a << " " << c.b;
 }
 
 TEST(AnsiCodePage, NarrowStringsAreUtf8) {
