@@ -175,26 +175,6 @@ TEST(BrowseFolders, LinksToFoldersAndFilesAreNotFollowed) {
   EXPECT_EQ(r.found[0].path, t.Dir("d/real"));
 }
 
-TEST(BrowseReports, FreshEntriesComeFirstLibraryOnesCarryTheirFlagAndTheCountsAreLogged) {
-  TempTree t;
-  t.File("lib/l1.txt", "x");
-  t.File("fresh/f1.txt", "x");
-  t.File("fresh/f2.txt", "x");
-  BrowseRun r;
-  r.thread->library.Add(zw::dsSingle, t.Dir("lib"));
-  r.thread->fresh.Add(zw::dsSingle, t.Dir("fresh"));
-  r.Run();
-  ASSERT_EQ(r.found.size(), 3u);
-  EXPECT_EQ(r.found[0].flags | r.found[1].flags, 0);
-  EXPECT_EQ(r.found[2].name, "l1.txt");
-  EXPECT_EQ(r.found[2].flags, zw::fiflag::kLibrary);
-  EXPECT_EQ(r.thread->fresh.filesFound, 2);
-  EXPECT_EQ(r.thread->library.filesFound, 1);
-  const auto log = r.messenger.With(zw::logFilesFound);
-  ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ((std::vector<int64_t>{log[0].Int(0), log[0].Int(1), log[0].Int(2)}), (std::vector<int64_t>{3, 2, 1}));
-}
-
 TEST(BrowseReports, TooFewFreshFilesAreReportedByTheCriteria) {
   TempTree t;
   t.Dir("empty");
@@ -236,7 +216,7 @@ TEST(BrowseReports, TooFewFreshFilesAreReportedByTheCriteria) {
   }
 }
 
-TEST(BrowseReports, ProgressCountsListRowsAndFoldersPostTheirPathsUnlessQuiet) {
+TEST(BrowseReports, FreshEntriesComeFirstCountsAreLoggedAndFoldersPostTheirPathsUnlessQuiet) {
   TempTree t;
   t.File("a/x");
   t.File("b/y");
@@ -254,8 +234,16 @@ TEST(BrowseReports, ProgressCountsListRowsAndFoldersPostTheirPathsUnlessQuiet) {
     }
     EXPECT_EQ(withPath, quiet ? 0 : 3);  // a, b, b/sub
     EXPECT_EQ(maximum, 2);               // the included rows of both lists
-    EXPECT_EQ(r.found.size(), 3u);
+    ASSERT_EQ(r.found.size(), 3u);
+    EXPECT_EQ(r.found[0].name, "x");
+    EXPECT_EQ((std::vector<int>{r.found[0].flags, r.found[1].flags, r.found[2].flags}),
+              (std::vector<int>{0, zw::fiflag::kLibrary, zw::fiflag::kLibrary}));
+    EXPECT_EQ(r.thread->fresh.filesFound, 1);
+    EXPECT_EQ(r.thread->library.filesFound, 2);
     EXPECT_TRUE(r.messenger.Has(zw::logCreatingFileList));
+    const auto log = r.messenger.With(zw::logFilesFound);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ((std::vector<int64_t>{log[0].Int(0), log[0].Int(1), log[0].Int(2)}), (std::vector<int64_t>{3, 1, 2}));
   }
 }
 
