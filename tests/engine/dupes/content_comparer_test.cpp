@@ -27,21 +27,13 @@
 namespace {
 
 using zw::TAdvContentOptions;
+using Opts = zw::TAdvContentOptions;
 using zw::TContentComparer;
 using zw::TFileInfos;
 namespace fiflag = zw::fiflag;
 using zwtest::RandomBytes;
 
 constexpr uint8_t kPick = 0, kCrc = zw::acmCRC32, kBpB = zw::acmByteByByte, kCrcBpB = kCrc | kBpB;
-
-TAdvContentOptions Opts(uint8_t range, uint8_t methods, int64_t n = 0, int64_t m = 0) {
-  TAdvContentOptions o;
-  o.range = range;
-  o.methods = methods;
-  o.N = n;
-  o.M = m;
-  return o;
-}
 
 // One file of a set as it reached the next stage.
 struct Snap {
@@ -165,18 +157,18 @@ TEST(ContentRange, EachRangeIsClippedToTheFile) {
     uint64_t size;
     int64_t offset, length;
   } cases[] = {
-      {Opts(zw::acComplete, kCrc, 7, 9), 1000, 0, 1000},
-      {Opts(zw::acBytesNToM, kCrc, 0, 3072), 10000, 0, 3073},  // inclusive
-      {Opts(zw::acBytesNToM, kCrc, 10, 20), 15, 10, 5},
-      {Opts(zw::acBytesNToM, kCrc, 10, 20), 5, 5, 0},
-      {Opts(zw::acBytesNToM, kCrc, 20, 10), 100, 20, 0},  // reversed: nothing
-      {Opts(zw::acBytesNToMFromEnd, kCrc, 0, 3), 10, 6, 4},  // the last byte counts as 0
-      {Opts(zw::acBytesNToMFromEnd, kCrc, 2, 5), 10, 4, 4},
-      {Opts(zw::acBytesNToMFromEnd, kCrc, 2, 50), 10, 0, 8},
-      {Opts(zw::acFirstN, kCrc, 4096), 10000, 0, 4096},
-      {Opts(zw::acLastN, kCrc, 4096), 10000, 10000 - 4096, 4096},
-      {Opts(zw::acFirstN, kCrc, 4096), 100, 0, 100},
-      {Opts(zw::acLastN, kCrc, 4096), 100, 0, 100},
+      {Opts{zw::acComplete, kCrc, 7, 9}, 1000, 0, 1000},
+      {Opts{zw::acBytesNToM, kCrc, 0, 3072}, 10000, 0, 3073},  // inclusive
+      {Opts{zw::acBytesNToM, kCrc, 10, 20}, 15, 10, 5},
+      {Opts{zw::acBytesNToM, kCrc, 10, 20}, 5, 5, 0},
+      {Opts{zw::acBytesNToM, kCrc, 20, 10}, 100, 20, 0},  // reversed: nothing
+      {Opts{zw::acBytesNToMFromEnd, kCrc, 0, 3}, 10, 6, 4},  // the last byte counts as 0
+      {Opts{zw::acBytesNToMFromEnd, kCrc, 2, 5}, 10, 4, 4},
+      {Opts{zw::acBytesNToMFromEnd, kCrc, 2, 50}, 10, 0, 8},
+      {Opts{zw::acFirstN, kCrc, 4096}, 10000, 0, 4096},
+      {Opts{zw::acLastN, kCrc, 4096}, 10000, 10000 - 4096, 4096},
+      {Opts{zw::acFirstN, kCrc, 4096}, 100, 0, 100},
+      {Opts{zw::acLastN, kCrc, 4096}, 100, 0, 100},
   };
   for (const auto& c : cases) {
     const auto r = zw::ContentRangeOf(c.o, c.size);
@@ -188,7 +180,7 @@ TEST(ContentRange, EachRangeIsClippedToTheFile) {
     for (int64_t n : {int64_t{-5}, int64_t{0}, int64_t{7}, big - 1, big})
       for (int64_t m : {int64_t{-1}, int64_t{0}, int64_t{9}, big})
         for (uint64_t size : {uint64_t{0}, uint64_t{1}, uint64_t{10}, uint64_t{1} << 40}) {
-          const auto r = zw::ContentRangeOf(Opts(range, kCrc, n, m), size);
+          const auto r = zw::ContentRangeOf(Opts{range, kCrc, n, m}, size);
           ASSERT_TRUE(r.offset >= 0 && r.length >= 0 && static_cast<uint64_t>(r.offset + r.length) <= size)
               << int(range) << " " << n << " " << m << " " << size;
         }
@@ -199,7 +191,7 @@ TEST_F(ContentComparerTest, EqualFilesFormOneSetWithSampleAndCrcOfTheRange) {
   File("a", data);
   File("b", data);
   File("c", data);
-  auto out = Run(Opts(zw::acBytesNToM, kCrcBpB, 1000, 2999), Es({"a", "b", "c"}));
+  auto out = Run(Opts{zw::acBytesNToM, kCrcBpB, 1000, 2999}, Es({"a", "b", "c"}));
   ASSERT_EQ(out->Names(), (NameSets{{"a", "b", "c"}}));
   uint32_t middle = 0;
   std::memcpy(&middle, data.data() + 1000 + 1000 - 2, 4);
@@ -237,7 +229,7 @@ TEST_F(ContentComparerTest, WhatEachMethodTellsApart) {
       {{"abc", "abd", "abc2"}, kCrc, {{"abc", "abc2"}}},
   };
   for (const auto& c : cases) {
-    auto out = Run(Opts(0, c.methods), Es(c.files));
+    auto out = Run(Opts{0, c.methods}, Es(c.files));
     EXPECT_EQ(out->Names(), c.sets) << c.files[1] << " methods " << int(c.methods);
     EXPECT_EQ(out->steps, static_cast<int>(c.files.size()));
   }
@@ -262,13 +254,13 @@ TEST_F(ContentComparerTest, FilesLargerThanTheBufferAndManyCopiesAreComparedToTh
   File("other1", other);
   File("other2", other);
   for (uint8_t methods : {kBpB, kCrcBpB}) {
-    auto big = Run(Opts(0, methods), Es({"a", "late", "early", "b"}));
+    auto big = Run(Opts{0, methods}, Es({"a", "late", "early", "b"}));
     ASSERT_EQ(big->Names(), (NameSets{{"a", "b"}})) << int(methods);
     EXPECT_EQ(big->next.sets[0][0].crc, methods & kCrc ? zw::Crc32(data.data(), data.size()) : 0u);
     std::vector<std::string> names{"other1"};
     names.insert(names.end(), copies.begin(), copies.end());
     names.push_back("other2");
-    auto many = Run(Opts(0, methods), Es(names));
+    auto many = Run(Opts{0, methods}, Es(names));
     EXPECT_EQ(many->Names(), (NameSets{{"other1", "other2"}, copies})) << int(methods);
   }
 }
@@ -277,16 +269,16 @@ TEST_F(ContentComparerTest, StatusTextsNameTheFileWhileNotQuietAndOnlyLibraryFil
   const std::string x = RandomBytes(2500, 18);
   File("a", x);
   File("b", x);
-  auto crc = Run(Opts(0, kCrc), Es({"a", "b"}));
+  auto crc = Run(Opts{0, kCrc}, Es({"a", "b"}));
   const std::map<std::string, int> each{{PathOf("a"), 1}, {PathOf("b"), 1}};
   EXPECT_EQ(crc->status.PerPath(zw::strPiM), each);
   EXPECT_EQ(crc->status.PerPath(zw::strCalcCRC32), each);
-  EXPECT_EQ(Run(Opts(0, kBpB), Es({"a", "b"}))->status.PerPath(zw::strBpB), (std::map<std::string, int>{{"", 1}}));
-  EXPECT_EQ(Run(Opts(0, kCrcBpB), Es({"a", "b"}))->status.Count(zw::strCombinedCRCBpB), 1u);
-  auto quiet = Run(Opts(0, kCrcBpB), Es({"a", "b"}), true);
+  EXPECT_EQ(Run(Opts{0, kBpB}, Es({"a", "b"}))->status.PerPath(zw::strBpB), (std::map<std::string, int>{{"", 1}}));
+  EXPECT_EQ(Run(Opts{0, kCrcBpB}, Es({"a", "b"}))->status.Count(zw::strCombinedCRCBpB), 1u);
+  auto quiet = Run(Opts{0, kCrcBpB}, Es({"a", "b"}), true);
   EXPECT_EQ(quiet->next.sets.size(), 1u);
   EXPECT_TRUE(quiet->status.posts.empty());
-  auto library = Run(Opts(0, kCrcBpB), {E("a", fiflag::kLibrary), E("b", fiflag::kLibrary)});
+  auto library = Run(Opts{0, kCrcBpB}, {E("a", fiflag::kLibrary), E("b", fiflag::kLibrary)});
   EXPECT_TRUE(library->next.sets.empty());
   EXPECT_TRUE(library->status.posts.empty());
   EXPECT_EQ(library->steps, 1);
@@ -302,7 +294,7 @@ TEST_F(ContentComparerTest, EveryFileIsReadOnceForEachKeyAndWhatItsEntryClaimsIs
     File(names.emplace_back("d" + std::to_string(k)), d);
   }
   for (uint8_t methods : {kCrc, kBpB, kCrcBpB}) {
-    auto out = Run(Opts(0, methods), Es(names));
+    auto out = Run(Opts{0, methods}, Es(names));
     EXPECT_TRUE(out->next.sets.empty());
     EXPECT_EQ(out->steps, 150);
     for (int id : {zw::strPiM, zw::strCalcCRC32}) {
@@ -322,13 +314,13 @@ TEST_F(ContentComparerTest, EveryFileIsReadOnceForEachKeyAndWhatItsEntryClaimsIs
   }
   File(names.emplace_back("copy"), common);
   File(names.emplace_back("orig"), common);
-  auto out = Run(Opts(0, kBpB), Es(names));
+  auto out = Run(Opts{0, kBpB}, Es(names));
   EXPECT_EQ(out->Names(), (NameSets{{"copy", "orig"}}));
   for (const auto& [path, n] : out->status.PerPath(zw::strCalcCRC32)) EXPECT_EQ(n, 1) << path;
   EXPECT_EQ(out->status.Count(zw::strBpB), 1u);
   // A file on disk is read whatever its entry says it knows.
   const uint8_t claimed = fiflag::kCrcValid | fiflag::kMiddleValid;
-  auto again = Run(Opts(0, kCrc), {MakeEntry(tree_.Root(), "l0", common.size(), claimed, 1, 2),
+  auto again = Run(Opts{0, kCrc}, {MakeEntry(tree_.Root(), "l0", common.size(), claimed, 1, 2),
                                    MakeEntry(tree_.Root(), "l1", common.size(), claimed, 1, 2)});
   EXPECT_TRUE(again->next.sets.empty());
   EXPECT_EQ(again->status.Count(zw::strPiM), 2u);
@@ -346,12 +338,12 @@ TEST_F(ContentComparerTest, AStopEndsWithTheSetsFoundSoFarAndReadsNothingMore) {
       for (int k = 0; k < 10; ++k) v.push_back(E("p" + std::to_string(k) + half));
     return v;
   };
-  auto full = Run(Opts(zw::acFirstN, kCrc, 2500), entries());
+  auto full = Run(Opts{zw::acFirstN, kCrc, 2500}, entries());
   ASSERT_EQ(full->next.sets.size(), 10u);
   for (size_t stopAt : {0u, 1u, 5u, 17u, 30u}) {
     auto owner = std::make_shared<zwtest::IdleThread>();
     if (stopAt == 0) owner->Cancel();
-    auto out = Run(Opts(zw::acFirstN, kCrc, 2500), entries(), false, owner.get(), [&](StatusRecorder& r) {
+    auto out = Run(Opts{zw::acFirstN, kCrc, 2500}, entries(), false, owner.get(), [&](StatusRecorder& r) {
       r.onPost = [&r, stopAt, owner] {
         if (r.posts.size() == stopAt) owner->Cancel();
       };
@@ -379,7 +371,7 @@ TEST_F(ContentComparerTest, AFailingNextStageLeavesTheComparerUsable) {
       throw std::runtime_error("result list full");
     }
   } next;
-  TContentComparer cmp(&next, Opts(0, kCrc));
+  TContentComparer cmp(&next, Opts{0, kCrc});
   EXPECT_THROW(cmp.AddSet(Link(Es({"x1", "x2", "y1", "y2"}))), std::runtime_error);
   cmp.AddSet(Link(Es({"y1", "x1", "y2", "x2"})));
   EXPECT_EQ(next.Names(), (NameSets{{"y1", "y2"}, {"x1", "x2"}}));

@@ -39,31 +39,12 @@ TEST(CriteriaByteImages, FieldsLieLittleEndianAtTheirOffsets) {
   EXPECT_EQ(ToBytes(TAdvContentOptions{}), (Bytes{0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(TCompareSettings{}.Criteria(), ccSize | ccContent | ccContentCRC);
 
-  TAdvFilenameOptions f;
-  f.mode = afnAfterLast;
-  f.N = 0x04030201;
-  f.M = -2;
-  f.c = '.';
-  f.ignoreCase = 0;
-  EXPECT_EQ(ToBytes(f), (Bytes{8, 0x01, 0x02, 0x03, 0x04, 0xFE, 0xFF, 0xFF, 0xFF, '.', 0}));
-  TAdvSizeOptions s;
-  s.tolerant = 1;
-  s.tolerance = 0x0807060504030201LL;
-  s.unit = 6;
-  EXPECT_EQ(ToBytes(s), (Bytes{1, 1, 2, 3, 4, 5, 6, 7, 8, 6}));
-  TAdvDateOptions d;
-  d.complete = 0;
-  d.parts = adpDay | adpYear;
-  d.mayDiffer = 1;
-  d.days = 10675199;
-  EXPECT_EQ(ToBytes(d), (Bytes{0, 0x0A, 1, 0xFF, 0xE3, 0xA2, 0x00}));
-  TAdvContentOptions c;
-  c.range = acBytesNToMFromEnd;
-  c.methods = acmCRC32 | acmByteByByte;
-  c.N = 0x1112131415161718LL;
-  c.M = 3072;
-  c.unit = 1;
-  EXPECT_EQ(ToBytes(c), (Bytes{2, 3, 0x18, 0x17, 0x16, 0x15, 0x14, 0x13, 0x12, 0x11, 0x00, 0x0C, 0, 0, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(ToBytes(TAdvFilenameOptions{afnAfterLast, 0x04030201, -2, '.', 0}),
+            (Bytes{8, 0x01, 0x02, 0x03, 0x04, 0xFE, 0xFF, 0xFF, 0xFF, '.', 0}));
+  EXPECT_EQ(ToBytes(TAdvSizeOptions{1, 0x0807060504030201LL, 6}), (Bytes{1, 1, 2, 3, 4, 5, 6, 7, 8, 6}));
+  EXPECT_EQ(ToBytes(TAdvDateOptions{0, adpDay | adpYear, 1, 10675199}), (Bytes{0, 0x0A, 1, 0xFF, 0xE3, 0xA2, 0x00}));
+  EXPECT_EQ(ToBytes(TAdvContentOptions{acBytesNToMFromEnd, acmCRC32 | acmByteByByte, 0x1112131415161718LL, 3072, 1}),
+            (Bytes{2, 3, 0x18, 0x17, 0x16, 0x15, 0x14, 0x13, 0x12, 0x11, 0x00, 0x0C, 0, 0, 0, 0, 0, 0, 1}));
 }
 
 // With the writer checked field by field above, reading any image back into
@@ -304,17 +285,11 @@ TEST(CriteriaCompare, NamesSizesAndCompleteDates) {
 }
 
 TEST(CriteriaCompare, ToleranceSettings) {
-  TAdvSizeOptions size;
-  size.tolerant = 1;
-  size.tolerance = -100;  // a negative stored tolerance acts as exact
-  EXPECT_TRUE(MakeSizeSettings(size).tolerant);
-  EXPECT_EQ(MakeSizeSettings(size).tolerance, 0u);
-  TAdvDateOptions date;
-  date.mayDiffer = 1;
-  date.days = 10675199;
-  EXPECT_EQ(MakeDateSettings(date).tolerance, 10675199ULL * kTicksPerDay);
-  date.days = 0xFFFFFFFFu;  // saturates
-  EXPECT_EQ(MakeDateSettings(date).tolerance, std::numeric_limits<uint64_t>::max());
+  // A negative stored size tolerance acts as exact; day counts saturate.
+  EXPECT_TRUE(MakeSizeSettings({1, -100, 0}).tolerant);
+  EXPECT_EQ(MakeSizeSettings({1, -100, 0}).tolerance, 0u);
+  EXPECT_EQ(MakeDateSettings({1, 0, 1, 10675199}).tolerance, 10675199ULL * kTicksPerDay);
+  EXPECT_EQ(MakeDateSettings({1, 0, 1, 0xFFFFFFFFu}).tolerance, std::numeric_limits<uint64_t>::max());
 }
 
 TEST(CriteriaCompare, DateParts) {
@@ -393,15 +368,10 @@ TEST(CriteriaKeys, RanksAndFunctions) {
 
 TEST(CriteriaSettings, PrivateCopiesFollowTheCriteriaAndRecords) {
   TCompareSettings c;
-  c.filename.mode = afnLastN;
-  c.filename.N = 3;
-  c.filename.ignoreCase = 0;
-  c.size.tolerant = 1;
-  c.size.tolerance = 8192;
-  c.date.complete = 0;
-  c.date.parts = adpMonth | adpTime;
-  c.content.range = acFirstN;
-  c.content.N = 1000;
+  c.filename = {afnLastN, 3, 0, 0, 0};
+  c.size = {1, 8192, 0};
+  c.date = {0, adpMonth | adpTime, 0, 0};
+  c.content = {acFirstN, acmCRC32, 1000, 0, 0};
   c.checked = ccFilename | ccDate | ccContent;
   const TSearchSettings s = MakeSearchSettings(c);
   EXPECT_TRUE(s.filenameOn && !s.sizeOn && s.dateOn && s.contentOn);
