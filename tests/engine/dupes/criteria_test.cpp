@@ -141,13 +141,7 @@ TEST(CriteriaPackedDate, FieldsLieInTheirBytes) {
 // Name keys
 
 TFilenameSettings NameMode(uint8_t mode, int n = 0, int m = 0, char c = 0, bool ignoreCase = false) {
-  TFilenameSettings s;
-  s.mode = mode;
-  s.N = n;
-  s.M = m;
-  s.c = c;
-  s.ignoreCase = ignoreCase;
-  return s;
+  return {mode, n, m, c, ignoreCase};
 }
 
 TEST(CriteriaNameKeys, KeysOfEveryMode) {
@@ -227,13 +221,8 @@ TSearchSettings WithSizeTolerance(uint64_t tolerance) {
 
 // Selected date parts (complete off), or the complete date with a tolerance of days.
 TSearchSettings WithDate(uint8_t parts, uint32_t days = 0) {
-  TAdvDateOptions r;
-  r.complete = parts == 0 && days != 0;
-  r.parts = parts;
-  r.mayDiffer = days != 0;
-  r.days = days;
   TSearchSettings s = Plain();
-  s.date = MakeDateSettings(r);
+  s.date = MakeDateSettings({.complete = parts == 0 && days != 0, .parts = parts, .mayDiffer = days != 0, .days = days});
   return s;
 }
 
@@ -286,10 +275,10 @@ TEST(CriteriaCompare, NamesSizesAndCompleteDates) {
 
 TEST(CriteriaCompare, ToleranceSettings) {
   // A negative stored size tolerance acts as exact; day counts saturate.
-  EXPECT_TRUE(MakeSizeSettings({1, -100, 0}).tolerant);
-  EXPECT_EQ(MakeSizeSettings({1, -100, 0}).tolerance, 0u);
-  EXPECT_EQ(MakeDateSettings({1, 0, 1, 10675199}).tolerance, 10675199ULL * kTicksPerDay);
-  EXPECT_EQ(MakeDateSettings({1, 0, 1, 0xFFFFFFFFu}).tolerance, std::numeric_limits<uint64_t>::max());
+  EXPECT_TRUE(MakeSizeSettings({.tolerant = 1, .tolerance = -100}).tolerant);
+  EXPECT_EQ(MakeSizeSettings({.tolerant = 1, .tolerance = -100}).tolerance, 0u);
+  EXPECT_EQ(MakeDateSettings({.mayDiffer = 1, .days = 10675199}).tolerance, 10675199ULL * kTicksPerDay);
+  EXPECT_EQ(MakeDateSettings({.mayDiffer = 1, .days = 0xFFFFFFFFu}).tolerance, std::numeric_limits<uint64_t>::max());
 }
 
 TEST(CriteriaCompare, DateParts) {
@@ -368,10 +357,10 @@ TEST(CriteriaKeys, RanksAndFunctions) {
 
 TEST(CriteriaSettings, PrivateCopiesFollowTheCriteriaAndRecords) {
   TCompareSettings c;
-  c.filename = {afnLastN, 3, 0, 0, 0};
-  c.size = {1, 8192, 0};
-  c.date = {0, adpMonth | adpTime, 0, 0};
-  c.content = {acFirstN, acmCRC32, 1000, 0, 0};
+  c.filename = {.mode = afnLastN, .N = 3, .ignoreCase = 0};
+  c.size = {.tolerant = 1, .tolerance = 8192};
+  c.date = {.complete = 0, .parts = adpMonth | adpTime};
+  c.content = {.range = acFirstN, .N = 1000};
   c.checked = ccFilename | ccDate | ccContent;
   const TSearchSettings s = MakeSearchSettings(c);
   EXPECT_TRUE(s.filenameOn && !s.sizeOn && s.dateOn && s.contentOn);

@@ -31,29 +31,27 @@ struct Crit {
   uint8_t checked = 0;
   Crit& Name(uint8_t mode = afnComplete, bool ignoreCase = true, int n = 0, int m = 0, char sep = 0) {
     checked |= ccFilename;
-    c.filename = {mode, n, m, sep, ignoreCase};
+    c.filename = {.mode = mode, .N = n, .M = m, .c = sep, .ignoreCase = ignoreCase};
     return *this;
   }
   Crit& Size(int64_t tolerance = -1) {  // exact, or within `tolerance` bytes
     checked |= ccSize;
-    c.size = {tolerance >= 0, std::max<int64_t>(tolerance, 0), 0};
+    c.size = {.tolerant = tolerance >= 0, .tolerance = std::max<int64_t>(tolerance, 0)};
     return *this;
   }
   Crit& Date(int days = -1) {  // complete date, exact or within days
     checked |= ccDate;
-    c.date = {1, 0, days >= 0, static_cast<uint32_t>(std::max(days, 0))};
+    c.date = {.complete = 1, .mayDiffer = days >= 0, .days = static_cast<uint32_t>(std::max(days, 0))};
     return *this;
   }
   Crit& DateParts(uint8_t parts) {
     checked |= ccDate;
-    c.date = {0, parts, 0, 0};
+    c.date = {.complete = 0, .parts = parts};
     return *this;
   }
   Crit& Content(uint8_t range = acComplete, int64_t n = 0, int64_t m = 0) {
     checked |= ccContent;
-    c.content.range = range;
-    c.content.N = n;
-    c.content.M = m;
+    c.content = {.range = range, .N = n, .M = m};
     return *this;
   }
   TSearchSettings Make() {

@@ -126,13 +126,7 @@ TEST(AttribFilter, EachModeAndTheFolderBit) {
 
 constexpr uint64_t kMax63 = 0x7FFFFFFFFFFFFFFFull, kMax64 = ~uint64_t{0};
 
-TAdvContentOptions Content(uint8_t range, int64_t n, int64_t m) {
-  TAdvContentOptions c;
-  c.range = range;
-  c.N = n;
-  c.M = m;
-  return c;
-}
+TAdvContentOptions Content(uint8_t range, int64_t n, int64_t m) { return {.range = range, .N = n, .M = m}; }
 
 TEST(SizeFilter, BoundsAreInclusiveAndUnsigned) {
   const struct {
@@ -207,13 +201,7 @@ TEST(SizeFilter, AContentRangeRaisesTheSizesToThoseThatHoldIt) {
 }
 
 TEST(NameFilter, MasksAndTheMinimumLengthDecideByName) {
-  auto mode = [](uint8_t m, int32_t n) {
-    TAdvFilenameOptions o;
-    o.mode = m;
-    o.N = n;
-    o.M = n + 2;
-    return o;
-  };
+  auto mode = [](uint8_t m, int32_t n) { return TAdvFilenameOptions{.mode = m, .N = n, .M = n + 2}; };
   using MaskRows = std::vector<TMaskRow>;
   const struct {
     const char* what;
