@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/common/crc32.h"
+#include "engine/common/le_bytes.h"
 #include "support/files.h"
 #include "support/temp_tree.h"
 
@@ -26,10 +27,7 @@ TEST(FileChecksum, CrcOfEveryByteAndTheFourBytesAroundTheMiddle) {
       {"abcdefghi", 0x66656463},  // 9 / 2 - 2 = 2
       {big, 0},
   };
-  cases[6].sample = static_cast<uint8_t>(big[big.size() / 2 - 2]) |
-                    static_cast<uint8_t>(big[big.size() / 2 - 1]) << 8 |
-                    static_cast<uint8_t>(big[big.size() / 2]) << 16 |
-                    static_cast<uint32_t>(static_cast<uint8_t>(big[big.size() / 2 + 1])) << 24;
+  cases[6].sample = zw::le::Get32(reinterpret_cast<const uint8_t*>(big.data()) + big.size() / 2 - 2);
   for (const Case& c : cases) {
     zw::TFileChecksum sum{0xDEADBEEF, 0xDEADBEEF};
     zw::platform::OsError err;

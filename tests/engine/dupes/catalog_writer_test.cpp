@@ -119,15 +119,9 @@ TEST_F(CatalogWriter, RoundTripKeepsEveryFieldAndComputesChecksums) {
   const TFileInfos* fy = r.at("b" + std::string(1, kSep) + "y.bin");
   const TFileInfos* fe = r.at("b" + std::string(1, kSep) + "empty");
   const uint8_t both = fiflag::kCrcValid | fiflag::kMiddleValid | fiflag::kInArchive;
-  EXPECT_EQ(fx->Size, 9u);
-  EXPECT_EQ(fx->Crc, 0xCBF43926u);
-  EXPECT_EQ(fx->Middle, 0x36353433u);
-  EXPECT_EQ(fx->Time, kWinterTime);
-  EXPECT_EQ(fx->Flags, both);
-  EXPECT_EQ(fy->Size, 5000u);
-  EXPECT_EQ(fy->Crc, sum.crc);
-  EXPECT_EQ(fy->Middle, sum.sample);
-  EXPECT_EQ(fy->Attr, attr);
+  using V = std::vector<uint64_t>;
+  EXPECT_EQ((V{fx->Size, fx->Crc, fx->Middle, fx->Time, fx->Flags}), (V{9, 0xCBF43926, 0x36353433, kWinterTime, both}));
+  EXPECT_EQ((V{fy->Size, fy->Crc, fy->Middle, fy->Attr}), (V{5000, sum.crc, sum.sample, attr}));
   EXPECT_EQ(fe->Crc + fe->Middle, 0u);  // an empty file checksums to zeroes, both valid
   EXPECT_EQ(fe->Flags, both);
 }

@@ -319,12 +319,9 @@ TEST_F(Catalog, TheReaderMakesEntriesBelowTheCatalogNameAndTheBaseFolder) {
   EXPECT_EQ(all.Read(Put(SmallCatalog(0))), 2u);
   EXPECT_EQ(all.Names(), (std::vector<std::string>{P("C:/data/a.txt"), P("C:/data/sub/b.bin")}));
   const TFileInfos* a = all.entries.at(P("C:/data/a.txt"));
-  EXPECT_EQ(a->Size, 5u);
-  EXPECT_EQ(a->Time, platform::UtcToLocal(130000000000000000ll));
-  EXPECT_EQ(a->Attr, 0x20u);
-  EXPECT_EQ(a->Crc, 0x11223344u);
-  EXPECT_EQ(a->Middle, 0x55667788u);
-  EXPECT_EQ(a->Flags, fiflag::kCrcValid | fiflag::kMiddleValid | fiflag::kInArchive);
+  EXPECT_EQ((std::vector<uint64_t>{a->Size, a->Time, a->Attr, a->Crc, a->Middle, a->Flags}),
+            (std::vector<uint64_t>{5, platform::UtcToLocal(130000000000000000ll), 0x20, 0x11223344, 0x55667788,
+                                   fiflag::kCrcValid | fiflag::kMiddleValid | fiflag::kInArchive}));
   EXPECT_EQ(a->NameKey, nullptr);
   EXPECT_EQ(all.entries.at(P("C:/data/sub/b.bin"))->Size, 1234567890123ull);
   EXPECT_EQ(all.entries.at(P("C:/data/sub/b.bin"))->Flags, fiflag::kInArchive);
