@@ -3,13 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "engine/common/file_checksum.h"
-#include "engine/common/le_bytes.h"
 #include "engine/scan/catalog_file.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -126,35 +126,6 @@ TEST_F(CatalogWriter, RoundTripKeepsEveryFieldAndComputesChecksums) {
   EXPECT_EQ(fe->Flags, both);
 }
 
-TEST_F(CatalogWriter, HeaderCarriesCountsAndTheNamesCodePageAndFoldersComeBeforeTheirUse) {
-  Add(tree.File("p/q/r/f1", "1"));
-  Add(tree.File("p/s/f2", "2"));
-  TCatFileOptions opt;
-  opt.Data = catdata::kChecksums;
-  opt.Paths = catpaths::kComplete;
-  const std::string cat = Write(opt);
-  TZWCatfile c;
-  ASSERT_EQ(c.Open(cat, true), corGood);
-  EXPECT_EQ(c.DataFlags(), catdata::kChecksums);
-  EXPECT_EQ(c.FileCount(), 2u);
-  EXPECT_EQ(c.DirCount(), writer.DirectoriesWritten());
-  EXPECT_NE(c.LastWrite(), 0);
-  // The one header block: the code page of the names, UTF-8 (on Windows
-  // through the manifest).
-  const std::string raw = zwtest::ReadAll(cat);
-  ASSERT_GE(raw.size(), 58u);
-  EXPECT_EQ(raw.substr(48, 5), std::string("\x01\x04\0\0\0", 5));
-  EXPECT_EQ(le::Get32(reinterpret_cast<const uint8_t*>(raw.data()) + 53), 65001u);
-  EXPECT_EQ(raw[57], 0);
-  const auto dirs = DirRecords(cat);
-  ASSERT_FALSE(dirs.empty());
-  for (size_t i = 0; i < dirs.size(); ++i) {
-    EXPECT_EQ(dirs[i].Index, i + 1);
-    EXPECT_LT(dirs[i].Parent, dirs[i].Index);
-    EXPECT_EQ(dirs[i].Name.find(kSep), std::string::npos);
-  }
-}
-
 TEST_F(CatalogWriter, ChecksumsAreTakenComputedOrLeftOut) {
   const std::string x = tree.File("a/x.txt", "123456789");
   Add(x, reflag::kCrcValid)->Crc = 0xDEADBEEF;
@@ -264,31 +235,51 @@ TEST_F(CatalogWriter, StoredPathsLieBelowTheBaseDirectory) {
   }
 }
 
-TEST_F(CatalogWriter, FolderAttributesAndCreationTimeOnlyWhenAsked) {
+TEST_F(CatalogWriter, HeaderCodePageAndFoldersBeforeTheirUseWithAttributesAndCreationTimeOnlyWhenAsked) {
   Add(tree.File(".hid/x", "1"));
   Add(tree.File("vis/y", "2"));
+  Add(tree.File("vis/q/r/z", "3"));
   TCatFileOptions opt;
   opt.Paths = catpaths::kComplete;
-  const std::string cat = Write(opt);
+  const std::string first = Write(opt);
+  const auto with = DirRecords(first);
   platform::FindData fd;
   platform::OsError err;
   ASSERT_TRUE(platform::GetFileInfo(platform::ExcludeTrailingSep(tree.Dir("vis")), fd, err));
-  const auto with = DirRecords(cat);
-  ASSERT_EQ(with.back().Name, "vis");
-  EXPECT_EQ(with.back().Attr, fd.attributes | 0x10);
-  EXPECT_EQ(with.back().Creation, fd.creationUtc);
-  EXPECT_NE(with.back().Creation, 0);
+  const auto vis = std::find_if(with.begin(), with.end(), [](const TCatDirRecord& d) { return d.Name == "vis"; });
+  ASSERT_NE(vis, with.end());
+  EXPECT_EQ(vis->Attr, fd.attributes | 0x10);
+  EXPECT_EQ(vis->Creation, fd.creationUtc);
+  EXPECT_NE(vis->Creation, 0);
 #ifndef _WIN32
   TAttribFilter hidden;
   hidden.notMask = platform::attr::kHidden;
-  const auto& r = Read(cat, &hidden);  // the stored attributes let the reader filter folders
-  ASSERT_EQ(r.size(), 1u);
-  EXPECT_EQ(r.begin()->second->Name, "y");
+  const auto& r = Read(first, &hidden);  // the stored attributes let the reader filter folders
+  EXPECT_EQ(r.size(), 2u);
+  for (const auto& [name, e] : r) EXPECT_EQ(name.find(".hid"), std::string::npos) << name;
 #endif
   opt.Data = catdata::kChecksums;
-  const auto without = DirRecords(Write(opt));
+  const std::string cat = Write(opt);
+  const auto without = DirRecords(cat);
   ASSERT_EQ(without.size(), with.size());
-  for (const auto& dir : without) EXPECT_EQ(dir.Attr + static_cast<uint64_t>(dir.Creation), 0x10u);
+  for (size_t i = 0; i < without.size(); ++i) {
+    EXPECT_EQ(without[i].Attr + static_cast<uint64_t>(without[i].Creation), 0x10u);
+    // Numbered in order, each below an earlier one, one name each.
+    EXPECT_EQ(without[i].Index, i + 1);
+    EXPECT_LT(without[i].Parent, without[i].Index);
+    EXPECT_EQ(without[i].Name.find(kSep), std::string::npos);
+  }
+  TZWCatfile c;
+  ASSERT_EQ(c.Open(cat, true), corGood);
+  EXPECT_EQ(c.DataFlags(), catdata::kChecksums);
+  EXPECT_EQ(c.FileCount(), 3u);
+  EXPECT_EQ(c.DirCount(), writer.DirectoriesWritten());
+  EXPECT_NE(c.LastWrite(), 0);
+  // The one header block: the code page of the names, UTF-8 (on Windows
+  // through the manifest).
+  const std::string raw = zwtest::ReadAll(cat);
+  ASSERT_GE(raw.size(), 58u);
+  EXPECT_EQ(raw.substr(48, 10), std::string("\x01\x04\0\0\0\xE9\xFD\0\0\0", 10));
 }
 
 TEST_F(CatalogWriter, OnlyAnOlderCatalogOrAnEmptyFileIsEverReplaced) {
