@@ -346,6 +346,7 @@ TEST(ResultList, ReaderUnderTheLockSeesConsistentSetsWhileSetsArrive) {
   done = true;
   reader.join();
   EXPECT_EQ(problems.load(), 0);
+  EXPECT_EQ(list.SetCount(), kSets);
   EXPECT_EQ(list.ItemCount(), kSets * kSize);
 }
 
