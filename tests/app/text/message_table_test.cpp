@@ -34,6 +34,7 @@ TEST(MessageTableBuiltIn, EveryRecordIsWellFormed) {
     EXPECT_TRUE(buttons == zw::mbOK || buttons == zw::mbOKCancel || buttons == zw::mbYesNoCancel ||
                 buttons == zw::mbYesNo);
     EXPECT_TRUE(name.rfind("ask", 0) != 0 || buttons != zw::mbOK);
+    EXPECT_TRUE(buttons == zw::mbOK || m.ShowPolicy != zw::spNever) << "a choice never shown";
     EXPECT_GE(zw::KindOfFlags(m.Flags), 1);
     EXPECT_LE(zw::KindOfFlags(m.Flags), 4);
     EXPECT_EQ(m.Flags & ~0xFFu, 0u);
