@@ -37,14 +37,19 @@ TZWExceptInfo SampleInfo() {
 
 std::string Addr(uintptr_t v) { return FormatPointer(reinterpret_cast<const void*>(v)); }
 
+std::vector<std::string> Report(const TZWExceptInfo& info,
+                                const TSystemFacts& facts = SampleFacts()) {
+  std::vector<std::string> lines;
+  BuildReport(lines, info, facts);
+  return lines;
+}
+
 // --- the lines and their order ---------------------------------------------------
 
-TEST(ExceptionReportTest, LinesComeInTheirOrderWithTheStateLine) {
+TEST(ExceptionReportTest, LinesComeInTheirOrderStateAndTraceOnlyWhenKnown) {
   TZWExceptInfo info = SampleInfo();
   info.State = "thr 0, prgr 3/10, ver 1a, set SC";
-  std::vector<std::string> lines;
-  BuildReport(lines, info, SampleFacts());
-  const std::vector<std::string> want = {
+  std::vector<std::string> want = {
       "Exception of class EAccessViolation at [" + Addr(0x40A1B2) + "]:",
       "Access violation at address 0040A1B2.",
       "",
@@ -58,59 +63,37 @@ TEST(ExceptionReportTest, LinesComeInTheirOrderWithTheStateLine) {
       "[0040A1B2] zwillo.exe: Run + 0x12",
       "[0040C000] zwillo.exe + 0xC000",
   };
-  EXPECT_EQ(lines, want);
-}
-
-TEST(ExceptionReportTest, WithoutStateThereIsNoStateLineAndNoExtraEmptyLine) {
-  std::vector<std::string> lines;
-  BuildReport(lines, SampleInfo(), SampleFacts());
-  ASSERT_EQ(lines.size(), 10u);
-  EXPECT_EQ(lines[2], "");
-  EXPECT_EQ(lines[3], "Windows Version 5.1 build 2600, Service Pack 3");
-  for (const auto& l : lines) EXPECT_NE(l.rfind("State:", 0), 0u) << l;
-}
-
-TEST(ExceptionReportTest, ReportLinesAreAppended) {
-  std::vector<std::string> lines = {"before"};
-  BuildReport(lines, SampleInfo(), SampleFacts());
-  EXPECT_EQ(lines.front(), "before");
-  EXPECT_EQ(lines[1].rfind("Exception of class ", 0), 0u);
-}
-
-TEST(ExceptionReportTest, WithoutStackTraceTheReportEndsWithTheEmptyLine) {
-  TZWExceptInfo info = SampleInfo();
-  info.StackTrace.clear();
-  std::vector<std::string> lines;
+  std::vector<std::string> lines = {"before"};  // the report is appended
   BuildReport(lines, info, SampleFacts());
-  ASSERT_EQ(lines.size(), 7u);
-  EXPECT_EQ(lines[5], "Display: 1280x1024 pixels");
-  EXPECT_EQ(lines[6], "");
+  want.insert(want.begin(), "before");
+  EXPECT_EQ(lines, want);
+  want.erase(want.begin());
+  info.State.clear();  // no state line, no extra empty line
+  want.erase(want.begin() + 3, want.begin() + 5);
+  EXPECT_EQ(Report(info), want);
+  info.StackTrace.clear();  // the report ends with the empty line
+  want.resize(7);
+  EXPECT_EQ(Report(info), want);
 }
 
 // --- the message and its full stop -----------------------------------------------
 
 TEST(ExceptionReportTest, MessageGetsOneFullStop) {
-  struct Case {
-    const char* message;
-    std::vector<std::string> want;
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"Disk full", {"Disk full.", ""}},
+      {"Disk full.", {"Disk full.", ""}},
+      {"Two\r\nlines", {"Two", "lines.", ""}},
+      {"Ends with a break.\r\n", {"Ends with a break.", ""}},
+      {"Unix\nbreaks", {"Unix", "breaks.", ""}},
+      {"", {".", ""}},
   };
-  const std::vector<Case> cases = {
-      {"Disk full", {"Disk full."}},
-      {"Disk full.", {"Disk full."}},
-      {"Two\r\nlines", {"Two", "lines."}},
-      {"Ends with a break.\r\n", {"Ends with a break."}},
-      {"Unix\nbreaks", {"Unix", "breaks."}},
-      {"", {"."}},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [message, want] : cases) {
     TZWExceptInfo info = SampleInfo();
-    info.Message = c.message;
-    std::vector<std::string> lines;
-    BuildReport(lines, info, SampleFacts());
-    const std::vector<std::string> got(lines.begin() + 1,
-                                       lines.begin() + 1 + static_cast<long>(c.want.size()));
-    EXPECT_EQ(got, c.want) << c.message;
-    EXPECT_EQ(lines[1 + c.want.size()], "") << c.message;
+    info.Message = message;
+    const auto lines = Report(info);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 1 + long(want.size())),
+              want)
+        << message;
   }
 }
 
@@ -139,14 +122,7 @@ TEST(ExceptionReportTest, StackFrameLinesSayWhatIsKnown) {
 }
 
 TEST(ExceptionReportTest, DateAndTimeOfTheTrace) {
-  platform::SystemTime st;
-  st.year = 2004;
-  st.month = 3;
-  st.day = 18;
-  st.hour = 21;
-  st.minute = 9;
-  st.second = 2;
-  st.milliseconds = 999;
+  const platform::SystemTime st{2004, 3, 0, 18, 21, 9, 2, 999};
   platform::FileTime ft = 0;
   ASSERT_TRUE(platform::JoinFileTime(st, ft));
   EXPECT_EQ(ReportDateTimeText(ft), "2004-03-18 21:09:02");
@@ -155,8 +131,7 @@ TEST(ExceptionReportTest, DateAndTimeOfTheTrace) {
 // --- the running system -------------------------------------------------------------
 
 TEST(ExceptionReportTest, FactsOfTheRunningSystemFillTheirLines) {
-  std::vector<std::string> lines;
-  BuildReport(lines, SampleInfo(), CurrentSystemFacts());
+  const auto lines = Report(SampleInfo(), CurrentSystemFacts());
   ASSERT_EQ(lines.size(), 10u);
 #ifdef _WIN32
   EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(Windows Version \d+\.\d+ build \d+, .*)")))
@@ -177,69 +152,39 @@ TEST(ExceptionReportTest, FactsOfTheRunningSystemFillTheirLines) {
 
 // --- the recorded stack -------------------------------------------------------------
 
-[[gnu::noinline]] void ThrowFromHere(int depth) {
-  if (depth > 0) {
-    ThrowFromHere(depth - 1);
-    return;
+[[gnu::noinline]] std::shared_ptr<TZWExceptInfo> ThrowAndRecord(int depth, const char* state) {
+  if (depth > 0) return ThrowAndRecord(depth - 1, state);
+  try {
+    throw std::runtime_error("broken on purpose");
+  } catch (...) {
+    return TZWExceptInfo::FromCurrent(state);
   }
-  throw std::runtime_error("broken on purpose");
 }
 
-class StackCaptureTest : public ::testing::Test {
- protected:
-  void SetUp() override { previous_ = GetStackCapture(); }
-  void TearDown() override { SetStackCapture(previous_); }
-
- private:
-  TStackCapture previous_ = nullptr;
-};
-
-TEST_F(StackCaptureTest, InstalledCaptureRecordsTheStackOfACaughtException) {
+TEST(StackCaptureTest, InstalledCaptureRecordsTheStackOfACaughtException) {
+  const TStackCapture previous = GetStackCapture();
+  SetStackCapture(nullptr);  // without a capture: no trace
+  EXPECT_TRUE(ThrowAndRecord(0, "")->StackTrace.empty());
   InstallStackCapture();
-  std::shared_ptr<TZWExceptInfo> info;
-  try {
-    ThrowFromHere(3);
-  } catch (...) {
-    info = TZWExceptInfo::FromCurrent("thr 0, prgr 0/0, ver 1, set S");
-  }
+  const auto info = ThrowAndRecord(3, "thr 0, prgr 0/0, ver 1, set S");
+  SetStackCapture(previous);
   ASSERT_TRUE(info);
-  std::vector<std::string> lines;
-  BuildReport(lines, *info, SampleFacts());
+  const auto lines = Report(*info);
   EXPECT_EQ(lines[0].rfind("Exception of class std::runtime_error at [", 0), 0u) << lines[0];
   EXPECT_EQ(lines[1], "broken on purpose.");
   EXPECT_EQ(lines[3], "State: thr 0, prgr 0/0, ver 1, set S");
-
   // The trace follows the empty line after the display line.
   ASSERT_GT(lines.size(), 10u);
   EXPECT_EQ(lines[8], "");
   EXPECT_TRUE(std::regex_match(
       lines[9], std::regex(R"(Stack trace, generated \d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")))
       << lines[9];
-  const std::regex frame(R"(\[[0-9A-F]+\] \S.*)");
-  size_t frames = 0;
   bool testModule = false;
   for (size_t i = 10; i < lines.size(); ++i) {
-    EXPECT_TRUE(std::regex_match(lines[i], frame)) << lines[i];
-    ++frames;
-    if (lines[i].find("zw_test_app") != std::string::npos) testModule = true;
+    EXPECT_TRUE(std::regex_match(lines[i], std::regex(R"(\[[0-9A-F]+\] \S.*)"))) << lines[i];
+    testModule = testModule || lines[i].find("zw_test_app") != std::string::npos;
   }
-  EXPECT_GE(frames, 1u);
-  EXPECT_TRUE(testModule) << "frames of the test program name its module";
-}
-
-TEST_F(StackCaptureTest, WithoutCaptureTheRecordHasNoTrace) {
-  SetStackCapture(nullptr);
-  std::shared_ptr<TZWExceptInfo> info;
-  try {
-    ThrowFromHere(0);
-  } catch (...) {
-    info = TZWExceptInfo::FromCurrent("");
-  }
-  ASSERT_TRUE(info);
-  EXPECT_TRUE(info->StackTrace.empty());
-  std::vector<std::string> lines;
-  BuildReport(lines, *info, SampleFacts());
-  EXPECT_EQ(lines.size(), 7u);
+  EXPECT_TRUE(testModule) << "frames of the test program name their module";
 }
 
 }  // namespace

@@ -16,16 +16,9 @@ namespace {
 
 using zw::TZWLog;
 
-zw::platform::FileTime At(int h, int m, int s) {
-  zw::platform::SystemTime st;
-  st.year = 2024;
-  st.month = 3;
-  st.day = 18;
-  st.hour = static_cast<uint16_t>(h);
-  st.minute = static_cast<uint16_t>(m);
-  st.second = static_cast<uint16_t>(s);
+zw::platform::FileTime At(uint16_t h, uint16_t m, uint16_t s) {
   zw::platform::FileTime ft = 0;
-  EXPECT_TRUE(zw::platform::JoinFileTime(st, ft));
+  EXPECT_TRUE(zw::platform::JoinFileTime({2024, 3, 0, 18, h, m, s}, ft));
   return ft;
 }
 
@@ -59,31 +52,11 @@ class ScanLogTest : public ::testing::Test {
 
 // --- entry lines --------------------------------------------------------------
 
-TEST_F(ScanLogTest, LineIsKindTimeAndText) {
-  EXPECT_EQ(log.MakeLine(4, "Creating file list"), "i 21:39:42 Creating file list");
-  EXPECT_EQ(log.MakeLine(1, "bad"), "X 21:39:42 bad");
-  EXPECT_EQ(log.MakeLine(2, "sure? [Yes]"), "? 21:39:42 sure? [Yes]");
-  EXPECT_EQ(log.MakeLine(3, "careful"), "! 21:39:42 careful");
-}
-
-TEST_F(ScanLogTest, TimeIsZeroPaddedTwentyFourHours) {
-  log.SetClock([] { return At(7, 5, 3); });
-  EXPECT_EQ(log.MakeLine(4, "x"), "i 07:05:03 x");
-  log.SetClock([] { return At(23, 59, 59); });
-  EXPECT_EQ(log.MakeLine(4, "x"), "i 23:59:59 x");
-}
-
-TEST_F(ScanLogTest, TimeFormatCanBeReplaced) {
-  log.SetTimeFormat([](zw::platform::FileTime t) {
-    const auto st = zw::platform::SplitFileTime(t);
-    return std::to_string(st.hour % 12) + ":" + std::to_string(st.minute) + " PM";
-  });
-  EXPECT_EQ(log.MakeLine(4, "x"), "i 9:39 PM x");
-  log.SetTimeFormat(nullptr);  // back to the default
-  EXPECT_EQ(log.MakeLine(4, "x"), "i 21:39:42 x");
-}
-
-TEST_F(ScanLogTest, LineBreaksBecomeBlanks) {
+TEST_F(ScanLogTest, LineIsKindTimeAndTextOnOneLine) {
+  const std::pair<int, const char*> kinds[] = {{1, "X"}, {2, "?"}, {3, "!"}, {4, "i"},
+                                               {0, " "}, {5, " "}};
+  for (const auto& [kind, letter] : kinds)
+    EXPECT_EQ(log.MakeLine(kind, "text"), std::string(letter) + " 21:39:42 text") << kind;
   EXPECT_EQ(log.MakeLine(3, "Some files couldn't be deleted.\r\nDo you want to see the log?"),
             "! 21:39:42 Some files couldn't be deleted. Do you want to see the log?");
   EXPECT_EQ(TZWLog::FlattenLineBreaks("format\n\r(e.g."), "format (e.g.");
@@ -91,96 +64,81 @@ TEST_F(ScanLogTest, LineBreaksBecomeBlanks) {
   EXPECT_EQ(TZWLog::FlattenLineBreaks("tab\tstays"), "tab\tstays");
 }
 
-TEST_F(ScanLogTest, UnknownKindGetsABlank) {
-  EXPECT_EQ(TZWLog::KindChar(0), ' ');
-  EXPECT_EQ(TZWLog::KindChar(5), ' ');
-  EXPECT_EQ(TZWLog::KindChar(4), 'i');
-}
-
-TEST_F(ScanLogTest, RealClockGivesAPlausibleTime) {
-  TZWLog real;
-  const std::string line = real.MakeLine(4, "x");
-  ASSERT_EQ(line.size(), 12u);
-  EXPECT_EQ(line[4], ':');
-  EXPECT_EQ(line[7], ':');
-  EXPECT_EQ(line.substr(10), " x");
+TEST_F(ScanLogTest, TimeIsZeroPaddedTwentyFourHoursUnlessReplaced) {
+  log.SetClock([] { return At(7, 5, 3); });
+  EXPECT_EQ(log.MakeLine(4, "x"), "i 07:05:03 x");
+  log.SetClock([] { return At(23, 59, 59); });
+  EXPECT_EQ(log.MakeLine(4, "x"), "i 23:59:59 x");
+  log.SetTimeFormat([](zw::platform::FileTime t) {
+    const auto st = zw::platform::SplitFileTime(t);
+    return std::to_string(st.hour % 12) + ":" + std::to_string(st.minute) + " PM";
+  });
+  EXPECT_EQ(log.MakeLine(4, "x"), "i 11:59 PM x");
+  log.SetTimeFormat(nullptr);  // back to the default
+  EXPECT_EQ(log.MakeLine(4, "x"), "i 23:59:59 x");
+  const std::string real = TZWLog().MakeLine(4, "x");  // the real clock
+  ASSERT_EQ(real.size(), 12u);
+  EXPECT_EQ(real[4], ':');
+  EXPECT_EQ(real[7], ':');
+  EXPECT_EQ(real.substr(10), " x");
 }
 
 // --- entries ------------------------------------------------------------------
 
-TEST_F(ScanLogTest, EntriesKeepOrderAndDetails) {
-  auto details = std::make_shared<zw::TZWLogNoDetails>(4);
-  log.AddEntry(4, "first", details);
-  log.AddSeparator();
-  log.Add("raw line");
-  ASSERT_EQ(log.Count(), 3u);
-  EXPECT_EQ(log.Line(0), "i 21:39:42 first");
-  EXPECT_EQ(log.Details(0), details);
-  EXPECT_EQ(log.Line(1), "");
-  EXPECT_EQ(log.Details(1), nullptr);
-  EXPECT_EQ(log.Line(2), "raw line");
-  EXPECT_EQ(log.Line(3), "");
-  EXPECT_EQ(log.Details(3), nullptr);
-  EXPECT_EQ(log.Text(), "i 21:39:42 first\n\nraw line\n");
-  EXPECT_EQ(log.Entries().size(), 3u);
-}
-
-TEST_F(ScanLogTest, ListenersHearEveryNewEntry) {
+TEST_F(ScanLogTest, EntriesKeepOrderAndDetailsListenersHearThem) {
   std::vector<std::pair<size_t, std::string>> heard;
   const int h = log.AddListener([&](size_t i, const zw::TLogEntry& e) {
     heard.emplace_back(i, e.Line);
     EXPECT_EQ(log.Count(), i + 1);  // the log can be read from the listener
   });
-  log.Add("a");
-  log.Add("b");
-  log.RemoveListener(h);
-  log.Add("c");
-  ASSERT_EQ(heard.size(), 2u);
-  EXPECT_EQ(heard[0], (std::pair<size_t, std::string>{0, "a"}));
-  EXPECT_EQ(heard[1], (std::pair<size_t, std::string>{1, "b"}));
-}
-
-// --- live log file ---------------------------------------------------------------
-
-TEST_F(ScanLogTest, LiveFileGetsLinesAddedAfterItWasSet) {
-  log.Add("before");
-  const std::string path = tree.PathOf("live.log");
-  ASSERT_TRUE(log.SetLogFile(path, false));
-  EXPECT_EQ(log.LogFileName(), path);
-  EXPECT_EQ(ReadFile(path), "");  // a new file: no separator
-  log.AddEntry(4, "one\r\ntwo", nullptr);
-  EXPECT_EQ(ReadFile(path), "i 21:39:42 one two\r\n");
+  auto details = std::make_shared<zw::TZWLogNoDetails>(4);
+  log.AddEntry(4, "first", details);
   log.AddSeparator();
-  log.Add("three");
-  EXPECT_EQ(ReadFile(path), "i 21:39:42 one two\r\n\r\nthree\r\n");
+  log.RemoveListener(h);
+  log.Add("raw line");
+  ASSERT_EQ(log.Count(), 3u);
+  EXPECT_EQ(log.Details(0), details);
+  EXPECT_EQ(log.Details(1), nullptr);
+  EXPECT_EQ(log.Line(3), "");  // beyond the end
+  EXPECT_EQ(log.Details(3), nullptr);
+  EXPECT_EQ(log.Text(), "i 21:39:42 first\n\nraw line\n");
+  EXPECT_EQ(log.Entries().size(), 3u);
+  EXPECT_EQ(heard, (std::vector<std::pair<size_t, std::string>>{{0, "i 21:39:42 first"}, {1, ""}}));
 }
 
-TEST_F(ScanLogTest, AppendingToAnExistingFileStartsAfterAnEmptyLine) {
-  const std::string path = tree.File("old.log", "old line\r\n");
-  ASSERT_TRUE(log.SetLogFile(path, false));
-  log.Add("new line");
-  EXPECT_EQ(ReadFile(path), "old line\r\n\r\nnew line\r\n");
+// --- the live log file and saving ---------------------------------------------------
+
+TEST_F(ScanLogTest, FilesStartAnewOrAfterAnEmptyLine) {
+  for (const bool live : {true, false})
+    for (const bool existing : {false, true})
+      for (const bool overwrite : {false, true}) {
+        SCOPED_TRACE(std::string(live ? "live" : "saved") + (existing ? " existing" : " new") +
+                     (overwrite ? " overwritten" : " appended"));
+        TZWLog log;
+        log.SetClock([] { return At(21, 39, 42); });
+        std::filesystem::remove(tree.PathOf("x.log"));
+        const std::string path =
+            existing ? tree.File("x.log", "old line\r\n") : tree.PathOf("x.log");
+        log.Add("before");
+        if (live) {
+          ASSERT_TRUE(log.SetLogFile(path, overwrite));
+          EXPECT_EQ(log.LogFileName(), path);
+          EXPECT_TRUE((existing && !overwrite) || ReadFile(path).empty()) << "no separator";
+        }
+        log.AddEntry(4, "one\r\ntwo", nullptr);
+        log.AddSeparator();
+        log.AddEntry(3, "I/O-Error 5", std::make_shared<zw::TZWLogErrorDetails>(3, 5));
+        if (!live) {
+          ASSERT_TRUE(log.SaveToFile(path, overwrite));
+        }
+        // Details without a detail text (error codes) are not written.
+        EXPECT_EQ(ReadFile(path), std::string(existing && !overwrite ? "old line\r\n\r\n" : "") +
+                                      (live ? "" : "before\r\n") +
+                                      "i 21:39:42 one two\r\n\r\n! 21:39:42 I/O-Error 5\r\n");
+      }
 }
 
-TEST_F(ScanLogTest, OverwritingStartsTheFileEmpty) {
-  const std::string path = tree.File("old.log", "old line\r\n");
-  ASSERT_TRUE(log.SetLogFile(path, true));
-  EXPECT_EQ(ReadFile(path), "");
-  log.Add("new line");
-  EXPECT_EQ(ReadFile(path), "new line\r\n");
-}
-
-TEST_F(ScanLogTest, FileThatCannotBeOpenedIsRefused) {
-  const std::string path = tree.PathOf("missing-folder/x.log");
-  int err = 0;
-  EXPECT_FALSE(log.SetLogFile(path, false, &err));
-  EXPECT_NE(err, 0);
-  EXPECT_EQ(log.LogFileName(), "");
-  log.Add("still logged");
-  EXPECT_EQ(log.Count(), 1u);
-}
-
-TEST_F(ScanLogTest, MirroringStopsSilentlyWhenWritingFails) {
+TEST_F(ScanLogTest, MirroringStopsWhenToldOrSilentlyWhenWritingFails) {
   const std::string dir = tree.Dir("gone");
   const std::string path = dir + "live.log";
   ASSERT_TRUE(log.SetLogFile(path, true));
@@ -193,33 +151,27 @@ TEST_F(ScanLogTest, MirroringStopsSilentlyWhenWritingFails) {
   std::filesystem::create_directories(std::filesystem::path(dir));
   log.Add("three");
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(path)));
-}
-
-TEST_F(ScanLogTest, StopLogFileEndsMirroring) {
-  const std::string path = tree.PathOf("live.log");
   ASSERT_TRUE(log.SetLogFile(path, true));
-  log.Add("one");
+  log.Add("four");
   log.StopLogFile();
-  log.Add("two");
-  EXPECT_EQ(ReadFile(path), "one\r\n");
+  log.Add("five");
+  EXPECT_EQ(ReadFile(path), "four\r\n");
 }
 
-// --- saving -------------------------------------------------------------------
-
-TEST_F(ScanLogTest, SavingAnEmptyLogSucceedsWithoutAFile) {
-  const std::string path = tree.PathOf("empty.log");
-  EXPECT_TRUE(log.SaveToFile(path, true));
-  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(path)));
-}
-
-TEST_F(ScanLogTest, SavingWritesTheLines) {
-  log.AddEntry(4, "Starting the scan", std::make_shared<zw::TZWLogNoDetails>(4));
-  log.AddSeparator();
-  log.AddEntry(3, "I/O-Error 5", std::make_shared<zw::TZWLogErrorDetails>(3, 5));
-  const std::string path = tree.PathOf("saved.log");
-  ASSERT_TRUE(log.SaveToFile(path, true));
-  // Details without a detail text (error codes) are not written.
-  EXPECT_EQ(ReadFile(path), "i 21:39:42 Starting the scan\r\n\r\n! 21:39:42 I/O-Error 5\r\n");
+TEST_F(ScanLogTest, FilesThatCannotBeWrittenAreRefusedWithACode) {
+  const std::string path = tree.PathOf("missing-folder/x.log");
+  int err = 0;
+  EXPECT_FALSE(log.SetLogFile(path, false, &err));
+  EXPECT_NE(err, 0);
+  EXPECT_EQ(log.LogFileName(), "");
+  log.Add("still logged");
+  EXPECT_EQ(log.Count(), 1u);
+  err = 0;
+  EXPECT_FALSE(log.SaveToFile(path, true, &err));
+  EXPECT_NE(err, 0);
+  // An empty log is saved without writing a file.
+  EXPECT_TRUE(TZWLog().SaveToFile(tree.PathOf("empty.log"), true));
+  EXPECT_FALSE(std::filesystem::exists(tree.PathOf("empty.log")));
 }
 
 TEST_F(ScanLogTest, SavingAppendsReportsAfterTheLines) {
@@ -231,22 +183,6 @@ TEST_F(ScanLogTest, SavingAppendsReportsAfterTheLines) {
   EXPECT_EQ(ReadFile(path),
             "i 21:39:42 first\r\nX 21:39:42 crash\r\ni 21:39:42 last\r\n"
             "\r\n>> X 21:39:42 crash\r\nReport line 1\r\nReport line 2\r\n");
-}
-
-TEST_F(ScanLogTest, SavingWithoutOverwriteAppendsAfterAnEmptyLine) {
-  const std::string path = tree.File("saved.log", "earlier\r\n");
-  log.Add("now");
-  ASSERT_TRUE(log.SaveToFile(path, false));
-  EXPECT_EQ(ReadFile(path), "earlier\r\n\r\nnow\r\n");
-  ASSERT_TRUE(log.SaveToFile(path, true));
-  EXPECT_EQ(ReadFile(path), "now\r\n");
-}
-
-TEST_F(ScanLogTest, SavingToAnImpossiblePathFailsWithACode) {
-  log.Add("x");
-  int err = 0;
-  EXPECT_FALSE(log.SaveToFile(tree.PathOf("no/such/folder/x.log"), true, &err));
-  EXPECT_NE(err, 0);
 }
 
 // --- threads ------------------------------------------------------------------
@@ -265,31 +201,24 @@ TEST_F(ScanLogTest, ConcurrentAppendsLoseNothingAndKeepEachThreadsOrder) {
                      std::make_shared<zw::TZWLogNoDetails>(4));
     });
   // The reader reads meanwhile.
-  size_t seen = 0;
-  while (seen < static_cast<size_t>(kThreads * kEach)) {
-    const size_t n = log.Count();
-    if (n > 0) {
-      EXPECT_FALSE(log.Line(n - 1).empty());
-    }
-    seen = n;
+  for (size_t seen = 0; seen < size_t(kThreads * kEach);) {
+    seen = log.Count();
+    EXPECT_TRUE(seen == 0 || !log.Line(seen - 1).empty());
   }
   for (auto& th : threads) th.join();
-  ASSERT_EQ(log.Count(), static_cast<size_t>(kThreads * kEach));
+  ASSERT_EQ(log.Count(), size_t(kThreads * kEach));
   EXPECT_EQ(heard.load(), kThreads * kEach);
   std::vector<int> next(kThreads, 0);
   std::string expectedFile;
   for (const auto& e : log.Entries()) {
     const int t = e.Line[12] - '0';
-    ASSERT_GE(t, 0);
-    ASSERT_LT(t, kThreads);
-    EXPECT_EQ(e.Line, "i 21:39:42 t" + std::to_string(t) + " n" + std::to_string(next[t]));
-    ++next[t];
+    ASSERT_TRUE(t >= 0 && t < kThreads);
+    EXPECT_EQ(e.Line, "i 21:39:42 t" + std::to_string(t) + " n" + std::to_string(next[t]++));
     expectedFile += e.Line + "\r\n";
   }
   // The file holds the same lines in the same order.
   EXPECT_EQ(ReadFile(path), expectedFile);
+  EXPECT_EQ(&zw::ScanLog(), &zw::ScanLog());  // one program-wide log
 }
-
-TEST(ScanLogGlobal, OneProgramWideLog) { EXPECT_EQ(&zw::ScanLog(), &zw::ScanLog()); }
 
 }  // namespace

@@ -2,42 +2,34 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
-#include <vector>
+#include <typeinfo>
 
 using namespace zw;
 
 namespace {
 
-TEST(KeywordTable, KnowsAllThirtyThreeKeywordsInMatchingOrder) {
-  const std::vector<std::string> expected = {
-      "execmode",      "logfile",       "page",          "setcompare",     "clearfolders",
-      "ignorefolders", "addfolder",     "scanarchives",  "clearmasks",     "ignoremasks",
-      "addmask",       "nosavereg",     "dontsavereg",   "run",            "showlog",
-      "savelog",       "sortby",        "groupby",       "checkall",       "checkselected",
-      "checkfirst",    "checklast",     "checkbycriteria", "movechecked",  "recyclechecked",
-      "deletechecked", "shortcutchecked", "importresults", "exportresults", "createcatfile",
-      "close",         "shutdown",      "uninstall"};
-  std::vector<std::string> actual;
-  for (const TScrKeyword& k : ScriptKeywords()) actual.emplace_back(k.keyword);
-  EXPECT_EQ(actual, expected);
-}
-
-TEST(KeywordTable, OnlyTheCommandsBuiltSoFarAreImplemented) {
-  const std::set<std::string> built = {
-      "execmode",   "logfile",     "page",      "setcompare", "clearfolders",
-      "ignorefolders", "addfolder", "scanarchives", "clearmasks", "ignoremasks",
-      "addmask",    "nosavereg",   "dontsavereg", "run",      "showlog",
-      "savelog",    "close",       "sortby",    "groupby",    "checkall",
-      "checkselected", "checkfirst", "checklast", "checkbycriteria", "movechecked",
-      "recyclechecked", "deletechecked", "shortcutchecked", "importresults", "exportresults",
-      "createcatfile"};
-  for (const TScrKeyword& k : ScriptKeywords())
-    EXPECT_EQ(k.Implemented(), built.count(std::string(k.keyword)) == 1) << k.keyword;
+TEST(KeywordTable, EveryKeywordIsFoundAsItselfAndOnlyAlone) {
+  std::set<std::string_view> seen;
+  for (const TScrKeyword& k : ScriptKeywords()) {
+    EXPECT_TRUE(seen.insert(k.keyword).second) << "twice: " << k.keyword;
+    for (char c : k.keyword) EXPECT_TRUE(c >= 'a' && c <= 'z') << k.keyword;
+    // No keyword before it in matching order hides it.
+    EXPECT_EQ(MatchKeyword(k.keyword), &k) << k.keyword;
+    EXPECT_EQ(MatchKeyword(std::string(k.keyword) + " x"), &k) << k.keyword;
+    EXPECT_EQ(MatchKeyword(std::string(k.keyword) + "x"), nullptr) << k.keyword;
+    EXPECT_EQ(MatchKeyword(std::string(k.keyword) + "\tx"), nullptr) << k.keyword;
+    EXPECT_EQ(MatchKeyword(" " + std::string(k.keyword)), nullptr) << k.keyword;
+    EXPECT_EQ(MatchKeyword(k.keyword.substr(0, k.keyword.size() - 1)), nullptr) << k.keyword;
+  }
+  EXPECT_EQ(MatchKeyword(""), nullptr);
+  EXPECT_EQ(MatchKeyword("RUN"), nullptr);  // the text comes lower-cased
 }
 
 TEST(KeywordTable, EachBuiltCommandAgreesWithItsTableRow) {
+  std::map<std::string_view, std::string> typeOfClass;
   for (const TScrKeyword& k : ScriptKeywords()) {
     if (!k.Implemented()) continue;
     std::unique_ptr<TZWScrCommand> command = k.create();
@@ -46,39 +38,15 @@ TEST(KeywordTable, EachBuiltCommandAgreesWithItsTableRow) {
     EXPECT_EQ(command->needsParam, k.needsParam) << k.keyword;
     EXPECT_FALSE(command->hasParam) << k.keyword;
     EXPECT_TRUE(command->IsCommand());
+    // Keywords naming the same class get the same class.
+    const TZWScrCommand& object = *command;
+    const std::string type = typeid(object).name();
+    EXPECT_EQ(typeOfClass.emplace(k.className, type).first->second, type) << k.keyword;
     // The file actions name the action itself in failure messages.
-    if (k.className == "TZWScrCmd_CheckedFilesAction") continue;
-    EXPECT_EQ("TZWScrCmd_" + command->GetName(), k.className) << k.keyword;
+    EXPECT_TRUE(k.className == "TZWScrCmd_CheckedFilesAction" ||
+                "TZWScrCmd_" + command->GetName() == k.className)
+        << k.keyword;
   }
-}
-
-TEST(KeywordTable, KeywordsThatShareAClassShareItsName) {
-  auto classOf = [](std::string_view kw) {
-    for (const TScrKeyword& k : ScriptKeywords())
-      if (k.keyword == kw) return std::string(k.className);
-    return std::string();
-  };
-  EXPECT_EQ(classOf("clearfolders"), classOf("ignorefolders"));
-  EXPECT_EQ(classOf("nosavereg"), classOf("dontsavereg"));
-  EXPECT_EQ(classOf("checkall"), classOf("checklast"));
-  EXPECT_EQ(classOf("movechecked"), "TZWScrCmd_CheckedFilesAction");
-  EXPECT_NE(classOf("run"), classOf("showlog"));
-}
-
-TEST(KeywordTable, MatchNeedsABlankOrTheEndAfterTheKeyword) {
-  ASSERT_NE(MatchKeyword("run"), nullptr);
-  EXPECT_EQ(MatchKeyword("run")->keyword, "run");
-  EXPECT_EQ(MatchKeyword("run now")->keyword, "run");
-  EXPECT_EQ(MatchKeyword("runx"), nullptr);
-  EXPECT_EQ(MatchKeyword("ru"), nullptr);
-  EXPECT_EQ(MatchKeyword(""), nullptr);
-  EXPECT_EQ(MatchKeyword(" run"), nullptr);
-  EXPECT_EQ(MatchKeyword("checkbycriteria a")->keyword, "checkbycriteria");
-  EXPECT_EQ(MatchKeyword("ignorefolders\tl"), nullptr);
-}
-
-TEST(KeywordTable, MatchIsOnLowerCaseText) {
-  EXPECT_EQ(MatchKeyword("RUN"), nullptr);
 }
 
 }  // namespace

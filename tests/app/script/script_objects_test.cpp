@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,185 +15,147 @@ using zwtest::FakeScriptEnvironment;
 
 namespace {
 
-// A command that returns the results it is given, one per execution, and
-// writes its name into a shared trace each time it runs.
+// The letters of the results: failed, done, done-and-wait, not done yet
+// (again-and-wait), end of script.
+constexpr char kResults[] = "fdwae";
+
+// A command that returns the results it is given, one per execution (then
+// done), and writes its name into a shared trace each time it runs. "A"
+// aborts the whole script while the command runs, "R" runs the script again
+// meanwhile (a scan that ends before run returns), then returns "w".
 class StubCommand : public TZWScrCommand {
  public:
-  StubCommand(std::string name, std::vector<std::string>& trace, std::deque<TScrResult> results,
-               int* destroyed = nullptr)
-      : name_(std::move(name)), trace_(trace), results_(std::move(results)), destroyed_(destroyed) {}
-  ~StubCommand() override {
-    if (destroyed_) ++*destroyed_;
-  }
-  TScrResult Execute(IScriptEnvironment& env) override {
-    trace_.push_back(name_);
-    if (during) during();
-    if (results_.empty()) return srDone;
-    TScrResult r = results_.front();
-    results_.pop_front();
-    return r;
+  StubCommand(std::string name, std::string results, std::string& trace, int& destroyed,
+              TZWCommandLine& top, IScriptEnvironment& env)
+      : name_(std::move(name)), results_(std::move(results)), trace_(trace),
+        destroyed_(destroyed), top_(top), env_(env) {}
+  ~StubCommand() override { ++destroyed_; }
+  TScrResult Execute(IScriptEnvironment&) override {
+    trace_ += (trace_.empty() ? "" : " ") + name_;
+    const char r = results_.empty() ? 'd' : results_.front();
+    if (!results_.empty()) results_.erase(0, 1);
+    if (r == 'A') top_.Abort();
+    const TScrResult meanwhile = r == 'R' ? top_.Execute(env_) : srAgainWait;
+    EXPECT_EQ(meanwhile, srAgainWait) << "a script runs again while it executes";
+    return r == 'A' ? srDone : r == 'R' ? srDoneWait : TScrResult(std::string(kResults).find(r));
   }
   std::string GetName() const override { return name_; }
 
-  std::function<void()> during;
-
  private:
-  std::string name_;
-  std::vector<std::string>& trace_;
-  std::deque<TScrResult> results_;
-  int* destroyed_;
+  std::string name_, results_;
+  std::string& trace_;
+  int& destroyed_;
+  TZWCommandLine& top_;
+  IScriptEnvironment& env_;
 };
 
 class ScriptObjectsTest : public ::testing::Test {
  protected:
-  StubCommand* Add(TZWScrParent& parent, const std::string& name,
-                   std::deque<TScrResult> results = {}) {
-    auto command = std::make_unique<StubCommand>(name, trace, std::move(results), &destroyed);
-    StubCommand* raw = command.get();
-    parent.Append(std::move(command));
-    return raw;
+  // Builds a script from "a b:f ( c:w d ! e ) f": commands by name with the
+  // results of their executions after ":"; "( ... )" a nested script; "!"
+  // starts the on-error script of the script it stands in.
+  void Build(const std::string& spec) {
+    std::vector<TZWScrParent*> targets{&script};
+    std::vector<std::unique_ptr<TZWCommandLine>> open;
+    std::istringstream in(spec);
+    for (std::string w; in >> w;) {
+      if (w == "(") {
+        open.push_back(std::make_unique<TZWCommandLine>());
+        targets.push_back(open.back().get());
+      } else if (w == ")") {
+        targets.pop_back();
+        targets.back()->Append(std::move(open.back()));
+        open.pop_back();
+      } else if (w == "!") {
+        targets.back() = &targets.back()->MakeOnErrorScript();
+      } else {
+        const size_t colon = w.find(':');
+        targets.back()->Append(std::make_unique<StubCommand>(
+            w.substr(0, colon), colon == std::string::npos ? "" : w.substr(colon + 1), trace,
+            destroyed, script, env));
+      }
+    }
   }
 
   FakeScriptEnvironment env;
-  std::vector<std::string> trace;
+  std::string trace;
   int destroyed = 0;
   TZWCommandLine script;
 };
 
-TEST_F(ScriptObjectsTest, EmptyScriptIsDone) {
-  EXPECT_EQ(script.Execute(env), srDone);
-  EXPECT_FALSE(script.Running());
-}
+// A script executed, and executed again while it waits: the results of the
+// executions, the trace ("/" where it waited), the commands named as failed,
+// and the objects left in the list and freed at the end.
+struct RunCase {
+  const char* spec;
+  const char* results;
+  const char* trace;
+  const char* failed;
+  size_t left;
+  int freed;
+};
 
-TEST_F(ScriptObjectsTest, DoneCommandsRunInOrderAndAreFreed) {
-  Add(script, "a");
-  Add(script, "b");
-  Add(script, "c");
-  EXPECT_EQ(script.Execute(env), srDone);
-  EXPECT_EQ(trace, (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_TRUE(script.Empty());
-  EXPECT_EQ(destroyed, 3);
-  EXPECT_FALSE(script.Running());
-  EXPECT_TRUE(env.messenger.Messages().empty());
-}
+const RunCase kRuns[] = {
+    {"", "d", "", "", 0, 0},
+    // done commands are freed; a failure leaves the rest unexecuted and runs
+    // the on-error script (once: it is used up), else it stays unrun
+    {"a b c", "d", "a b c", "", 0, 3},
+    {"a Broken:f c", "f", "a Broken", "Broken", 1, 2},
+    {"Broken:f never ! cleanup1 cleanup2", "f", "Broken cleanup1 cleanup2", "Broken", 1, 3},
+    {"a ! cleanup", "d", "a", "", 0, 1},
+    // a started scan stops the script until it runs again; so does a command
+    // not done yet, which then runs again
+    {"run:w showlog", "ad", "run / showlog", "", 0, 2},
+    {"run:w", "ad", "run /", "", 0, 1},
+    {"busy:aad after", "aad", "busy / busy / busy after", "", 0, 2},
+    {"( add run:w showlog ) after", "ad", "add run / showlog after", "", 0, 4},
+    // a scan that ends before run returns lets the script go on at once
+    {"run:R showlog", "d", "run showlog", "", 0, 2},
+    {"( run:R showlog ) after", "d", "run showlog after", "", 0, 3},
+    // a failed child script is not reported again by its parent
+    {"( Broken:f ) after", "f", "Broken", "Broken", 1, 1},
+    // an on-error script that starts a scan is resumed; the script still fails
+    {"Broken:f never ! run:w showlog", "af", "Broken run / showlog", "Broken", 1, 3},
+    // the end of the script drops the rest and the on-error scripts of every parent
+    {"( close:e never1 ! cleanup1 ) never2 ! cleanup2", "e", "close", "", 0, 5},
+    // an abort during a command stops everything without a failure message
+    {"( slow:A never1 ! cleanup ) never2", "f", "slow", "", 0, 4},
+};
 
-TEST_F(ScriptObjectsTest, FailedCommandShowsItsNameAndLeavesTheRestUnexecuted) {
-  Add(script, "a");
-  Add(script, "Broken", {srFailed});
-  Add(script, "c");
-  EXPECT_EQ(script.Execute(env), srFailed);
-  EXPECT_EQ(trace, (std::vector<std::string>{"a", "Broken"}));
-  auto msgs = env.messenger.With(msgScriptExecutionFailed);
-  ASSERT_EQ(msgs.size(), 1u);
-  EXPECT_EQ(msgs[0].Str(0), "Broken");
-  EXPECT_EQ(script.Count(), 1u);  // "c" stays, unexecuted
-  EXPECT_EQ(destroyed, 2);
-  EXPECT_FALSE(script.Running());
-}
-
-TEST_F(ScriptObjectsTest, FailureRunsTheOnErrorScript) {
-  Add(script, "Broken", {srFailed});
-  Add(script, "never");
-  Add(script.MakeOnErrorScript(), "cleanup1");
-  Add(script.MakeOnErrorScript(), "cleanup2");
-  EXPECT_EQ(script.Execute(env), srFailed);
-  EXPECT_EQ(trace, (std::vector<std::string>{"Broken", "cleanup1", "cleanup2"}));
-  EXPECT_EQ(script.OnErrorScript(), nullptr);  // used up
-}
-
-TEST_F(ScriptObjectsTest, OnErrorScriptDoesNotRunWithoutFailure) {
-  Add(script, "a");
-  Add(script.MakeOnErrorScript(), "cleanup");
-  EXPECT_EQ(script.Execute(env), srDone);
-  EXPECT_EQ(trace, (std::vector<std::string>{"a"}));
-}
-
-TEST_F(ScriptObjectsTest, DoneAndWaitStopsUntilResumed) {
-  Add(script, "run", {srDoneWait});
-  Add(script, "showlog");
-  EXPECT_EQ(script.Execute(env), srAgainWait);
-  EXPECT_TRUE(script.Running());
-  EXPECT_EQ(trace, (std::vector<std::string>{"run"}));
-  EXPECT_EQ(destroyed, 1);  // run is through
-  EXPECT_EQ(script.Execute(env), srDone);
-  EXPECT_EQ(trace, (std::vector<std::string>{"run", "showlog"}));
-  EXPECT_FALSE(script.Running());
-}
-
-TEST_F(ScriptObjectsTest, WaitAsLastCommandStillWaitsForTheScan) {
-  Add(script, "run", {srDoneWait});
-  EXPECT_EQ(script.Execute(env), srAgainWait);
-  EXPECT_TRUE(script.Running());
-  EXPECT_EQ(script.Execute(env), srDone);
-  EXPECT_FALSE(script.Running());
-}
-
-TEST_F(ScriptObjectsTest, NotDoneYetRunsTheSameCommandAgainOnResume) {
-  Add(script, "busy", {srAgainWait, srAgainWait, srDone});
-  Add(script, "after");
-  EXPECT_EQ(script.Execute(env), srAgainWait);
-  EXPECT_EQ(script.Execute(env), srAgainWait);
-  EXPECT_EQ(destroyed, 0);
-  EXPECT_EQ(script.Execute(env), srDone);
-  EXPECT_EQ(trace, (std::vector<std::string>{"busy", "busy", "busy", "after"}));
-}
-
-TEST_F(ScriptObjectsTest, NestedScriptWaitsInsideItsParent) {
-  auto child = std::make_unique<TZWCommandLine>();
-  Add(*child, "add");
-  Add(*child, "run", {srDoneWait});
-  Add(*child, "showlog");
-  script.Append(std::move(child));
-  Add(script, "after");
-  EXPECT_EQ(script.Execute(env), srAgainWait);
-  EXPECT_EQ(script.Count(), 2u);  // the child went back to the head
-  EXPECT_EQ(script.Execute(env), srDone);
-  EXPECT_EQ(trace, (std::vector<std::string>{"add", "run", "showlog", "after"}));
-}
-
-TEST_F(ScriptObjectsTest, FailedChildScriptIsNotReportedAgainByItsParent) {
-  auto child = std::make_unique<TZWCommandLine>();
-  Add(*child, "Broken", {srFailed});
-  script.Append(std::move(child));
-  Add(script, "after");
-  EXPECT_EQ(script.Execute(env), srFailed);
-  EXPECT_EQ(env.messenger.With(msgScriptExecutionFailed).size(), 1u);
-  EXPECT_EQ(trace, (std::vector<std::string>{"Broken"}));
-}
-
-TEST_F(ScriptObjectsTest, OnErrorScriptThatStartsAScanIsResumedAndTheScriptStillFails) {
-  Add(script, "Broken", {srFailed});
-  Add(script, "never");
-  Add(script.MakeOnErrorScript(), "run", {srDoneWait});
-  Add(script.MakeOnErrorScript(), "showlog");
-  EXPECT_EQ(script.Execute(env), srAgainWait);
-  EXPECT_TRUE(script.Running());
-  EXPECT_EQ(trace, (std::vector<std::string>{"Broken", "run"}));
-  EXPECT_EQ(script.Execute(env), srFailed);
-  EXPECT_FALSE(script.Running());
-  EXPECT_EQ(trace, (std::vector<std::string>{"Broken", "run", "showlog"}));
-}
-
-TEST_F(ScriptObjectsTest, EndOfScriptDropsTheRestAndTheOnErrorScriptsOfEveryParent) {
-  auto child = std::make_unique<TZWCommandLine>();
-  Add(*child, "close", {srEndScript});
-  Add(*child, "never1");
-  Add(child->MakeOnErrorScript(), "cleanup1");
-  script.Append(std::move(child));
-  Add(script, "never2");
-  Add(script.MakeOnErrorScript(), "cleanup2");
-  EXPECT_EQ(script.Execute(env), srEndScript);
-  EXPECT_EQ(trace, (std::vector<std::string>{"close"}));
-  EXPECT_TRUE(script.Empty());
-  EXPECT_EQ(script.OnErrorScript(), nullptr);
-  EXPECT_FALSE(script.Running());
-  EXPECT_TRUE(env.messenger.Messages().empty());
+TEST_F(ScriptObjectsTest, ExecutingAndResuming) {
+  for (const RunCase& c : kRuns) {
+    SCOPED_TRACE(c.spec);
+    script.Abort();
+    Build(c.spec);
+    std::string results;
+    for (int i = 0; i < 10; ++i) {
+      const TScrResult r = script.Execute(env);
+      results += kResults[r];
+      EXPECT_EQ(script.Running(), r == srAgainWait);
+      if (r != srAgainWait) break;
+      trace += " /";
+    }
+    EXPECT_EQ(results, c.results);
+    EXPECT_EQ(trace, c.trace);
+    std::string failed;
+    for (const auto& m : env.messenger.Messages())
+      failed += (m.id == msgScriptExecutionFailed ? "" : "?") + m.Str(0);
+    EXPECT_EQ(failed, c.failed);
+    EXPECT_EQ(script.Count(), c.left);
+    EXPECT_EQ(destroyed, c.freed);
+    EXPECT_TRUE(results.back() == 'd' || !script.OnErrorScript());
+    // An abort drops whatever is left, and the script runs again from nothing.
+    script.Abort();
+    EXPECT_TRUE(script.Empty());
+    EXPECT_FALSE(script.OnErrorScript());
+    env.messenger.Clear();
+    trace.clear();
+    destroyed = 0;
+  }
 }
 
 TEST_F(ScriptObjectsTest, AbortWhileWaitingDropsEverything) {
-  Add(script, "run", {srDoneWait});
-  Add(script, "showlog");
-  Add(script.MakeOnErrorScript(), "cleanup");
+  Build("run:w showlog ! cleanup");
   ASSERT_EQ(script.Execute(env), srAgainWait);
   script.Abort();
   EXPECT_FALSE(script.Running());
@@ -202,51 +163,16 @@ TEST_F(ScriptObjectsTest, AbortWhileWaitingDropsEverything) {
   EXPECT_EQ(script.OnErrorScript(), nullptr);
   EXPECT_EQ(destroyed, 3);
   EXPECT_EQ(script.Execute(env), srDone);  // nothing left
-  EXPECT_EQ(trace, (std::vector<std::string>{"run"}));
-}
-
-TEST_F(ScriptObjectsTest, AbortDuringACommandStopsWithoutFailureMessage) {
-  auto child = std::make_unique<TZWCommandLine>();
-  StubCommand* slow = Add(*child, "slow", {srDone});
-  Add(*child, "never1");
-  Add(child->MakeOnErrorScript(), "cleanup");
-  script.Append(std::move(child));
-  Add(script, "never2");
-  slow->during = [&] { script.Abort(); };
-  EXPECT_EQ(script.Execute(env), srFailed);
-  EXPECT_FALSE(script.Running());
-  EXPECT_TRUE(script.Empty());
-  EXPECT_EQ(trace, (std::vector<std::string>{"slow"}));
-  EXPECT_TRUE(env.messenger.Messages().empty());
-}
-
-TEST_F(ScriptObjectsTest, ScanEndingBeforeRunReturnsContinuesAtOnce) {
-  StubCommand* run = Add(script, "run", {srDoneWait});
-  Add(script, "showlog");
-  // The end-of-scan step calls Execute while run is still executing.
-  run->during = [&] { EXPECT_EQ(script.Execute(env), srAgainWait); };
-  EXPECT_EQ(script.Execute(env), srDone);
-  EXPECT_EQ(trace, (std::vector<std::string>{"run", "showlog"}));
-  EXPECT_FALSE(script.Running());
-}
-
-TEST_F(ScriptObjectsTest, ScanEndingEarlyInsideANestedScriptContinuesAtOnce) {
-  auto child = std::make_unique<TZWCommandLine>();
-  StubCommand* run = Add(*child, "run", {srDoneWait});
-  Add(*child, "showlog");
-  script.Append(std::move(child));
-  run->during = [&] { script.Execute(env); };
-  EXPECT_EQ(script.Execute(env), srDone);
-  EXPECT_EQ(trace, (std::vector<std::string>{"run", "showlog"}));
+  EXPECT_EQ(trace, "run");
 }
 
 TEST_F(ScriptObjectsTest, AppendWaitingMarksTheListAsWaiting) {
   auto waiting = std::make_unique<TZWCommandLine>();
-  Add(*waiting, "later");
+  waiting->Append(std::make_unique<StubCommand>("later", "", trace, destroyed, script, env));
   script.AppendWaiting(std::move(waiting));
   EXPECT_TRUE(script.Running());
   EXPECT_EQ(script.Execute(env), srDone);
-  EXPECT_EQ(trace, (std::vector<std::string>{"later"}));
+  EXPECT_EQ(trace, "later");
 }
 
 TEST_F(ScriptObjectsTest, LongListIsFreedWithoutRecursion) {

@@ -3,11 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "app/script/fake_script_environment.h"
-#include "support/temp_tree.h"
-#include "app/text_ids.h"
 
 using namespace zw;
 using zwtest::FakeScriptEnvironment;
@@ -15,112 +12,80 @@ using TOutcome = TZWScriptRunner::TOutcome;
 
 namespace {
 
+constexpr TOutcome kWaiting = TOutcome::Waiting, kCompleted = TOutcome::Completed,
+                   kFailed = TOutcome::Failed;
+
+// A command line run, then resumed (as each scan ends) until it no longer
+// waits: the calls and messages and the outcome at once and at the end.
+struct RunCase {
+  const char* line;
+  bool parses;
+  const char* atOnce;
+  TOutcome outcomeAtOnce;
+  const char* atEnd;
+  TOutcome outcomeAtEnd;
+  const char* refuse = "";
+  TCommandIntro intro = TCommandIntro::DashOnly;
+};
+
+const RunCase kRuns[] = {
+    // the log is shown only after the scan
+    {"zwillo -addfolder \"/data\" -run -showlog -close", true, "AddFolder f r /data; Run", kWaiting,
+     "AddFolder f r /data; Run; ShowLog; Close", kCompleted},
+    {"zwillo -setcompare s -run -setcompare n -run -showlog", true, "Model compare=2; Run",
+     kWaiting, "Model compare=2; Run; Model compare=1; Run; ShowLog", kCompleted},
+    // close ends the script as completed, but does not make a failure a success
+    {"zwillo -showlog -close -deletechecked p -showlog", true, "ShowLog; Close", kCompleted,
+     "ShowLog; Close", kCompleted},
+    {"zwillo -onerror close -run -showlog", true, "Run; Close | msgScriptExecutionFailed Run",
+     kFailed, "Run; Close | msgScriptExecutionFailed Run", kFailed, "Run"},
+    {"zwillo -onerror showlog -run -close", true, "Run; ShowLog | msgScriptExecutionFailed Run",
+     kFailed, "Run; ShowLog | msgScriptExecutionFailed Run", kFailed, "Run"},
+    // a parse failure runs nothing, not even the commands before it, but
+    // the on-error commands, and a scan they start is resumed
+    {"zwillo -showlog -run -foo", false, " | msgParseUnknownCommandC foo", kFailed,
+     " | msgParseUnknownCommandC foo", kFailed},
+    {"zwillo -onerror savelog \"err.log\" -showlog -addfolder", false,
+     "SaveLog a err.log | msgParseMissingParam addfolder", kFailed,
+     "SaveLog a err.log | msgParseMissingParam addfolder", kFailed},
+    {"zwillo -onerror run -onerror showlog -bogus", false,
+     "Run | msgParseUnknownCommandC bogus", kWaiting,
+     "Run; ShowLog | msgParseUnknownCommandC bogus", kFailed},
+    {"C:\\zw\\zwillo.exe /showlog -close", true, "ShowLog; Close", kCompleted, "ShowLog; Close",
+     kCompleted, "", TCommandIntro::DashOrSlash},
+};
+
+TEST(ScriptRunner, RunsWaitsForScansAndEnds) {
+  for (const RunCase& c : kRuns) {
+    SCOPED_TRACE(c.line);
+    FakeScriptEnvironment env;
+    env.refuse = c.refuse;
+    TZWScriptRunner runner(env, c.intro);
+    EXPECT_EQ(runner.RunCommandLine(c.line), c.parses);
+    EXPECT_EQ(env.Said(), c.atOnce);
+    EXPECT_EQ(runner.Outcome(), c.outcomeAtOnce);
+    for (int i = 0; i < 10 && runner.IsRunning(); ++i) runner.Resume();
+    EXPECT_EQ(env.Said(), c.atEnd);
+    EXPECT_EQ(runner.Outcome(), c.outcomeAtEnd);
+    EXPECT_FALSE(runner.IsRunning());
+    EXPECT_TRUE(runner.MainScript().Empty());
+  }
+}
+
 class RunnerTest : public ::testing::Test {
  protected:
   FakeScriptEnvironment env;
   TZWScriptRunner runner{env, TCommandIntro::DashOnly};
 };
 
-TEST_F(RunnerTest, ScriptWaitsForTheScanAndShowsTheLogOnlyAfterIt) {
-  zwtest::TempTree tree;
-  std::string dir = tree.Dir("data");
-  ASSERT_TRUE(runner.RunCommandLine("zwillo -addfolder \"" + dir + "\" -run -showlog -close"));
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"AddFolder 0 " + dir + " 1", "Run"}));
-  EXPECT_TRUE(runner.IsRunning());
-  EXPECT_EQ(runner.Outcome(), TOutcome::Waiting);
-
-  runner.Resume();  // end of the scan
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"AddFolder 0 " + dir + " 1", "Run", "ShowLog",
-                                                 "Close"}));
-  EXPECT_FALSE(runner.IsRunning());
-  EXPECT_EQ(runner.Outcome(), TOutcome::Completed);
-}
-
-TEST_F(RunnerTest, CloseEndsTheScriptAsCompleted) {
-  ASSERT_TRUE(runner.RunCommandLine("zwillo -showlog -close -deletechecked p -showlog"));
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"ShowLog", "Close"}));
-  EXPECT_FALSE(runner.IsRunning());
-  EXPECT_EQ(runner.Outcome(), TOutcome::Completed);
-  // Closing in the on-error commands does not make a failure a success.
-  env.runStarts = false;
-  ASSERT_TRUE(runner.RunCommandLine("zwillo -onerror close -run -showlog"));
-  EXPECT_EQ(env.calls.back(), "Close");
-  EXPECT_EQ(runner.Outcome(), TOutcome::Failed);
-}
-
-TEST_F(RunnerTest, TwoScansInOneScript) {
-  ASSERT_TRUE(runner.RunCommandLine("zwillo -setcompare s -run -setcompare n -run -showlog"));
-  EXPECT_EQ(env.calls.back(), "Run");
-  runner.Resume();
-  EXPECT_EQ(env.calls.back(), "Run");
-  EXPECT_TRUE(env.model.compare.On(zw::ccFilename));
-  EXPECT_TRUE(runner.IsRunning());
-  runner.Resume();
-  EXPECT_EQ(env.calls.back(), "ShowLog");
-  EXPECT_EQ(runner.Outcome(), TOutcome::Completed);
-}
-
-TEST_F(RunnerTest, ResumeWithoutAWaitingScriptDoesNothing) {
+TEST_F(RunnerTest, ResumeOrAbortWithoutAWaitingScriptDoesNothing) {
   runner.Resume();
   EXPECT_EQ(runner.Outcome(), TOutcome::Idle);
   ASSERT_TRUE(runner.RunCommandLine("zwillo -showlog"));
-  EXPECT_EQ(runner.Outcome(), TOutcome::Completed);
   runner.Resume();
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"ShowLog"}));
-}
-
-TEST_F(RunnerTest, UnknownCommandRunsNothingNotEvenCommandsBeforeIt) {
-  EXPECT_FALSE(runner.RunCommandLine("zwillo -showlog -run -foo"));
-  EXPECT_TRUE(env.calls.empty());
-  EXPECT_EQ(env.messenger.With(msgParseUnknownCommandC).size(), 1u);
-  EXPECT_EQ(env.messenger.With(msgParseUnknownCommandC)[0].Str(0), "foo");
-  EXPECT_FALSE(runner.IsRunning());
-  EXPECT_EQ(runner.Outcome(), TOutcome::Failed);
-  EXPECT_TRUE(runner.MainScript().Empty());
-}
-
-TEST_F(RunnerTest, ParseFailureRunsOnlyTheOnErrorCommands) {
-  EXPECT_FALSE(runner.RunCommandLine("zwillo -onerror savelog \"err.log\" -showlog -addfolder"));
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"SaveLog err.log append"}));
-  EXPECT_EQ(runner.Outcome(), TOutcome::Failed);
-}
-
-TEST_F(RunnerTest, OnErrorScanAtParseTimeIsResumedByTheMainScript) {
-  EXPECT_FALSE(runner.RunCommandLine("zwillo -onerror run -onerror showlog -bogus"));
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"Run"}));
-  EXPECT_TRUE(runner.IsRunning());
-  runner.Resume();
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"Run", "ShowLog"}));
-  EXPECT_FALSE(runner.IsRunning());
-  EXPECT_EQ(runner.Outcome(), TOutcome::Failed);
-}
-
-TEST_F(RunnerTest, OnErrorCommandsAtParseTimeRunInAutomaticMode) {
-  bool automatic = false;
-  env.onRun = [&] { automatic = IsAutomaticMode(emDefault, runner.IsRunning()); };
-  env.runStarts = false;
-  EXPECT_FALSE(runner.RunCommandLine("zwillo -onerror run -bogus"));
-  EXPECT_TRUE(automatic);
-  EXPECT_FALSE(runner.IsRunning());
-}
-
-TEST_F(RunnerTest, FailedCommandStopsTheScriptAndRunsTheOnErrorCommands) {
-  env.runStarts = false;
-  ASSERT_TRUE(runner.RunCommandLine("zwillo -onerror showlog -run -close"));
-  auto failed = env.messenger.With(msgScriptExecutionFailed);
-  ASSERT_EQ(failed.size(), 1u);
-  EXPECT_EQ(failed[0].Str(0), "Run");
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"Run", "ShowLog"}));
-  EXPECT_EQ(runner.Outcome(), TOutcome::Failed);
-  EXPECT_FALSE(runner.IsRunning());
-}
-
-TEST_F(RunnerTest, FailedAddmaskNamesItsCommand) {
-  env.addMaskResult = false;
-  ASSERT_TRUE(runner.RunCommandLine("zwillo -addmask \"[x\" -run"));
-  ASSERT_EQ(env.messenger.With(msgScriptExecutionFailed).size(), 1u);
-  EXPECT_EQ(env.messenger.With(msgScriptExecutionFailed)[0].Str(0), "AddMask");
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"AddMask 0 [x 1"}));
+  runner.Abort();
+  EXPECT_EQ(env.Said(), "ShowLog");
+  EXPECT_EQ(runner.Outcome(), kCompleted);
 }
 
 TEST_F(RunnerTest, AbortWhileWaitingDropsTheRestOfTheScript) {
@@ -129,31 +94,22 @@ TEST_F(RunnerTest, AbortWhileWaitingDropsTheRestOfTheScript) {
   runner.Abort();  // Cancel
   EXPECT_FALSE(runner.IsRunning());
   runner.Resume();  // the end-of-scan step still comes
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"Run"}));
+  EXPECT_EQ(env.Said(), "Run");
   EXPECT_EQ(runner.Outcome(), TOutcome::Aborted);
   EXPECT_TRUE(runner.MainScript().Empty());
 }
 
-TEST_F(RunnerTest, AbortWhenNothingRunsIsHarmless) {
-  ASSERT_TRUE(runner.RunCommandLine("zwillo -showlog"));
-  runner.Abort();
-  EXPECT_EQ(runner.Outcome(), TOutcome::Completed);
-}
-
-TEST_F(RunnerTest, AbortWhileTheScanStartsStopsTheScript) {
+TEST_F(RunnerTest, AbortOrEndOfScanWhileTheScanStarts) {
   env.onRun = [&] { runner.Abort(); };
   ASSERT_TRUE(runner.RunCommandLine("zwillo -run -showlog"));
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"Run"}));
+  EXPECT_EQ(env.Said(), "Run");  // no failure message
   EXPECT_FALSE(runner.IsRunning());
   EXPECT_EQ(runner.Outcome(), TOutcome::Aborted);
-  EXPECT_TRUE(env.messenger.With(msgScriptExecutionFailed).empty());
-}
-
-TEST_F(RunnerTest, ScanEndingInsideRunLetsTheScriptGoOn) {
-  env.onRun = [&] { runner.Resume(); };
+  env.calls.clear();
+  env.onRun = [&] { runner.Resume(); };  // the scan ends inside Run
   ASSERT_TRUE(runner.RunCommandLine("zwillo -run -showlog"));
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"Run", "ShowLog"}));
-  EXPECT_EQ(runner.Outcome(), TOutcome::Completed);
+  EXPECT_EQ(env.Said(), "Run; ShowLog");
+  EXPECT_EQ(runner.Outcome(), kCompleted);
 }
 
 TEST_F(RunnerTest, RunningScriptMeansAutomaticModeInTheDefaultExecutionMode) {
@@ -171,12 +127,12 @@ TEST_F(RunnerTest, RunningScriptMeansAutomaticModeInTheDefaultExecutionMode) {
   runner.Resume();
   EXPECT_FALSE(IsAutomaticMode(emDefault, runner.IsRunning()));
   EXPECT_TRUE(IsAutomaticMode(emUnattended, runner.IsRunning()));
-}
-
-TEST_F(RunnerTest, WindowsCommandLineTakesSlashCommands) {
-  TZWScriptRunner windows(env, TCommandIntro::DashOrSlash);
-  ASSERT_TRUE(windows.RunCommandLine("C:\\zw\\zwillo.exe /showlog -close"));
-  EXPECT_EQ(env.calls, (std::vector<std::string>{"ShowLog", "Close"}));
+  // On-error commands run while a failed command line is parsed: automatic too.
+  env.refuse = "Run";
+  automaticDuringRun = false;
+  EXPECT_FALSE(runner.RunCommandLine("zwillo -onerror run -bogus"));
+  EXPECT_TRUE(automaticDuringRun);
+  EXPECT_FALSE(runner.IsRunning());
 }
 
 }  // namespace

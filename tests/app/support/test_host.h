@@ -75,11 +75,10 @@ class TestHost : public zw::IHost {
     call.defaultAnswer = defaultAnswer;
     return Answer(std::move(call), defaultAnswer != 0 ? defaultAnswer : FirstButton(style));
   }
-  int CountdownBox(const zw::TCountdownRequest& request) override {
-    HostCall call = Box(HostCall::CountdownBox, request.text, request.caption, request.style,
-                        request.iconId);
-    call.request = request;
-    return Answer(std::move(call), request.defaultIndex);
+  int CountdownBox(const zw::TCountdownRequest& r) override {
+    HostCall call = Box(HostCall::CountdownBox, r.text, r.caption, r.style, r.iconId);
+    call.request = r;
+    return Answer(std::move(call), r.defaultIndex);
   }
 
   // --- pickers ---
@@ -100,11 +99,9 @@ class TestHost : public zw::IHost {
     return Pop(files);
   }
 
-  // --- pages, controls, rows ---
+  // --- pages, controls, rows, status and the rest ---
   void ShowPage(zw::TPage page) override { Record(HostCall::ShowPage, {}, int64_t(page)); }
-  void FocusControl(zw::TControl control) override {
-    Record(HostCall::FocusControl, {}, int64_t(control));
-  }
+  void FocusControl(zw::TControl c) override { Record(HostCall::FocusControl, {}, int64_t(c)); }
   void ShowFolderRow(zw::TFolderList list, int32_t row) override {
     Record(HostCall::ShowFolderRow, {}, int64_t(list), row);
   }
@@ -113,20 +110,14 @@ class TestHost : public zw::IHost {
     Record(HostCall::ResultsChanged, {}, scrollToFocus, focusOnTop);
     if (onResultsChanged) onResultsChanged();
   }
-
-  // --- status, progress and the rest ---
   void SetStatusText(const std::string& text) override { Record(HostCall::SetStatusText, text); }
   void SetProgress(int32_t position, int32_t maximum, int percent) override {
     Record(HostCall::SetProgress, {}, position, maximum, percent);
   }
   void SetTitle(const std::string& title) override { Record(HostCall::SetTitle, title); }
-  void SetBusy(bool busy, bool listLocked) override {
-    Record(HostCall::SetBusy, {}, busy, listLocked);
-  }
+  void SetBusy(bool busy, bool locked) override { Record(HostCall::SetBusy, {}, busy, locked); }
   void ShowLog(bool modal) override { Record(HostCall::ShowLog, {}, modal); }
-  void SetClipboardText(const std::string& text) override {
-    Record(HostCall::SetClipboardText, text);
-  }
+  void SetClipboardText(const std::string& t) override { Record(HostCall::SetClipboardText, t); }
   int ShellOpen(const std::string& target, const std::string& workingFolder) override {
     Record(HostCall::ShellOpen, target, 0, 0, 0, workingFolder);
     return shellOpenResult;
@@ -148,19 +139,14 @@ class TestHost : public zw::IHost {
     return calls_;
   }
   std::vector<HostCall> CallsOf(HostCall::Kind kind) const {
-    std::vector<HostCall> out;
-    for (const auto& c : Calls())
-      if (c.kind == kind) out.push_back(c);
-    return out;
+    return Where([kind](const HostCall& c) { return c.kind == kind; });
   }
   // Message, question and countdown boxes, in order.
   std::vector<HostCall> Boxes() const {
-    std::vector<HostCall> out;
-    for (const auto& c : Calls())
-      if (c.kind == HostCall::MessageBox || c.kind == HostCall::QuestionBox ||
-          c.kind == HostCall::CountdownBox)
-        out.push_back(c);
-    return out;
+    return Where([](const HostCall& c) {
+      return c.kind == HostCall::MessageBox || c.kind == HostCall::QuestionBox ||
+             c.kind == HostCall::CountdownBox;
+    });
   }
   // The controls focused, in order.
   std::vector<zw::TControl> Focused() const {
@@ -216,9 +202,7 @@ class TestHost : public zw::IHost {
   }
   void Record(HostCall::Kind kind, std::string text = {}, int64_t a = 0, int64_t b = 0,
               int64_t c = 0, std::string caption = {}) {
-    HostCall call{kind};
-    call.text = std::move(text);
-    call.caption = std::move(caption);
+    HostCall call = Box(kind, text, caption, 0, 0);
     call.a = a;
     call.b = b;
     call.c = c;
@@ -227,6 +211,13 @@ class TestHost : public zw::IHost {
   void Push(HostCall call) {
     std::lock_guard<std::mutex> lock(mu_);
     calls_.push_back(std::move(call));
+  }
+  template <class Pred>
+  std::vector<HostCall> Where(Pred pred) const {
+    std::vector<HostCall> out;
+    for (const auto& c : Calls())
+      if (pred(c)) out.push_back(c);
+    return out;
   }
 
   mutable std::mutex mu_;

@@ -3,99 +3,70 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+
 namespace {
 
 using zw::TCountdownBox;
 using zw::TCountdownRequest;
 
-constexpr zw::TBoxStyle kOK = 0x00, kOKCancel = 0x01, kYesNoCancel = 0x03, kYesNo = 0x04;
+// --- standard boxes and their countdown forms ---------------------------------------
 
-// --- standard boxes -------------------------------------------------------------
+// A button set: its answers, the buttons of its countdown box (each answer's
+// label, then Pause) and the answer that does nothing.
+struct ButtonSet {
+  zw::TBoxStyle style;
+  std::vector<int> answers;
+  std::vector<zw::TStrID> countdownButtons;
+  int safe;
+};
 
-TEST(BoxStyles, AnswersOfEachButtonSet) {
-  EXPECT_EQ(zw::StyleAnswers(kOK | 0x10), (std::vector<int>{zw::ansOK}));
-  EXPECT_EQ(zw::StyleAnswers(kOKCancel | 0x30), (std::vector<int>{zw::ansOK, zw::ansCancel}));
-  EXPECT_EQ(zw::StyleAnswers(kYesNoCancel),
-            (std::vector<int>{zw::ansYes, zw::ansNo, zw::ansCancel}));
-  EXPECT_EQ(zw::StyleAnswers(kYesNo | 0x20), (std::vector<int>{zw::ansYes, zw::ansNo}));
-}
+const ButtonSet kSets[] = {
+    {0x00 | 0x10, {zw::ansOK}, {zw::lblOK, zw::lblPause}, zw::ansOK},
+    {0x01 | 0x30, {zw::ansOK, zw::ansCancel}, {zw::lblOK, zw::lblCancel, zw::lblPause},
+     zw::ansCancel},
+    {0x03, {zw::ansYes, zw::ansNo, zw::ansCancel},
+     {zw::lblYes, zw::lblNo, zw::lblCancel, zw::lblPause}, zw::ansCancel},
+    {0x04 | 0x20, {zw::ansYes, zw::ansNo}, {zw::lblYes, zw::lblNo, zw::lblPause}, zw::ansNo},
+};
 
-TEST(BoxStyles, AnswerLabels) {
-  EXPECT_EQ(zw::AnswerLabel(zw::ansOK), zw::lblOK);
-  EXPECT_EQ(zw::AnswerLabel(zw::ansCancel), zw::lblCancel);
-  EXPECT_EQ(zw::AnswerLabel(zw::ansYes), zw::lblYes);
-  EXPECT_EQ(zw::AnswerLabel(zw::ansNo), zw::lblNo);
+TEST(BoxStyles, AnswersButtonsAndDefaultsOfEachButtonSet) {
+  for (const ButtonSet& s : kSets) {
+    SCOPED_TRACE(s.style);
+    EXPECT_EQ(zw::StyleAnswers(s.style), s.answers);
+    EXPECT_EQ(zw::CountdownButtons(s.style), s.countdownButtons);
+    EXPECT_EQ(zw::SafeAnswer(s.style), s.safe);
+    EXPECT_EQ(zw::DefaultOrSafeAnswer(s.style, 0), s.safe);
+    for (int answer : {int(zw::ansOK), int(zw::ansCancel), int(zw::ansYes), int(zw::ansNo), 5}) {
+      const auto at = std::find(s.answers.begin(), s.answers.end(), answer);
+      const int index = at == s.answers.end() ? -1 : int(at - s.answers.begin());
+      EXPECT_EQ(zw::DefaultOrSafeAnswer(s.style, answer), index < 0 ? s.safe : answer) << answer;
+      if (index < 0) continue;
+      // The countdown box's default button answers the default answer.
+      EXPECT_EQ(zw::CountdownDefaultIndex(s.style, answer), index) << answer;
+      EXPECT_EQ(zw::CountdownAnswer(s.style, index), answer);
+      EXPECT_EQ(zw::AnswerLabel(answer), s.countdownButtons[index]);
+    }
+    EXPECT_EQ(zw::CountdownDefaultIndex(s.style, 0), -1);
+    EXPECT_EQ(zw::CountdownDefaultIndex(s.style, 5), -1);
+    EXPECT_EQ(zw::CountdownAnswer(s.style, 3), zw::kNoAnswer);
+    EXPECT_EQ(zw::CountdownAnswer(s.style, -1), zw::kNoAnswer);
+  }
+  EXPECT_EQ(zw::CountdownDefaultIndex(0x04, zw::ansCancel), -1);  // no Cancel among Yes, No
+  EXPECT_TRUE(zw::CountdownButtons(0x02).empty());
+  EXPECT_TRUE(zw::CountdownButtons(0x05).empty());
   EXPECT_EQ(zw::AnswerLabel(3), zw::strNone);
   EXPECT_EQ(zw::AnswerLabel(0), zw::strNone);
 }
 
 TEST(BoxStyles, CaptionByIconKind) {
-  EXPECT_EQ(zw::CaptionOfStyle(0x04), zw::strNone);
-  EXPECT_EQ(zw::CaptionOfStyle(0x10), zw::strError);
-  EXPECT_EQ(zw::CaptionOfStyle(0x24), zw::strConfirmation);
-  EXPECT_EQ(zw::CaptionOfStyle(0x31), zw::strWarning);
-  EXPECT_EQ(zw::CaptionOfStyle(0x40), zw::strInformation);
-  EXPECT_EQ(zw::CaptionOfStyle(0x50), zw::strNone);
+  const std::pair<zw::TBoxStyle, zw::TStrID> cases[] = {
+      {0x04, zw::strNone},         {0x10, zw::strError},       {0x24, zw::strConfirmation},
+      {0x31, zw::strWarning},      {0x40, zw::strInformation}, {0x50, zw::strNone}};
+  for (const auto& [style, caption] : cases) EXPECT_EQ(zw::CaptionOfStyle(style), caption) << style;
   EXPECT_EQ(zw::StyleOfIconKind(zw::icoQuestion), 0x20u);
   EXPECT_EQ(zw::StyleOfIconKind(zw::icoInformation), 0x40u);
-}
-
-TEST(BoxStyles, SafeAnswerDoesNothing) {
-  EXPECT_EQ(zw::SafeAnswer(kOK), zw::ansOK);
-  EXPECT_EQ(zw::SafeAnswer(kOKCancel), zw::ansCancel);
-  EXPECT_EQ(zw::SafeAnswer(kYesNoCancel), zw::ansCancel);
-  EXPECT_EQ(zw::SafeAnswer(kYesNo), zw::ansNo);
-  EXPECT_EQ(zw::DefaultOrSafeAnswer(kYesNo, zw::ansYes), zw::ansYes);
-  EXPECT_EQ(zw::DefaultOrSafeAnswer(kYesNo, 0), zw::ansNo);
-  EXPECT_EQ(zw::DefaultOrSafeAnswer(kYesNo, zw::ansOK), zw::ansNo);  // not a button of the box
-  EXPECT_EQ(zw::DefaultOrSafeAnswer(kOKCancel, zw::ansOK), zw::ansOK);
-}
-
-// --- countdown questions ----------------------------------------------------------
-
-TEST(CountdownButtons, EachSetEndsWithPause) {
-  EXPECT_EQ(zw::CountdownButtons(kOK), (std::vector<zw::TStrID>{zw::lblOK, zw::lblPause}));
-  EXPECT_EQ(zw::CountdownButtons(kOKCancel | 0x20),
-            (std::vector<zw::TStrID>{zw::lblOK, zw::lblCancel, zw::lblPause}));
-  EXPECT_EQ(zw::CountdownButtons(kYesNoCancel),
-            (std::vector<zw::TStrID>{zw::lblYes, zw::lblNo, zw::lblCancel, zw::lblPause}));
-  EXPECT_EQ(zw::CountdownButtons(kYesNo),
-            (std::vector<zw::TStrID>{zw::lblYes, zw::lblNo, zw::lblPause}));
-  EXPECT_TRUE(zw::CountdownButtons(0x02).empty());
-  EXPECT_TRUE(zw::CountdownButtons(0x05).empty());
-}
-
-TEST(CountdownButtons, DefaultIndexOfEachAnswer) {
-  EXPECT_EQ(zw::CountdownDefaultIndex(kOK, zw::ansOK), 0);
-  EXPECT_EQ(zw::CountdownDefaultIndex(kOKCancel, zw::ansOK), 0);
-  EXPECT_EQ(zw::CountdownDefaultIndex(kOKCancel, zw::ansCancel), 1);
-  EXPECT_EQ(zw::CountdownDefaultIndex(kYesNoCancel, zw::ansCancel), 2);
-  EXPECT_EQ(zw::CountdownDefaultIndex(kYesNo, zw::ansCancel), -1);
-  EXPECT_EQ(zw::CountdownDefaultIndex(kYesNo, zw::ansYes), 0);
-  EXPECT_EQ(zw::CountdownDefaultIndex(kYesNo, zw::ansNo), 1);
-  EXPECT_EQ(zw::CountdownDefaultIndex(kYesNoCancel, zw::ansNo), 1);
-  EXPECT_EQ(zw::CountdownDefaultIndex(kYesNo, 0), -1);
-  EXPECT_EQ(zw::CountdownDefaultIndex(kYesNo, 5), -1);
-}
-
-TEST(CountdownButtons, IndexToAnswer) {
-  EXPECT_EQ(zw::CountdownAnswer(kYesNo, 0), zw::ansYes);
-  EXPECT_EQ(zw::CountdownAnswer(kYesNoCancel, 0), zw::ansYes);
-  EXPECT_EQ(zw::CountdownAnswer(kOK, 0), zw::ansOK);
-  EXPECT_EQ(zw::CountdownAnswer(kOKCancel, 0), zw::ansOK);
-  EXPECT_EQ(zw::CountdownAnswer(kOKCancel, 1), zw::ansCancel);
-  EXPECT_EQ(zw::CountdownAnswer(kYesNo, 1), zw::ansNo);
-  EXPECT_EQ(zw::CountdownAnswer(kYesNoCancel, 1), zw::ansNo);
-  EXPECT_EQ(zw::CountdownAnswer(kYesNoCancel, 2), zw::ansCancel);
-  EXPECT_EQ(zw::CountdownAnswer(kYesNo, 3), zw::kNoAnswer);
-  EXPECT_EQ(zw::CountdownAnswer(kYesNo, -1), zw::kNoAnswer);
-}
-
-TEST(CountdownButtons, DefaultIndexMapsBackToTheDefaultAnswer) {
-  for (zw::TBoxStyle style : {kOK, kOKCancel, kYesNoCancel, kYesNo})
-    for (int answer : zw::StyleAnswers(style))
-      EXPECT_EQ(zw::CountdownAnswer(style, zw::CountdownDefaultIndex(style, answer)), answer)
-          << style << " " << answer;
 }
 
 // --- the box ------------------------------------------------------------------
@@ -111,31 +82,27 @@ TCountdownRequest Counting(int seconds, int defaultIndex = 1) {
   return r;
 }
 
+std::string Left(int seconds) {
+  return "Delete 100% of it?\r\n\r\nIn " + std::to_string(seconds) +
+         " seconds the default answer will be chosen.";
+}
+
 TEST(CountdownBox, CountsDownAndAnswersWithTheDefault) {
   TCountdownBox box(Counting(3));
   EXPECT_TRUE(box.Counting());
   EXPECT_TRUE(box.HasPauseButton());
   EXPECT_EQ(box.PauseIndex(), 2);
-  EXPECT_EQ(box.Text(),
-            "Delete 100% of it?\r\n\r\nIn 3 seconds the default answer will be chosen.");
+  EXPECT_EQ(box.AnswerIndices(), (std::vector<int>{0, 1}));
+  EXPECT_EQ(box.Text(), Left(3));
   EXPECT_FALSE(box.Tick());
   EXPECT_EQ(box.SecondsLeft(), 2);
-  EXPECT_EQ(box.Text(),
-            "Delete 100% of it?\r\n\r\nIn 2 seconds the default answer will be chosen.");
+  EXPECT_EQ(box.Text(), Left(2));
   EXPECT_FALSE(box.Tick());
-  const auto result = box.Tick();
-  ASSERT_TRUE(result);
-  EXPECT_EQ(*result, 1);
+  EXPECT_EQ(box.Tick(), 1);
   EXPECT_TRUE(box.Closed());
   EXPECT_EQ(box.Result(), 1);
   EXPECT_FALSE(box.Tick());  // closed boxes do nothing more
-}
-
-TEST(CountdownBox, TimeRunningOutWithoutDefaultGivesNoButton) {
-  TCountdownBox box(Counting(1, -1));
-  const auto result = box.Tick();
-  ASSERT_TRUE(result);
-  EXPECT_EQ(*result, -1);
+  EXPECT_EQ(TCountdownBox(Counting(1, -1)).Tick(), -1);  // no default: no button
 }
 
 TEST(CountdownBox, PauseStopsTheCountAndDisablesPause) {
@@ -148,30 +115,23 @@ TEST(CountdownBox, PauseStopsTheCountAndDisablesPause) {
   EXPECT_TRUE(box.ButtonEnabled(0));
   EXPECT_FALSE(box.CloseBoxShown());
   for (int i = 0; i < 100; ++i) EXPECT_FALSE(box.Tick());
-  EXPECT_EQ(box.SecondsLeft(), 29);
-  EXPECT_EQ(box.Text(),
-            "Delete 100% of it?\r\n\r\nIn 29 seconds the default answer will be chosen.");
-  const auto result = box.Press(0);
-  ASSERT_TRUE(result);
-  EXPECT_EQ(*result, 0);
-}
-
-TEST(CountdownBox, EscapeTwicePausesThenDoesNothing) {
-  TCountdownBox box(Counting(30));
-  box.Pause();  // Escape
-  EXPECT_TRUE(box.Paused());
+  EXPECT_EQ(box.Text(), Left(29));
   box.Pause();  // Escape again
   EXPECT_TRUE(box.Paused());
-  EXPECT_FALSE(box.Closed());
   EXPECT_FALSE(box.Press(2));
+  EXPECT_FALSE(box.Press(7));
+  EXPECT_FALSE(box.Press(-1));
   EXPECT_FALSE(box.Closed());
+  EXPECT_EQ(box.Press(0), 0);
+  TCountdownBox escaped(Counting(30));
+  escaped.Pause();  // Escape pauses; a second time it does nothing
+  escaped.Pause();
+  EXPECT_TRUE(escaped.Paused());
+  EXPECT_FALSE(escaped.Closed());
 }
 
 TEST(CountdownBox, EnterConfirmsTheDefault) {
-  TCountdownBox box(Counting(30, 0));
-  const auto result = box.Enter();
-  ASSERT_TRUE(result);
-  EXPECT_EQ(*result, 0);
+  EXPECT_EQ(TCountdownBox(Counting(30, 0)).Enter(), 0);
   TCountdownBox noDefault(Counting(30, -1));
   EXPECT_FALSE(noDefault.Enter());
   EXPECT_FALSE(noDefault.Closed());
@@ -193,16 +153,7 @@ TEST(CountdownBox, WithoutCountdownEveryButtonAnswers) {
   EXPECT_FALSE(box.Paused());
   EXPECT_TRUE(box.ButtonEnabled(3));
   EXPECT_FALSE(box.Tick());
-  const auto result = box.Press(3);
-  ASSERT_TRUE(result);
-  EXPECT_EQ(*result, 3);
-}
-
-TEST(CountdownBox, AnswerIndicesLeaveOutPause) {
-  TCountdownBox box(Counting(5));
-  EXPECT_EQ(box.AnswerIndices(), (std::vector<int>{0, 1}));
-  EXPECT_FALSE(box.Press(7));
-  EXPECT_FALSE(box.Press(-1));
+  EXPECT_EQ(box.Press(3), 3);
 }
 
 // --- terminal -------------------------------------------------------------------
@@ -214,27 +165,21 @@ TEST(Terminal, PromptNumbersTheChoicesAndMarksTheDefault) {
             "Confirmation: The directory \"/x/\" is now empty.\nDelete it?\n"
             "[1] Yes  [2] No (default)  [3] All  [4] None\n");
   EXPECT_EQ(zw::TerminalPrompt("", "Go?", labels, {0, 1}, -1), "Go?\n[1] Yes  [2] No\n");
+  EXPECT_EQ(zw::TerminalText("a\r\nb\rc\nd"), "a\nb\nc\nd");
 }
 
 TEST(Terminal, ChoicesByNumberLabelOrPrefix) {
   const std::vector<std::string> labels = {"Yes", "No", "&All", "None", "Pause"};
-  const std::vector<int> choices = {0, 1, 2, 3};
-  EXPECT_EQ(zw::ParseTerminalChoice("", labels, choices, 1), 1);
-  EXPECT_EQ(zw::ParseTerminalChoice("  ", labels, choices, -1), std::nullopt);
-  EXPECT_EQ(zw::ParseTerminalChoice("3", labels, choices, 1), 2);
-  EXPECT_EQ(zw::ParseTerminalChoice("5", labels, choices, 1), std::nullopt);  // Pause is not offered
-  EXPECT_EQ(zw::ParseTerminalChoice("0", labels, choices, 1), std::nullopt);
-  EXPECT_EQ(zw::ParseTerminalChoice("ALL\n", labels, choices, 1), 2);
-  EXPECT_EQ(zw::ParseTerminalChoice("y", labels, choices, 1), 0);
-  EXPECT_EQ(zw::ParseTerminalChoice("n", labels, choices, 1), std::nullopt);  // No or None
-  EXPECT_EQ(zw::ParseTerminalChoice("no", labels, choices, 1), 1);  // exact wins
-  EXPECT_EQ(zw::ParseTerminalChoice("non", labels, choices, 1), 3);
-  EXPECT_EQ(zw::ParseTerminalChoice("pause", labels, choices, 1), std::nullopt);
-  EXPECT_EQ(zw::ParseTerminalChoice("99999999999999", labels, choices, 1), std::nullopt);
-}
-
-TEST(Terminal, TextLineBreaks) {
-  EXPECT_EQ(zw::TerminalText("a\r\nb\rc\nd"), "a\nb\nc\nd");
+  const std::pair<const char*, std::optional<int>> cases[] = {
+      {"", 1},   {"3", 2},          {"5", std::nullopt},  // Pause is not offered
+      {"0", std::nullopt},          {"ALL\n", 2},         {"y", 0},
+      {"n", std::nullopt},  // No or None
+      {"no", 1},  // exact wins
+      {"non", 3}, {"pause", std::nullopt}, {"99999999999999", std::nullopt},
+  };
+  for (const auto& [typed, choice] : cases)
+    EXPECT_EQ(zw::ParseTerminalChoice(typed, labels, {0, 1, 2, 3}, 1), choice) << typed;
+  EXPECT_EQ(zw::ParseTerminalChoice("  ", labels, {0, 1, 2, 3}, -1), std::nullopt);
 }
 
 }  // namespace
