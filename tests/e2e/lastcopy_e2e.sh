@@ -172,20 +172,22 @@ for action in "-deletechecked p" "-recyclechecked p" "-movechecked \"$(p "$work/
 done
 
 # --- a file rewritten with other bytes of the same length, time reset ----------
-for which in checked kept; do
+# "grown": the checked file gets other bytes of another length, its time reset.
+for which in checked kept grown; do
   T="$work/rewritten-$which"
   mkdir -p "$T/a" "$T/b"
   printf 'original bytes' > "$T/a/f.txt"
   printf 'original bytes' > "$T/b/f.txt"
   touch -d '2020-01-02 03:04:05' "$T"/a/f.txt "$T"/b/f.txt
   run "-setcompare s c -addfolder \"$(p "$T")\" -run -checkfirst -exportresults \"$(p "$work/rw.zwr")\" -exportresults t \"$(p "$work/rw.txt")\""
-  if [ "$which" = checked ]; then f="$(marked "$work/rw.txt" 1)"; else f="$(marked "$work/rw.txt" 0)"; fi
-  printf 'ORIGINAL BYTES' > "$f"
+  if [ "$which" = kept ]; then f="$(marked "$work/rw.txt" 0)"; else f="$(marked "$work/rw.txt" 1)"; fi
+  if [ "$which" = grown ]; then printf 'original bytes, and more' > "$f"; else printf 'ORIGINAL BYTES' > "$f"; fi
   touch -d '2020-01-02 03:04:05' "$f"
   before="$(contents "$T")"
   run "\"$(p "$work/rw.zwr")\" -deletechecked p"
   kept_check "rewritten ($which file)" "$before" "$T"
   check "rewritten ($which file): the delete fails" eval '[ $rc -eq 1 ]'
+  [ "$which" = grown ] && check "grown: the file is named as changed since the scan" eval 'has "$err" "has changed since the scan"'
 done
 
 # --- a catalog of a folder used against the folder itself ----------------------
