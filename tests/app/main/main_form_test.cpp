@@ -126,8 +126,6 @@ const RunCheck kRunChecks[] = {
      .starts = true, .items = 2, .sets = 2, .logged = "!duplicate files"},
     {.what = "duplicates found", .rows = "two:r", .starts = true, .items = 2, .sets = 1,
      .logged = "Found 2 duplicate files in 1 sets."},
-    {.what = "none found", .rows = "uniq:r", .starts = true, .items = 0,
-     .logged = "No duplicate files found."},
     {.what = "only library rows active", .rows = "a:i top:x | two:r", .answers = {zw::ansNo},
      .box = zw::askNoFolderSelected},
     {.what = "missing folder, Cancel", .rows = "gone:r two:r", .answers = {zw::ansCancel},
@@ -200,8 +198,6 @@ TEST(RunChecks, QuestionsAndRefusalsBeforeTheScan) {
   t.File("a/x", "1");
   t.File("two/x", "same");
   t.File("two/y", "same");
-  t.File("uniq/x", "one");
-  t.File("uniq/y", "two!");
   t.SizedFile("sized/x", 1500);
   t.SizedFile("sized/y", 1500);
   t.File("top/y", "same");
