@@ -111,8 +111,6 @@ struct AddCase {
 const AddCase kAddCases[] = {
     {"a trailing separator goes", "|", "f data/:r", "data:r |", ""},
     {"same folder inactive in the other list", "data:i |", "l data:r", "data:i | data:r", ""},
-    {"same folder twice in one list", "data:i |", "f data:s", "data:i |",
-     "msgAlreadyInList data"},
     {"same folder active in both lists", "data:s |", "l data/:s", "data:s |",
      "msgAlreadyInList data"},
     {"same folder excluded in the other list", "| data:x", "f data:r", "data:r | data:x", ""},
