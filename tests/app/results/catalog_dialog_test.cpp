@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "app/support/result_sets.h"
 #include "app/support/test_host.h"
-#include "engine/common/file_infos.h"
 
 using namespace zw;
 using zwtest::HostCall;
@@ -16,19 +16,8 @@ namespace {
 // A list of one set of three entries.
 class CatalogDialog : public ::testing::Test {
  protected:
-  CatalogDialog() {
-    TFileInfos* head = nullptr;
-    TFileInfos** tail = &head;
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
-      auto* info = new TFileInfos;
-      info->Name = name;
-      info->Path = "/photos/";
-      info->Size = 10;
-      *tail = info;
-      tail = &info->Next;
-    }
-    list.AddSet(head);
-  }
+  CatalogDialog() { zwtest::AddSets(list, {{{"a.jpg", 10, "/photos/"}, {"b.jpg", 10, "/photos/"},
+                                            {"c.jpg", 10, "/photos/"}}}); }
   TResultList list;
   TestHost host;
   TCatalogDialogModel dlg;

@@ -1,20 +1,32 @@
+// The file actions on real files. One table holds the runs that must never
+// lose the last copy of a file: each row builds sets of files, may change
+// them after the "scan", runs an action and names the files it handled and
+// the questions it asked. Every other file of the tree must keep its bytes,
+// and every other entry stay in the list with its check mark. The flows
+// around an action (destination, failures, cancel, tidy-up) follow as tests
+// of their own.
 #include "app/results/file_actions.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <functional>
+#include <map>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/support/result_sets.h"
 #include "app/support/test_host.h"
 #include "engine/dupes/directory_tree.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
+#include "support/files.h"
 #include "support/temp_tree.h"
 #include "support/zip_builder.h"
 
@@ -31,302 +43,183 @@
 namespace {
 
 namespace fs = std::filesystem;
+using zw::TFileAction;
 using zw::TFileActions;
 using zw::TResultEntry;
 using zwtest::HostCall;
-using zwtest::TestHost;
-using zwtest::TempTree;
+using zwtest::ReadAll;
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool Exists(const std::string& path) {
+// The shortcuts in a folder (none when it went) and what they point to.
+std::vector<std::string> ShortcutTargets(const std::string& folder) {
+  std::vector<std::string> out;
   std::error_code ec;
-  return fs::exists(fs::symlink_status(path, ec));
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-class FileActionsTest : public ::testing::Test {
- protected:
-  FileActionsTest()
-      : presenter(&host, log), actions(host, presenter, log, model, list) {
-    model.findEmptyDirs = false;
-  }
-
-  // A result entry describing the file as a scan does.
-  static TResultEntry* EntryOf(const std::string& full, uint32_t set) {
-    zw::platform::FindData fd;
+  for (const auto& item : fs::directory_iterator(folder, ec)) {
+    std::string target;
     zw::platform::OsError err;
-    EXPECT_TRUE(zw::platform::GetFileInfo(full, fd, err)) << full;
-    auto* e = new TResultEntry;
-    e->Set = set;
-    e->Name = zw::platform::ExtractFileName(full);
-    e->Path = zw::platform::ExtractFilePath(full);
-    e->Size = fd.size;
-    e->Time = zw::platform::UtcToLocal(fd.lastWriteUtc);
-    e->Attributes = fd.attributes;
-    return e;
+    if (zw::platform::IsShortcut(item.path().string()) &&
+        zw::platform::ResolveShortcut(item.path().string(), target, err))
+      out.push_back(target);
+  }
+  return out;
+}
+
+// An action's world: a temporary tree (its trash too, on POSIX), the host,
+// the log and the result list.
+class Bench {
+ public:
+  Bench() : presenter(&host, log), actions(host, presenter, log, model, list) {
+    model.findEmptyDirs = false;
+#ifndef _WIN32
+    if (const char* old = std::getenv("XDG_DATA_HOME")) savedDataHome_ = old;
+    setenv("XDG_DATA_HOME", zw::platform::ExcludeTrailingSep(DataHome()).c_str(), 1);
+#endif
+  }
+  ~Bench() {
+#ifndef _WIN32
+    if (savedDataHome_)
+      setenv("XDG_DATA_HOME", savedDataHome_->c_str(), 1);
+    else
+      unsetenv("XDG_DATA_HOME");
+#endif
   }
 
-  // Fills the list with the sets of files, in order.
-  void Build(const std::vector<std::vector<std::string>>& sets) {
-    size_t n = 0;
-    for (const auto& s : sets) n += s.size();
-    list.Prepare(static_cast<int32_t>(sets.size()), static_cast<int32_t>(n));
-    for (size_t s = 0; s < sets.size(); ++s)
-      for (const auto& f : sets[s]) ASSERT_TRUE(list.AppendEntry(EntryOf(f, static_cast<uint32_t>(s))));
-    list.OrderBySets();
+  std::string Full(const std::string& rel) const { return tree.PathOf(rel); }
+  std::string DataHome() const { return tree.Dir("xdg"); }
+  std::string Dest() const { return tree.Dir("dest"); }
+
+  // Writes the files of the sets and lists them as the search hands them
+  // over: words "file=content", sets apart by " | ", "+" in front of a
+  // checked file. Content "N*c" is N bytes "c", "&file" a hard link to that
+  // file. "zip:pack.zip/x=content" is a member x of the ZIP archive
+  // pack.zip ("zip!:" with damaged data), "cat:x=content" an entry x of a
+  // catalog file.
+  void Build(const std::string& spec) {
+    std::vector<std::vector<zwtest::F>> sets(1);
+    std::istringstream words(spec);
+    for (std::string word; words >> word;) {
+      if (word == "|") {
+        sets.emplace_back();
+        continue;
+      }
+      const bool check = word[0] == '+';
+      const size_t eq = word.find('=');
+      std::string rel = word.substr(check ? 1 : 0, eq - (check ? 1 : 0));
+      std::string content = word.substr(eq + 1);
+      if (const size_t star = content.find('*'); star != std::string::npos)
+        content = std::string(std::stoul(content.substr(0, star)), content[star + 1]);
+      const std::string sep(1, zw::platform::kPathSep);
+      zwtest::F f;
+      if (rel.rfind("cat:", 0) == 0) {
+        f = {rel.substr(4), content.size(), "backup.zwc>" + sep, zwtest::kCataloged};
+      } else if (rel.rfind("zip:", 0) == 0 || rel.rfind("zip!:", 0) == 0) {
+        const bool damaged = rel[3] == '!';
+        rel.erase(0, rel.find(':') + 1);
+        const std::string member = rel.substr(rel.find('/') + 1);
+        zwtest::Built zip = zwtest::BuildZip({{member, content, 0x20, 0, false, 0, true}});
+        if (damaged) zip.bytes[32 + member.size()] ^= 0x10;  // in the packed data
+        const std::string archive = tree.File(rel.substr(0, rel.find('/')), zip.bytes);
+        f = {member, content.size(), archive + ">" + sep, zwtest::kZipped};
+      } else {
+        if (content[0] == '&')
+          fs::create_hard_link(Full(content.substr(1)), Full(rel));
+        else
+          tree.File(rel, content);
+        f = zwtest::OnDisk(Full(rel));
+      }
+      sets.back().push_back(f);
+      entries.emplace_back(f.path + f.name, check);
+    }
+    zwtest::AddSets(list, sets);
+    for (const auto& [name, check] : entries)
+      if (check) list.Check(Find(name));
   }
 
-  TResultEntry* Find(const std::string& full) const {
+  TResultEntry* Find(const std::string& fullName) const {
     for (TResultEntry* e : list.Items())
-      if (e->FullName() == full) return e;
+      if (e->FullName() == fullName) return e;
     return nullptr;
   }
-  void Check(const std::string& full) {
-    TResultEntry* e = Find(full);
-    ASSERT_NE(e, nullptr) << full;
-    list.Check(e);
+  // Every file of the tree (not links, not folders) with its bytes.
+  std::map<std::string, std::string> Files() const {
+    std::map<std::string, std::string> out;
+    for (const auto& item : fs::recursive_directory_iterator(tree.RootPath()))
+      if (fs::is_regular_file(item.symlink_status()))
+        out[item.path().string()] = ReadAll(item.path().string());
+    return out;
   }
-  std::string LogText() const { return log.Text(); }
-  std::vector<HostCall> Questions() const { return host.Boxes(); }
+  // Whether a line of the log has the kind and the parts, in this order:
+  // "X:part*part" ({rel} stands for the full path of rel, {dest} for Dest()).
+  bool Logged(std::string want) const {
+    for (size_t at; (at = want.find('{')) != std::string::npos;) {
+      const size_t end = want.find('}', at);
+      const std::string rel = want.substr(at + 1, end - at - 1);
+      want.replace(at, end - at + 1, rel == "dest" ? Dest() : Full(rel));
+    }
+    for (size_t i = 0; i < log.Count(); ++i) {
+      const std::string line = log.Line(i);
+      size_t at = 0, from = 2;
+      for (size_t star; at != std::string::npos && from <= want.size(); from = star + 1) {
+        star = std::min(want.find('*', from), want.size());
+        at = line.find(want.substr(from, star - from), at);
+      }
+      if (at != std::string::npos && line[0] == want[0]) return true;
+    }
+    return false;
+  }
+  // The boxes shown, blank-separated: M a message box, Q a question with
+  // its default (y Yes, n No, none), B a box of buttons and C one that
+  // counts down, with the default button's index. `last` gets the last
+  // box's text.
+  std::string Asked(std::string* last = nullptr) const {
+    std::string out;
+    for (const HostCall& box : host.Boxes()) {
+      out += out.empty() ? "" : " ";
+      if (box.kind == HostCall::MessageBox) out += "M";
+      if (box.kind == HostCall::QuestionBox)
+        out += box.defaultAnswer == zw::ansYes ? "Qy" : box.defaultAnswer == zw::ansNo ? "Qn" : "Q";
+      const int seconds = box.request.seconds;
+      if (box.kind == HostCall::CountdownBox)
+        out += (seconds == 0 ? "B" : seconds == TFileActions::kCountdownSeconds ? "C" : "?") +
+               std::to_string(box.request.defaultIndex);
+      if (last) *last = box.text;
+    }
+    return out;
+  }
 
-  TempTree tree;
-  TestHost host;
+  zwtest::TempTree tree;
+  zwtest::TestHost host;
   zw::TZWLog log;
   zw::TMsgPresenter presenter;
   zw::TWindowModel model;
   zw::TResultList list;
   TFileActions actions;
-};
-
-// --- confirmation ------------------------------------------------------------------
-
-TEST_F(FileActionsTest, NothingCheckedShowsTheActionsMessageAndDoesNothing) {
-  const auto a = tree.File("a.txt", "same");
-  const auto b = tree.File("b.txt", "same");
-  Build({{a, b}});
-  EXPECT_FALSE(actions.Delete(zw::cmInteractive));
-  const auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].kind, HostCall::MessageBox);
-  EXPECT_TRUE(Contains(boxes[0].text, "check the files you want to delete"));
-  EXPECT_TRUE(Exists(a) && Exists(b));
-  EXPECT_EQ(host.Count(HostCall::SetBusy), 0u);
-}
-
-TEST_F(FileActionsTest, WholeSetCheckedUnattendedTakesNoAndTouchesNothing) {
-  const auto a = tree.File("a.txt", "same");
-  const auto b = tree.File("b.txt", "same");
-  Build({{a, b}});
-  Check(a);
-  Check(b);
-  EXPECT_FALSE(actions.Delete(zw::cmUnattended));
-  EXPECT_TRUE(Questions().empty());
-  EXPECT_EQ(ReadAll(a), "same");
-  EXPECT_EQ(ReadAll(b), "same");
-  EXPECT_EQ(list.ItemCount(), 2);
-  EXPECT_EQ(list.CheckedCount(), 2);
-  EXPECT_TRUE(Contains(LogText(), "(e.g. set 0)"));
-  EXPECT_TRUE(Contains(LogText(), "[No]"));
-}
-
-TEST_F(FileActionsTest, WholeSetQuestionNamesTheFirstOffendingSetAndFocusesIt) {
-  const auto a = tree.File("a.txt", "one");
-  const auto b = tree.File("b.txt", "one");
-  const auto c = tree.File("c.txt", "two");
-  const auto d = tree.File("d.txt", "two");
-  Build({{a, b}, {c, d}});
-  Check(a);
-  Check(c);
-  Check(d);
-  host.answers = {zw::ansNo};
-  EXPECT_FALSE(actions.Delete(zw::cmInteractive));
-  const auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_TRUE(Contains(boxes[0].text, "(e.g. set 1)"));
-  EXPECT_EQ(model.results.focused, 2);  // c, the set's first entry
-  EXPECT_TRUE(Exists(c) && Exists(d) && Exists(a));
-  EXPECT_EQ(list.CheckedCount(), 3);
-}
-
-TEST_F(FileActionsTest, WholeSetInCountdownModeDefaultsToNo) {
-  const auto a = tree.File("a.txt", "same");
-  const auto b = tree.File("b.txt", "same");
-  Build({{a, b}});
-  Check(a);
-  Check(b);
-  EXPECT_FALSE(actions.Recycle(zw::cmCountdown));
-  const auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].kind, HostCall::CountdownBox);
-  EXPECT_EQ(boxes[0].request.seconds, TFileActions::kCountdownSeconds);
-  EXPECT_EQ(boxes[0].request.defaultIndex, 1);  // No
-  EXPECT_TRUE(Exists(a) && Exists(b));
-}
-
-TEST_F(FileActionsTest, WholeSetAnsweredYesGoesOnToTheConfirmation) {
-  const auto a = tree.File("a.txt", "same");
-  const auto b = tree.File("b.txt", "same");
-  Build({{a, b}});
-  Check(a);
-  Check(b);
-  host.answers = {zw::ansYes, zw::ansNo};  // whole set: Yes; confirmation: No
-  EXPECT_FALSE(actions.Delete(zw::cmInteractive));
-  ASSERT_EQ(Questions().size(), 2u);
-  EXPECT_TRUE(Exists(a) && Exists(b));
-}
-
-TEST_F(FileActionsTest, ConfirmationNamesCountAndKilobytesAndDeclineStops) {
-  const auto a = tree.SizedFile("x/a.bin", 2048, 1);
-  const auto b = tree.SizedFile("y/b.bin", 2048, 1);
-  const auto c = tree.SizedFile("x/c.bin", 1500, 2);
-  const auto d = tree.SizedFile("y/d.bin", 1500, 2);
-  Build({{a, b}, {c, d}});
-  Check(a);
-  Check(c);
-  host.answers = {zw::ansNo};
-  EXPECT_FALSE(actions.Delete(zw::cmInteractive));
-  const auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].kind, HostCall::QuestionBox);
-  EXPECT_EQ(boxes[0].defaultAnswer, 0);  // interactively always asked
-  EXPECT_TRUE(Contains(boxes[0].text, "delete 2 files with a total size of 3 kB"));
-  EXPECT_TRUE(Exists(a) && Exists(c));
-  EXPECT_EQ(host.Count(HostCall::SetBusy), 0u);
-}
-
-TEST_F(FileActionsTest, CountdownConfirmationDefaultsToYes) {
-  const auto a = tree.File("a.txt", "same");
-  const auto b = tree.File("b.txt", "same");
-  Build({{a, b}});
-  Check(a);
-  EXPECT_TRUE(actions.Delete(zw::cmCountdown));
-  const auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].kind, HostCall::CountdownBox);
-  EXPECT_EQ(boxes[0].request.defaultIndex, 0);  // Yes
-  EXPECT_FALSE(Exists(a));
-  EXPECT_TRUE(Exists(b));
-}
-
-// --- delete --------------------------------------------------------------------------
-
-TEST_F(FileActionsTest, DeleteRemovesTheFirstFilesOfSetsOnly) {
-  const auto a1 = tree.File("s1/a1.txt", "alpha");
-  const auto a2 = tree.File("s2/a2.txt", "alpha");
-  const auto b1 = tree.File("s1/b1.txt", "beta");
-  const auto b2 = tree.File("s2/b2.txt", "beta");
-  const auto b3 = tree.File("s3/b3.txt", "beta");
-  Build({{a1, a2}, {b1, b2, b3}});
-  Check(a1);
-  Check(b1);
-  Check(b2);
-  log.Add("i earlier entry");
-  EXPECT_TRUE(actions.Delete(zw::cmInteractive));
-  EXPECT_FALSE(Exists(a1));
-  EXPECT_FALSE(Exists(b1));
-  EXPECT_FALSE(Exists(b2));
-  EXPECT_EQ(ReadAll(a2), "alpha");
-  EXPECT_EQ(ReadAll(b3), "beta");
-  ASSERT_EQ(list.ItemCount(), 2);
-  EXPECT_EQ(list.Item(0)->FullName(), a2);
-  EXPECT_EQ(list.Item(1)->FullName(), b3);
-  EXPECT_EQ(list.CheckedCount(), 0);
-  // The frame: busy with the status text, a separator before the start line.
-  ASSERT_GE(log.Count(), 4u);
-  EXPECT_EQ(log.Line(1), "");
-  EXPECT_TRUE(Contains(log.Line(2), "Deleting checked files..."));
-  EXPECT_TRUE(Contains(log.Line(log.Count() - 1), "Operation completed."));
-  const auto busy = host.CallsOf(HostCall::SetBusy);
-  ASSERT_EQ(busy.size(), 2u);
-  EXPECT_EQ(busy[0].a, 1);
-  EXPECT_EQ(busy[1].a, 0);
-  const auto status = host.CallsOf(HostCall::SetStatusText);
-  ASSERT_FALSE(status.empty());
-  EXPECT_EQ(status.front().text, "Status: deleting checked files...");
-  EXPECT_EQ(status.back().text, "Status: idle");
-  const auto progress = host.CallsOf(HostCall::SetProgress);
-  ASSERT_FALSE(progress.empty());
-  EXPECT_EQ(progress.back().a, 3);
-  EXPECT_EQ(progress.back().b, 3);
-  EXPECT_FALSE(model.busy);
-}
-
-TEST_F(FileActionsTest, DeleteRemovesAReadOnlyFile) {
-  const auto a = tree.File("a.txt", "same");
-  const auto b = tree.File("b.txt", "same");
-  zw::platform::OsError err;
-  ASSERT_TRUE(zw::platform::SetAttributes(a, zw::platform::attr::kReadOnly, err));
-  Build({{a, b}});
-  Check(a);
-  EXPECT_TRUE(actions.Delete(zw::cmUnattended));
-  EXPECT_FALSE(Exists(a));
-  EXPECT_TRUE(Exists(b));
-}
-
-#ifdef __linux__
-// A folder made immutable while this lasts: nothing in it can be created,
-// renamed or removed, also by root. Works() is false where the file system
-// or the user's rights do not allow it.
-class ImmutableFolder {
- public:
-  explicit ImmutableFolder(const std::string& folder)
-      : folder_(zw::platform::ExcludeTrailingSep(folder)) {
-    works_ = Flip(true);
-  }
-  ~ImmutableFolder() {
-    if (works_) Flip(false);
-  }
-  bool Works() const { return works_; }
+  std::vector<std::pair<std::string, bool>> entries;  // full name, checked
 
  private:
-  bool Flip(bool on) {
-    const int fd = open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-      ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    close(fd);
-    return ok;
-  }
-  std::string folder_;
-  bool works_ = false;
+  std::optional<std::string> savedDataHome_;
 };
-#endif
 
-// Makes the deletion of a file fail while it lasts; Works() is false where
-// the system does not let the test do that.
-class DeleteBlocker {
+// Makes deleting and creating files fail while it lasts: Linux makes the
+// file's folder immutable (also for root), Windows holds the file open
+// without sharing the right to delete. Works() is false where the system
+// does not let the test.
+class Blocker {
  public:
-  explicit DeleteBlocker(const std::string& file)
-#ifdef __linux__
-      : folder_(zw::platform::ExtractFilePath(file))
-#endif
-  {
+  explicit Blocker(const std::string& file) {
 #ifdef _WIN32
-    // Open without sharing the right to delete (reading stays shared: the
-    // action reads the file before it deletes it).
     handle_ = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                           nullptr);
     works_ = handle_ != INVALID_HANDLE_VALUE;
 #elif defined(__linux__)
-    works_ = folder_.Works();
-#else
-    (void)file;
+    folder_ = zw::platform::ExcludeTrailingSep(zw::platform::ExtractFilePath(file));
+    works_ = Flip(true);
 #endif
   }
-  ~DeleteBlocker() {
+  ~Blocker() {
 #ifdef _WIN32
     if (works_) CloseHandle(handle_);
+#elif defined(__linux__)
+    if (works_) Flip(false);
 #endif
   }
   bool Works() const { return works_; }
@@ -336,247 +229,317 @@ class DeleteBlocker {
 #ifdef _WIN32
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 #elif defined(__linux__)
-  ImmutableFolder folder_;
+  bool Flip(bool on) {
+    const int fd = open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    bool ok = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    ok = ok && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) close(fd);
+    return ok;
+  }
+  std::string folder_;
 #endif
 };
 
-TEST_F(FileActionsTest, FailedDeleteRestoresReadOnlyLogsAndAsksAtTheEnd) {
-  const auto a = tree.File("locked/a.txt", "same");
-  const auto b = tree.File("b.txt", "same");
-  zw::platform::OsError err;
-  ASSERT_TRUE(zw::platform::SetAttributes(a, zw::platform::attr::kReadOnly, err));
-  Build({{a, b}});
-  Check(a);
-  bool ok = true;
+struct ActionCase {
+  const char* what;
+  const char* sets;  // as Bench::Build takes them
+  TFileAction action = TFileAction::Delete;
+  uint8_t mode = zw::cmUnattended;
+  const char* dest = "dest";  // of a move: a folder of the tree, or "" for the picker
+  std::function<void(Bench&)> change = {};  // after the scan
+  std::deque<int> answers = {};
+  const char* blocked = "";  // a file (or "dest") that cannot go or take files meanwhile
+  bool ok = false;
+  // The files deleted, recycled, moved or replaced by a shortcut ("file>target"),
+  // and "-file" for an entry that leaves the list while its file stays.
+  const char* handled = "";
+  const char* logged = "";  // as Bench::Logged takes it
+  const char* asked = "";   // as Bench::Asked gives it
+  const char* said = "";    // a part of the last box's text
+  std::function<void(Bench&)> then = {};
+};
+
+void RunAction(const ActionCase& c) {
+  SCOPED_TRACE(c.what);
+#ifdef _WIN32
+  if (c.action == TFileAction::Recycle && *c.handled) return;  // the real recycle bin
+#endif
+  Bench b;
+  b.Build(c.sets);
+  if (c.change) c.change(b);
+  b.host.answers = c.answers;
+  std::map<std::string, std::string> files = b.Files();
+  const std::string dest = std::string(c.dest) == "dest" ? b.Dest() : *c.dest ? b.Full(c.dest) : "";
   {
-    DeleteBlocker blocker(a);
-    if (!blocker.Works()) GTEST_SKIP() << "cannot make a deletion fail here";
-    host.answers = {zw::ansYes, zw::ansYes};  // confirmation; see the log
-    ok = actions.Delete(zw::cmInteractive);
+    std::optional<Blocker> blocker;
+    if (*c.blocked)
+      blocker.emplace(std::string(c.blocked) == "dest" ? b.Dest() : b.Full(c.blocked));
+    if (blocker && !blocker->Works()) return;  // not on this system
+    EXPECT_EQ(b.actions.Run(c.action, c.mode, c.action == TFileAction::Move ? dest : ""), c.ok)
+        << b.log.Text();
   }
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(ReadAll(a), "same");
-  uint32_t attributes = 0;
-  ASSERT_TRUE(zw::platform::GetAttributes(a, attributes, err));
-  EXPECT_NE(attributes & zw::platform::attr::kReadOnly, 0u);
-  ASSERT_EQ(list.ItemCount(), 2);
-  EXPECT_TRUE(Find(a) && Find(a)->IsChecked());
-  EXPECT_TRUE(Contains(LogText(), "Could not delete file \"" + a + "\" (I/O-Error "));
-  const auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_TRUE(Contains(boxes[1].text, "Some files couldn't be deleted."));
-  EXPECT_EQ(boxes[1].defaultAnswer, zw::ansNo);
-  EXPECT_EQ(host.Count(HostCall::ShowLog), 1u);
+  std::istringstream words(c.handled);
+  for (std::string word; words >> word;) {
+    const bool entryOnly = word[0] == '-';
+    const std::string full = b.Full(word.substr(entryOnly ? 1 : 0, word.find('>')));
+    for (auto& entry : b.entries)
+      if (entry.first == full) entry.first.clear();
+    if (entryOnly) continue;
+    const std::string name = zw::platform::ExtractFileName(full);
+    EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(full))) << full;
+    std::string to;  // where the bytes went
+    if (c.action == TFileAction::Recycle) to = b.DataHome() + "Trash/files/" + name;
+    if (c.action == TFileAction::Move)
+      to = TFileActions::MoveTargetFolder(dest.empty() ? b.Dest() : dest,
+                                          zw::platform::ExtractFilePath(full)) + name;
+    EXPECT_EQ(to.empty() ? files[full] : ReadAll(to), files[full]) << full;
+    const size_t gt = word.find('>');
+    EXPECT_EQ(ShortcutTargets(zw::platform::ExtractFilePath(full)),
+              gt == std::string::npos ? std::vector<std::string>{}
+                                      : std::vector<std::string>{b.Full(word.substr(gt + 1))});
+    files.erase(full);
+  }
+  for (const auto& [full, bytes] : files) {
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(full))) << full;
+    EXPECT_EQ(ReadAll(full), bytes) << full;
+  }
+  int32_t left = 0;
+  for (const auto& [full, check] : b.entries) {
+    if (full.empty()) continue;
+    ++left;
+    const TResultEntry* e = b.Find(full);
+    ASSERT_NE(e, nullptr) << full;
+    EXPECT_EQ(e->IsChecked(), check) << full;
+  }
+  EXPECT_EQ(b.list.ItemCount(), left);
+  EXPECT_TRUE(zwtest::CountsHold(b.list));
+  EXPECT_TRUE(!*c.logged || b.Logged(c.logged)) << c.logged << "\n" << b.log.Text();
+  std::string said;
+  EXPECT_EQ(b.Asked(&said), c.asked);
+  EXPECT_NE(said.find(c.said), std::string::npos) << said;
+  // Busy only while the action works on the files.
+  std::string busy;
+  for (const HostCall& call : b.host.CallsOf(HostCall::SetBusy)) busy += std::to_string(call.a);
+  EXPECT_EQ(busy, b.Logged("i:Operation completed.") ? "10" : "");
+  EXPECT_FALSE(b.model.busy);
+  if (c.then) c.then(b);
 }
 
-TEST_F(FileActionsTest, CancelLeavesTheRemainingEntriesChecked) {
-  std::vector<std::string> files;
-  std::vector<std::vector<std::string>> sets;
-  for (int i = 0; i < 5; ++i) {
-    const std::string content = "content " + std::to_string(i);
-    const auto gone = tree.File("d" + std::to_string(i) + "/x.txt", content);
-    const auto kept = tree.File("keep/x" + std::to_string(i) + ".txt", content);
-    files.push_back(gone);
-    sets.push_back({gone, kept});
-  }
-  Build(sets);
-  for (const auto& f : files) Check(f);
-  model.findEmptyDirs = true;
-  int handled = 0;
-  actions.processMessages = [&] {
-    if (++handled == 2) actions.RequestCancel();
+TEST(FileActions, NeverLoseTheLastCopy) {
+  using A = TFileAction;
+  const auto interactive = zw::cmInteractive, countdown = zw::cmCountdown;
+  const auto yes = zw::ansYes, no = zw::ansNo;
+  const ActionCase cases[] = {
+      // A whole set checked: asked about (the default is No); nothing touched, even on Yes.
+      {.what = "whole set, unattended", .sets = "+a=same +b=same", .logged = "?:(e.g. set 0)*[No]",
+       .then = [](Bench& b) { EXPECT_FALSE(b.Logged("i:Deleting checked files...")); }},
+      {.what = "whole set, No", .sets = "+a=one b=one | +c=two +d=two", .mode = interactive,
+       .answers = {no}, .asked = "Qn", .said = "(e.g. set 1)",
+       .then = [](Bench& b) { EXPECT_EQ(b.model.results.focused, 2) << "the set's first"; }},
+      {.what = "whole set, countdown", .sets = "+a=same +b=same", .action = A::Recycle,
+       .mode = countdown, .asked = "C1"},
+      {.what = "whole set, Yes, then No", .sets = "+a=same +b=same", .mode = interactive,
+       .answers = {yes, no}, .asked = "Qn Q"},
+      {.what = "whole set, Yes and Yes", .sets = "+a=one +b=one", .mode = interactive,
+       .answers = {yes, yes}, .logged = "X:(no copy of it is left unchecked)", .asked = "Qn Q Qn"},
+      {.what = "shortcuts with only catalog entries left", .sets = "+a/x=same cat:x=same",
+       .action = A::Link, .logged = "?:only*left catalogized files unchecked"},
+      // Declined or nothing to do: nothing touched, not even busy.
+      {.what = "confirmation No", .sets = "+x/a=2048*a y/b=2048*a | +x/c=1500*c y/d=1500*c",
+       .mode = interactive, .answers = {no}, .asked = "Q",
+       .said = "delete 2 files with a total size of 3 kB"},
+      {.what = "nothing checked", .sets = "a=same b=same", .mode = interactive, .asked = "M",
+       .said = "check the files you want to delete"},
+      // The kept copy: another file with the same bytes at the moment of the action.
+      {.what = "an identical file", .sets = "+a=5000*q b=5000*q", .ok = true, .handled = "a"},
+      {.what = "a hard link", .sets = "+a=5000*q b=&a",
+       .logged = "X:No kept copy of \"{a}\" was verified*is the same file under another name"},
+      {.what = "a hard link, recycle", .sets = "+a=5000*q b=&a", .action = A::Recycle,
+       .logged = "X:No kept copy of \"{a}\"*is the same file under another name"},
+      {.what = "a hard link, move", .sets = "+a=5000*q b=&a", .action = A::Move,
+       .logged = "X:No kept copy of \"{a}\"*is the same file under another name"},
+      {.what = "a hard link, shortcut", .sets = "+a=5000*q b=&a", .action = A::Link,
+       .logged = "X:No kept copy of \"{a}\"*is the same file under another name"},
+      {.what = "same size, other bytes", .sets = "+a=5000*q b=5000*r",
+       .logged = "X:No kept copy of \"{a}\"*no unchecked copy holds the same bytes now"},
+      {.what = "a ZIP member with the bytes", .sets = "+a=5000*q zip:pack.zip/a=5000*q",
+       .ok = true, .handled = "a"},
+      {.what = "a damaged ZIP member", .sets = "+a=5000*q zip!:pack.zip/a=5000*q",
+       .logged = "X:No kept copy of \"{a}\"*cannot be read or is damaged"},
+      {.what = "kept copies gone or edited", .sets = "+a=one b=one c=one | +x=two y=two",
+       .change = [](Bench& b) { fs::remove(b.Full("b")); b.tree.File("c", "EDIT"); },
+       .handled = "x", .logged = "X:No kept copy of \"{a}\" was verified (no unchecked copy "
+                                 "holds the same bytes now); it was not touched"},
+      {.what = "a changed shortcut target", .sets = "+a/x=same b/x=same", .action = A::Link,
+       .change = [](Bench& b) { b.tree.File("b/x", "changed!"); },
+       .logged = "X:No kept copy of \"{a/x}\" was verified"},
+      // A file that changed since the scan is left alone.
+      {.what = "another size", .sets = "+a=same b=same",
+       .change = [](Bench& b) { b.tree.File("a", "grown since"); },
+       .logged = "X:File \"{a}\" has changed since the scan; it was not touched"},
+      {.what = "another time", .sets = "+a=same +b=same c=same", .action = A::Move,
+       .change = [](Bench& b) {
+         b.tree.File("b", "SAME");
+         fs::last_write_time(b.Full("b"), fs::last_write_time(b.Full("a")) + std::chrono::hours(1));
+       }, .handled = "a", .logged = "X:File \"{b}\" has changed since"},
+      {.what = "vanished", .sets = "+a=same b=same",
+       .change = [](Bench& b) { fs::remove(b.Full("a")); },
+       .logged = "X:File \"{a}\" no longer exists; it was not touched"},
+      // A list of another time zone: every local time an hour off; the UTC time decides.
+      {.what = "time zone changed, UTC known", .sets = "+a=same b=same", .change = [](Bench& b) {
+         for (TResultEntry* e : b.list.Items()) e->Time += 36000000000LL;
+       }, .ok = true, .handled = "a"},
+      {.what = "time zone changed, UTC unknown", .sets = "+a=same b=same", .change = [](Bench& b) {
+         for (TResultEntry* e : b.list.Items()) {
+           e->Time += 36000000000LL;
+           e->TimeUtc = 0;
+         }
+       }, .logged = "X:File \"{a}\" has changed since the scan"},
+      // Failures leave the file (its attributes too) and its entry, and ask at the end.
+      {.what = "a failed delete", .sets = "+locked/a.txt=same b.txt=same", .mode = interactive,
+       .change = [](Bench& b) {
+         zw::platform::OsError err;
+         const std::string a = b.Full("locked/a.txt");
+         ASSERT_TRUE(zw::platform::SetAttributes(a, zw::platform::attr::kReadOnly, err));
+       }, .answers = {yes, yes}, .blocked = "locked/a.txt",
+       .logged = "X:Could not delete file \"{locked/a.txt}\" (I/O-Error ", .asked = "Q Qn",
+       .said = "Some files couldn't be deleted.", .then = [](Bench& b) {
+         uint32_t attributes = 0;
+         zw::platform::OsError err;
+         ASSERT_TRUE(zw::platform::GetAttributes(b.Full("locked/a.txt"), attributes, err));
+         EXPECT_NE(attributes & zw::platform::attr::kReadOnly, 0u);
+         EXPECT_EQ(b.host.Count(HostCall::ShowLog), 1u);
+       }},
+      {.what = "move onto an existing file", .sets = "+src/x=payload other/x=payload",
+       .action = A::Move, .change = [](Bench& b) {
+         const std::string to = TFileActions::MoveTargetFolder(b.Dest(), b.Full("src/"));
+         fs::create_directories(to);
+         zwtest::WriteAll(to + "x", "already here");
+       }, .logged = "X:Could not move file \"{src/x}\" (I/O-Error "},
+      // A write-protected destination is asked about once: No stops, Yes tries every file.
+      {.what = "write-protected, No", .sets = "+src/a=one other/a=one | +src/c=two other/c=two",
+       .action = A::Move, .mode = interactive, .answers = {yes, no, no}, .blocked = "dest",
+       .logged = "X:Could not move file \"{src/a}\"", .asked = "Q Qn Qn", .then = [](Bench& b) {
+         EXPECT_NE(b.host.Boxes()[1].text.find("not allowed to write"), std::string::npos);
+         EXPECT_FALSE(b.Logged("X:Could not move file \"{src/c}\"")) << "never tried";
+       }},
+      {.what = "write-protected, Yes", .sets = "+src/a=one other/a=one | +src/c=two other/c=two",
+       .action = A::Move, .mode = interactive, .answers = {yes, yes, no}, .blocked = "dest",
+       .logged = "X:Could not move file \"{src/c}\"", .asked = "Q Qn Qn"},
+      // The destination of a move: created when missing (and the user agrees), or picked.
+      {.what = "a missing destination, No", .sets = "+src/x=payload other/x=payload",
+       .action = A::Move, .mode = interactive, .dest = "new/dest", .answers = {yes, no},
+       .asked = "Q Qy", .said = "does not exist", .then = [](Bench& b) {
+         EXPECT_NE(b.host.Boxes()[0].text.find("to the specified destination directory"),
+                   std::string::npos);
+         EXPECT_FALSE(fs::exists(b.Full("new/dest")));
+       }},
+      {.what = "a missing destination, Yes", .sets = "+src/x=payload other/x=payload",
+       .action = A::Move, .mode = interactive, .dest = "new/dest", .answers = {yes, yes},
+       .ok = true, .handled = "src/x", .asked = "Q Qy"},
+      {.what = "the picker cancelled", .sets = "+src/x=payload other/x=payload", .action = A::Move,
+       .mode = interactive, .dest = "", .asked = "Q", .then = [](Bench& b) {
+         EXPECT_EQ(b.host.CallsOf(HostCall::PickFolder).at(0).text, "Select destination folder");
+       }},
+      {.what = "an invalid folder picked", .sets = "+src/x=payload other/x=payload",
+       .action = A::Move, .mode = interactive, .dest = "",
+       .change = [](Bench& b) { b.host.folders = {b.Full("nowhere")}; }, .asked = "Q M",
+       .said = "The folder you've just chosen is invalid"},
+      {.what = "a folder picked", .sets = "+src/x=payload other/x=payload", .action = A::Move,
+       .mode = interactive, .dest = "", .change = [](Bench& b) {
+         b.host.folders = {zw::platform::ExcludeTrailingSep(b.Dest())};
+       }, .ok = true, .handled = "src/x", .asked = "Q", .then = [](Bench& b) {
+         EXPECT_EQ(b.host.CallsOf(HostCall::SetStatusText).front().text,
+                   "Status: moving checked files to \"" + b.Dest() + "\"...");
+       }},
+      // What goes, and how.
+      {.what = "first files of sets",
+       .sets = "+s1/a1=alpha s2/a2=alpha | +s1/b1=beta +s2/b2=beta s3/b3=beta", .mode = interactive,
+       .change = [](Bench& b) { b.log.Add("i earlier entry"); }, .ok = true,
+       .handled = "s1/a1 s1/b1 s2/b2", .asked = "Q", .then = [](Bench& b) {
+         EXPECT_EQ(zwtest::Names(b.list), "a2 | b3");
+         ASSERT_GE(b.log.Count(), 4u);
+         EXPECT_EQ(b.log.Line(1), "") << "a separator before the start line";
+         EXPECT_TRUE(b.Logged("i:Deleting checked files...") && b.log.Line(2)[0] == 'i');
+         EXPECT_NE(b.log.Line(b.log.Count() - 1).find("Operation completed."), std::string::npos);
+         const auto status = b.host.CallsOf(HostCall::SetStatusText);
+         EXPECT_EQ(status.front().text + ", " + status.back().text,
+                   "Status: deleting checked files..., Status: idle");
+         const HostCall progress = b.host.CallsOf(HostCall::SetProgress).back();
+         EXPECT_EQ(std::to_string(progress.a) + "/" + std::to_string(progress.b), "3/3");
+       }},
+      {.what = "countdown confirmation", .sets = "+a=same b=same", .mode = countdown, .ok = true,
+       .handled = "a", .asked = "C0"},
+      {.what = "read-only", .sets = "+a=same b=same", .change = [](Bench& b) {
+         zw::platform::OsError err;
+         ASSERT_TRUE(zw::platform::SetAttributes(b.Full("a"), zw::platform::attr::kReadOnly, err));
+       }, .ok = true, .handled = "a"},
+      {.what = "recycled", .sets = "+files/a.txt=recycled files/b.txt=recycled",
+       .action = A::Recycle, .ok = true, .handled = "files/a.txt",
+       .logged = "i:Moving checked files to Recycle Bin...", .then = [](Bench& b) {
+         EXPECT_TRUE(fs::exists(b.DataHome() + "Trash/info/a.txt.trashinfo"));
+       }},
+      {.what = "moved below the destination", .sets = "+src/a/x=payload src/b/x=payload",
+       .action = A::Move, .ok = true, .handled = "src/a/x",
+       .logged = "i:Moving checked files to \"{dest}\"..."},
+      {.what = "shortcuts to the third", .sets = "+a/x=same +b/x=same c/x=same", .action = A::Link,
+       .ok = true, .handled = "a/x>c/x b/x>c/x",
+       .logged = "i:Replacing checked files by shortcuts..."},
+      {.what = "a shortcut along the set's chain c, b, a", .sets = "a/x=same +b/x=same c/x=same",
+       .action = A::Link, .change = [](Bench& b) { b.list.SetGroupingMode(0); }, .ok = true,
+       .handled = "b/x>c/x"},
+      // A set whose copy lies in an archive: skipped unless the user links to the archive.
+      {.what = "archive: skip sets", .sets = "+a/x=same zip:pack.zip/x=same", .action = A::Link,
+       .mode = interactive, .ok = true, .asked = "Q B1", .then = [](Bench& b) {
+         const auto buttons = b.host.Boxes()[1].request.buttons;
+         ASSERT_EQ(buttons.size(), 3u);
+         EXPECT_EQ(buttons[0] + "/" + buttons[1], "Link to archive/Skip sets");
+       }},
+      {.what = "archive: link", .sets = "+a/x=same zip:pack.zip/x=same", .action = A::Link,
+       .mode = interactive, .answers = {yes, 0}, .ok = true, .handled = "a/x>pack.zip",
+       .asked = "Q B1"},
+      {.what = "archive: countdown, cancel", .sets = "+a/x=same zip:pack.zip/x=same",
+       .action = A::Link, .mode = countdown, .answers = {0, 2}, .ok = true, .asked = "C0 C1",
+       .said = "What do you want to do?\r\n\r\nIn %d seconds"},
+      // Cancel stops before the next entry; the rest stays checked, no empty-folder search.
+      {.what = "cancelled",
+       .sets = "+d0/x=c0 keep/x0=c0 | +d1/x=c1 keep/x1=c1 | +d2/x=c2 keep/x2=c2",
+       .change = [](Bench& b) {
+         b.model.findEmptyDirs = true;
+         b.actions.processMessages = [&b, n = 0]() mutable {
+           if (++n == 2) b.actions.RequestCancel();
+         };
+       }, .ok = true, .handled = "d0/x d1/x",
+       .then = [](Bench& b) { EXPECT_TRUE(fs::exists(b.Full("d0"))); }},
+      // Folders left empty are offered, not while a script runs.
+      {.what = "empty folders", .sets = "+gone/deep/x=same keep/x=same",
+       .change = [](Bench& b) { b.model.findEmptyDirs = true; },
+       .answers = {zw::TZWTouchedDirectories::btnYes}, .ok = true, .handled = "gone/deep/x",
+       .asked = "B1", .said = "is now empty", .then = [](Bench& b) {
+         EXPECT_FALSE(fs::exists(b.Full("gone/deep")));
+         std::string status;
+         for (const auto& call : b.host.CallsOf(HostCall::SetStatusText)) status += call.text + ";";
+         EXPECT_NE(status.find("Status: looking for empty directories...;"), std::string::npos);
+       }},
+      {.what = "no empty folders in scripts", .sets = "+gone/x=same keep/x=same",
+       .change = [](Bench& b) {
+         b.model.findEmptyDirs = true;
+         b.presenter.SetScriptExecuting(true);
+       }, .ok = true, .handled = "gone/x",
+       .then = [](Bench& b) { EXPECT_TRUE(fs::is_directory(b.Full("gone"))); }},
+      // Single leftovers leave the list after a scan by criteria (only their entries).
+      {.what = "tidy-up", .sets = "+a=one b=one | +c=two d=two e=two", .mode = interactive,
+       .change = [](Bench& b) { b.actions.SetListFromCriteriaScan(true); }, .ok = true,
+       .handled = "a c -b", .asked = "Q Qy", .said = "single files left in the result list"},
+      {.what = "no tidy-up", .sets = "+a=one b=one | +c=two d=two e=two", .mode = interactive,
+       .ok = true, .handled = "a c", .asked = "Q"},
   };
-  EXPECT_TRUE(actions.Delete(zw::cmUnattended));
-  EXPECT_FALSE(Exists(files[0]));
-  EXPECT_FALSE(Exists(files[1]));
-  for (int i = 2; i < 5; ++i) {
-    EXPECT_TRUE(Exists(files[i]));
-    ASSERT_NE(Find(files[i]), nullptr);
-    EXPECT_TRUE(Find(files[i])->IsChecked());
-  }
-  EXPECT_EQ(list.CheckedCount(), 3);
-  EXPECT_EQ(list.ItemCount(), 8);
-  // No empty-folder search after a cancel: the emptied folders stay, unasked.
-  EXPECT_TRUE(Questions().empty());
-  EXPECT_TRUE(fs::exists(tree.PathOf("d0")));
+  for (const ActionCase& c : cases) RunAction(c);
 }
 
-// --- files that changed since the scan ------------------------------------------------
-
-TEST_F(FileActionsTest, AFileOfAnotherSizeIsLeftAloneAndLogged) {
-  const auto a = tree.File("a.txt", "same");
-  const auto b = tree.File("b.txt", "same");
-  Build({{a, b}});
-  Check(a);
-  tree.File("a.txt", "grown since");
-  EXPECT_FALSE(actions.Delete(zw::cmUnattended));
-  EXPECT_EQ(ReadAll(a), "grown since");
-  ASSERT_NE(Find(a), nullptr);
-  EXPECT_TRUE(Find(a)->IsChecked());
-  const std::string line = "File \"" + a + "\" has changed since the scan; it was not touched";
-  EXPECT_TRUE(Contains(LogText(), line));
-  // An error line.
-  bool errorLine = false;
-  for (size_t i = 0; i < log.Count(); ++i)
-    errorLine = errorLine || (Contains(log.Line(i), line) && log.Line(i)[0] == 'X');
-  EXPECT_TRUE(errorLine);
-}
-
-TEST_F(FileActionsTest, AFileWithAnotherTimeIsLeftAloneAndLogged) {
-  const auto a = tree.File("a.txt", "same");
-  const auto b = tree.File("b.txt", "same");
-  const auto c = tree.File("c.txt", "same");
-  Build({{a, b, c}});
-  Check(a);
-  Check(b);
-  tree.File("b.txt", "SAME");  // same size
-  fs::last_write_time(tree.PathOf("b.txt"),
-                      fs::last_write_time(tree.PathOf("a.txt")) + std::chrono::seconds(30));
-  host.answers = {zw::ansYes};  // confirmation
-  EXPECT_FALSE(actions.Move(zw::cmInteractive, tree.Dir("dest")));
-  EXPECT_EQ(ReadAll(b), "SAME");
-  EXPECT_FALSE(Exists(a));  // the unchanged one went
-  ASSERT_EQ(list.ItemCount(), 2);
-  EXPECT_NE(Find(b), nullptr);
-  EXPECT_TRUE(Contains(LogText(), "File \"" + b + "\" has changed since the scan"));
-}
-
-TEST_F(FileActionsTest, UtcTimesDecideAfterAChangeOfTimeZone) {
-  // A list exported before the time zone changed: every local time is an
-  // hour off. With the UTC time at hand the files are still the listed ones.
-  for (const bool withUtc : {true, false}) {
-    const auto a = tree.File(withUtc ? "u/a.txt" : "l/a.txt", "same");
-    const auto b = tree.File(withUtc ? "u/b.txt" : "l/b.txt", "same");
-    list.Clear();
-    Build({{a, b}});
-    for (TResultEntry* e : list.Items()) {
-      zw::platform::FindData fd;
-      zw::platform::OsError err;
-      ASSERT_TRUE(zw::platform::GetFileInfo(e->FullName(), fd, err));
-      e->TimeUtc = withUtc ? fd.lastWriteUtc : 0;
-      e->Time += 36000000000LL;  // one hour
-    }
-    Check(a);
-    EXPECT_EQ(actions.Delete(zw::cmUnattended), withUtc);
-    EXPECT_EQ(Exists(a), !withUtc);
-    EXPECT_EQ(ReadAll(b), "same");
-  }
-}
-
-// What counts as a kept copy: another file with the same bytes, or a ZIP
-// member that unpacks to them.
-TEST_F(FileActionsTest, DeleteNeedsAKeptCopyThatIsAnotherFileWithTheSameBytes) {
-  struct Case {
-    const char* what;
-    bool deleted;
-    const char* reason;  // part of the log line when it stays
-  } cases[] = {
-      {"an identical file", true, ""},
-      {"a hard link to the file", false, "is the same file under another name"},
-      {"same size, other bytes", false, "no unchecked copy holds the same bytes now"},
-      {"a ZIP member holding the bytes", true, ""},
-      {"a ZIP member whose data is damaged", false, "cannot be read or is damaged"},
-  };
-  int n = 0;
-  for (const Case& c : cases) {
-    const std::string dir = "c" + std::to_string(n++) + "/";
-    const std::string content(5000, 'q');
-    const auto a = tree.File(dir + "a.bin", content);
-    list.Clear();
-    const std::string what = c.what;
-    if (what.find("ZIP") != std::string::npos) {
-      zwtest::Built zip = zwtest::BuildZip({{"a.bin", content, 0x20, 0, false, 0, true}});
-      if (!c.deleted) zip.bytes[50] = static_cast<char>(zip.bytes[50] ^ 0x10);
-      const auto archive = tree.File(dir + "pack.zip", zip.bytes);
-      list.Prepare(1, 2);
-      ASSERT_TRUE(list.AppendEntry(EntryOf(a, 0)));
-      auto* member = new TResultEntry;
-      member->Name = "a.bin";
-      member->Path = archive + ">" + zw::platform::kPathSep;
-      member->Size = content.size();
-      member->Flags = zw::reflag::kInArchive | zw::reflag::kInZip;
-      ASSERT_TRUE(list.AppendEntry(member));
-      list.OrderBySets();
-    } else {
-      std::string b = tree.PathOf(dir + "b.bin");
-      if (what.find("hard link") != std::string::npos)
-        fs::create_hard_link(a, b);
-      else
-        tree.File(dir + "b.bin", what.find("other") != std::string::npos
-                                     ? std::string(5000, 'r')
-                                     : content);
-      Build({{a, b}});
-    }
-    Check(a);
-    EXPECT_EQ(actions.Delete(zw::cmUnattended), c.deleted) << c.what << "\n" << LogText();
-    EXPECT_EQ(Exists(a), !c.deleted) << c.what;
-    if (!c.deleted) {
-      EXPECT_EQ(ReadAll(a), content) << c.what;
-      std::string line;
-      for (size_t i = 0; i < log.Count(); ++i)
-        if (Contains(log.Line(i), "No kept copy of \"" + a + "\" was verified")) line = log.Line(i);
-      EXPECT_TRUE(Contains(line, c.reason)) << c.what << "\n" << LogText();
-    }
-  }
-}
-
-TEST_F(FileActionsTest, AVanishedFileIsLoggedAndItsEntryStays) {
-  const auto a = tree.File("a.txt", "same");
-  const auto b = tree.File("b.txt", "same");
-  Build({{a, b}});
-  Check(a);
-  fs::remove(tree.PathOf("a.txt"));
-  EXPECT_FALSE(actions.Delete(zw::cmUnattended));
-  EXPECT_TRUE(Contains(LogText(), "File \"" + a + "\" no longer exists; it was not touched"));
-  EXPECT_NE(Find(a), nullptr);
-  EXPECT_EQ(ReadAll(b), "same");
-}
-
-TEST_F(FileActionsTest, DeleteKeepsAFileWhoseUncheckedCopiesAreGoneOrChanged) {
-  // An old list: the copies meant to stay were removed or edited since.
-  const auto a = tree.File("a.txt", "one");
-  const auto b = tree.File("b.txt", "one");
-  const auto c = tree.File("c.txt", "one");
-  const auto x = tree.File("x.txt", "two");
-  const auto y = tree.File("y.txt", "two");
-  Build({{a, b, c}, {x, y}});
-  Check(a);
-  Check(x);
-  fs::remove(tree.PathOf("b.txt"));
-  tree.File("c.txt", "edited");
-  EXPECT_FALSE(actions.Delete(zw::cmUnattended));
-  EXPECT_EQ(ReadAll(a), "one");  // the last copy of "one" stays
-  ASSERT_NE(Find(a), nullptr);
-  EXPECT_TRUE(Find(a)->IsChecked());
-  EXPECT_TRUE(Contains(LogText(), "No kept copy of \"" + a + "\" was verified (no unchecked copy "
-                                  "holds the same bytes now); it was not touched"));
-  EXPECT_FALSE(Exists(x));  // its set still has y
-  EXPECT_EQ(ReadAll(y), "two");
-}
-
-TEST_F(FileActionsTest, AWholeSetStaysEvenWhenTheUserConfirms) {
-  const auto a = tree.File("a.txt", "one");
-  const auto b = tree.File("b.txt", "one");
-  Build({{a, b}});
-  Check(a);
-  Check(b);
-  host.answers = {zw::ansYes, zw::ansYes};  // whole set; confirmation
-  EXPECT_FALSE(actions.Delete(zw::cmInteractive));
-  EXPECT_EQ(ReadAll(a), "one");
-  EXPECT_EQ(ReadAll(b), "one");
-  EXPECT_TRUE(Contains(LogText(), "(no copy of it is left unchecked)"));
-}
-
-TEST(FileActionsTimes, WholeMillisecondEntryTimesMatchWithinTheirMillisecond) {
-  EXPECT_TRUE(TFileActions::SameTime(1234567890123ULL, 1234567890123ULL));
-  EXPECT_FALSE(TFileActions::SameTime(1234567890123ULL, 1234567890124ULL));
-  EXPECT_TRUE(TFileActions::SameTime(1234567890000ULL, 1234567899999ULL));
-  EXPECT_FALSE(TFileActions::SameTime(1234567890000ULL, 1234567900000ULL));
-}
-
-// --- move ----------------------------------------------------------------------------
-
-TEST(FileActionsMoveTarget, TheSourcePathIsRebuiltBelowTheDestination) {
+TEST(FileActions, MoveTargetsAndTimes) {
 #ifdef _WIN32
   EXPECT_EQ(TFileActions::MoveTargetFolder("D:\\m\\", "C:\\Data\\"), "D:\\m\\C\\Data\\");
   EXPECT_EQ(TFileActions::MoveTargetFolder("D:\\m", "\\\\server\\share\\x\\"),
@@ -585,369 +548,11 @@ TEST(FileActionsMoveTarget, TheSourcePathIsRebuiltBelowTheDestination) {
   EXPECT_EQ(TFileActions::MoveTargetFolder("/m/", "/home/a/"), "/m/home/a/");
   EXPECT_EQ(TFileActions::MoveTargetFolder("/m", "/data/a:b/"), "/m/data/a:b/");
 #endif
-}
-
-TEST_F(FileActionsTest, MoveKeepsTheFolderStructureBelowTheDestination) {
-  const auto a = tree.File("src/a/x.txt", "payload");
-  const auto b = tree.File("src/b/x.txt", "payload");
-  Build({{a, b}});
-  Check(a);
-  const std::string dest = tree.Dir("dest");
-  EXPECT_TRUE(actions.Move(zw::cmUnattended, dest));
-  const std::string moved =
-      TFileActions::MoveTargetFolder(dest, zw::platform::ExtractFilePath(a)) + "x.txt";
-  EXPECT_TRUE(zw::platform::IsPathBelow(moved, dest));
-  EXPECT_EQ(ReadAll(moved), "payload");
-  EXPECT_FALSE(Exists(a));
-  EXPECT_EQ(ReadAll(b), "payload");
-  EXPECT_TRUE(Contains(LogText(), "Moving checked files to \"" + dest + "\"..."));
-  ASSERT_EQ(list.ItemCount(), 1);
-}
-
-TEST_F(FileActionsTest, MoveNeverOverwritesAnExistingFile) {
-  const auto a = tree.File("src/x.txt", "payload");
-  const auto b = tree.File("other/x.txt", "payload");
-  Build({{a, b}});
-  Check(a);
-  const std::string dest = tree.Dir("dest");
-  const std::string target =
-      TFileActions::MoveTargetFolder(dest, zw::platform::ExtractFilePath(a)) + "x.txt";
-  fs::create_directories(fs::path(target).parent_path());
-  { std::ofstream(target, std::ios::binary) << "already here"; }
-  EXPECT_FALSE(actions.Move(zw::cmUnattended, dest));
-  EXPECT_EQ(ReadAll(target), "already here");
-  EXPECT_EQ(ReadAll(a), "payload");
-  ASSERT_NE(Find(a), nullptr);
-  EXPECT_TRUE(Find(a)->IsChecked());
-  EXPECT_TRUE(Contains(LogText(), "Could not move file \"" + a + "\" (I/O-Error "));
-}
-
-#ifdef __linux__
-class MoveWriteProtectedTest : public FileActionsTest {
- protected:
-  void SetUp() override {
-    a = tree.File("src/a.txt", "one");
-    b = tree.File("other/a.txt", "one");
-    c = tree.File("src/c.txt", "two");
-    d = tree.File("other/c.txt", "two");
-    Build({{a, b}, {c, d}});
-    Check(a);
-    Check(c);
-    dest = tree.Dir("dest");
-  }
-  std::string a, b, c, d, dest;
-};
-
-TEST_F(MoveWriteProtectedTest, DecliningTheWriteQuestionStopsTheMove) {
-  bool ok = true;
-  {
-    ImmutableFolder locked(dest);
-    if (!locked.Works()) GTEST_SKIP() << "cannot write-protect a folder here";
-    ok = actions.Move(zw::cmInteractive, dest);  // confirmation Yes, write question No
-  }
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(ReadAll(a), "one");
-  EXPECT_EQ(ReadAll(c), "two");
-  EXPECT_EQ(list.CheckedCount(), 2);
-  const auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 3u);  // confirmation, write question, end question
-  EXPECT_TRUE(Contains(boxes[1].text, "not allowed to write"));
-  EXPECT_EQ(boxes[1].defaultAnswer, zw::ansNo);
-  EXPECT_TRUE(Contains(LogText(), "Could not move file \"" + a + "\""));
-  EXPECT_FALSE(Contains(LogText(), "Could not move file \"" + c + "\""));  // never tried
-}
-
-TEST_F(MoveWriteProtectedTest, AcceptingTheWriteQuestionTriesEveryFileAskingOnce) {
-  bool ok = true;
-  {
-    ImmutableFolder locked(dest);
-    if (!locked.Works()) GTEST_SKIP() << "cannot write-protect a folder here";
-    host.answers = {zw::ansYes, zw::ansYes, zw::ansNo};
-    ok = actions.Move(zw::cmInteractive, dest);
-  }
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(Questions().size(), 3u);
-  EXPECT_TRUE(Contains(LogText(), "Could not move file \"" + a + "\""));
-  EXPECT_TRUE(Contains(LogText(), "Could not move file \"" + c + "\""));
-  EXPECT_EQ(list.CheckedCount(), 2);
-}
-#endif
-
-TEST_F(FileActionsTest, MoveOffersToCreateAMissingDestination) {
-  const auto a = tree.File("src/x.txt", "payload");
-  const auto b = tree.File("other/x.txt", "payload");
-  Build({{a, b}});
-  Check(a);
-  const std::string dest = tree.PathOf("new/dest");
-  host.answers = {zw::ansYes, zw::ansNo};  // confirmation; create: No
-  EXPECT_FALSE(actions.Move(zw::cmInteractive, dest));
-  EXPECT_FALSE(fs::exists(dest));
-  EXPECT_TRUE(Exists(a));
-  auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_TRUE(Contains(boxes[0].text, "to the specified destination directory"));
-  EXPECT_TRUE(Contains(boxes[1].text, "does not exist"));
-  EXPECT_EQ(boxes[1].defaultAnswer, zw::ansYes);
-
-  host.Clear();
-  host.answers = {zw::ansYes, zw::ansYes};
-  EXPECT_TRUE(actions.Move(zw::cmInteractive, dest));
-  EXPECT_TRUE(fs::is_directory(dest));
-  EXPECT_FALSE(Exists(a));
-}
-
-TEST_F(FileActionsTest, MoveAsksForTheDestinationAndRefusesAnInvalidOne) {
-  const auto a = tree.File("src/x.txt", "payload");
-  const auto b = tree.File("other/x.txt", "payload");
-  Build({{a, b}});
-  Check(a);
-  // Cancelled picker.
-  EXPECT_FALSE(actions.Move(zw::cmInteractive, {}));
-  const auto pick = host.CallsOf(HostCall::PickFolder);
-  ASSERT_EQ(pick.size(), 1u);
-  EXPECT_EQ(pick[0].text, "Select destination folder");
-  // A folder that does not exist.
-  host.Clear();
-  host.folders = {tree.PathOf("nowhere")};
-  EXPECT_FALSE(actions.Move(zw::cmInteractive, {}));
-  auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_TRUE(Contains(boxes[1].text, "The folder you've just chosen is invalid"));
-  EXPECT_TRUE(Exists(a));
-  // A good one.
-  host.Clear();
-  const std::string dest = tree.Dir("picked");
-  host.folders = {zw::platform::ExcludeTrailingSep(dest)};
-  EXPECT_TRUE(actions.Move(zw::cmInteractive, {}));
-  EXPECT_EQ(ReadAll(TFileActions::MoveTargetFolder(dest, zw::platform::ExtractFilePath(a)) +
-                    "x.txt"),
-            "payload");
-  EXPECT_TRUE(Contains(host.CallsOf(HostCall::SetStatusText).front().text,
-                       "Status: moving checked files to \"" + dest + "\"..."));
-}
-
-// --- empty folders and tidy-up ------------------------------------------------------
-
-TEST_F(FileActionsTest, FoldersLeftEmptyAreOfferedAndRemoved) {
-  const auto a = tree.File("gone/deep/x.txt", "same");
-  const auto b = tree.File("keep/x.txt", "same");
-  Build({{a, b}});
-  Check(a);
-  model.findEmptyDirs = true;
-  host.answers = {zw::TZWTouchedDirectories::btnYes};
-  EXPECT_TRUE(actions.Delete(zw::cmUnattended));
-  const auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_TRUE(Contains(boxes[0].text, "is now empty"));
-  EXPECT_FALSE(fs::exists(tree.PathOf("gone/deep")));
-  EXPECT_TRUE(fs::exists(tree.PathOf("keep/x.txt")));
-  bool searched = false;
-  for (const auto& c : host.CallsOf(HostCall::SetStatusText))
-    searched = searched || c.text == "Status: looking for empty directories...";
-  EXPECT_TRUE(searched);
-}
-
-TEST_F(FileActionsTest, NoEmptyFolderSearchWhileAScriptRuns) {
-  const auto a = tree.File("gone/x.txt", "same");
-  const auto b = tree.File("keep/x.txt", "same");
-  Build({{a, b}});
-  Check(a);
-  model.findEmptyDirs = true;
-  presenter.SetScriptExecuting(true);
-  EXPECT_TRUE(actions.Delete(zw::cmUnattended));
-  EXPECT_TRUE(Questions().empty());
-  EXPECT_TRUE(fs::is_directory(tree.PathOf("gone")));
-}
-
-TEST_F(FileActionsTest, TidyUpRemovesSingleLeftoversWhenAccepted) {
-  const auto a = tree.File("a.txt", "one");
-  const auto b = tree.File("b.txt", "one");
-  const auto c = tree.File("c.txt", "two");
-  const auto d = tree.File("d.txt", "two");
-  const auto e = tree.File("e.txt", "two");
-  Build({{a, b}, {c, d, e}});
-  Check(a);
-  Check(c);
-  actions.SetListFromCriteriaScan(true);
-  EXPECT_TRUE(actions.Delete(zw::cmInteractive));  // confirmation; tidy-up: defaults
-  const auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_TRUE(Contains(boxes[1].text, "single files left in the result list"));
-  EXPECT_EQ(boxes[1].defaultAnswer, zw::ansYes);
-  ASSERT_EQ(list.ItemCount(), 2);
-  EXPECT_EQ(list.Item(0)->FullName(), d);
-  EXPECT_EQ(list.Item(1)->FullName(), e);
-  EXPECT_TRUE(Exists(b));  // only its entry went
-}
-
-TEST_F(FileActionsTest, NoTidyUpForAListThatDidNotComeFromACriteriaScan) {
-  const auto a = tree.File("a.txt", "one");
-  const auto b = tree.File("b.txt", "one");
-  Build({{a, b}});
-  Check(a);
-  EXPECT_TRUE(actions.Delete(zw::cmUnattended));
-  EXPECT_TRUE(Questions().empty());
-  ASSERT_EQ(list.ItemCount(), 1);
-  EXPECT_EQ(list.Item(0)->FullName(), b);
-}
-
-// --- recycle -------------------------------------------------------------------------
-
-// The trash goes into a folder of the test (XDG_DATA_HOME), never the user's.
-// Windows has no such switch: the recycle bin there would be the real one.
-TEST_F(FileActionsTest, RecycleMovesTheFileIntoTheTrash) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the recycle bin of Windows cannot be pointed at a test folder";
-#else
-  const std::string dataHome = tree.Dir("xdg-data");
-  const char* old = std::getenv("XDG_DATA_HOME");
-  const std::string saved = old ? old : "";
-  setenv("XDG_DATA_HOME", zw::platform::ExcludeTrailingSep(dataHome).c_str(), 1);
-  const auto a = tree.File("files/a.txt", "recycled");
-  const auto b = tree.File("files/b.txt", "recycled");
-  Build({{a, b}});
-  Check(a);
-  const bool ok = actions.Recycle(zw::cmUnattended);
-  if (old)
-    setenv("XDG_DATA_HOME", saved.c_str(), 1);
-  else
-    unsetenv("XDG_DATA_HOME");
-  EXPECT_TRUE(ok) << LogText();
-  EXPECT_FALSE(Exists(a));
-  EXPECT_EQ(ReadAll(dataHome + "Trash/files/a.txt"), "recycled");
-  EXPECT_TRUE(fs::exists(dataHome + "Trash/info/a.txt.trashinfo"));
-  EXPECT_TRUE(Contains(LogText(), "Moving checked files to Recycle Bin..."));
-  ASSERT_EQ(list.ItemCount(), 1);
-#endif
-}
-
-// --- replace by shortcut ----------------------------------------------------------
-
-// The shortcuts in a folder and what they point to.
-std::vector<std::string> ShortcutTargets(const std::string& folder) {
-  std::vector<std::string> out;
-  for (const auto& item : fs::directory_iterator(folder)) {
-    const std::string path = item.path().string();
-    if (!zw::platform::IsShortcut(path)) continue;
-    std::string target;
-    zw::platform::OsError err;
-    if (zw::platform::ResolveShortcut(path, target, err)) out.push_back(target);
-  }
-  return out;
-}
-
-TEST_F(FileActionsTest, ShortcutsOfTwoCheckedFilesPointToTheThird) {
-  const auto a = tree.File("a/x.txt", "same");
-  const auto b = tree.File("b/x.txt", "same");
-  const auto c = tree.File("c/x.txt", "same");
-  Build({{a, b, c}});
-  Check(a);
-  Check(b);
-  EXPECT_TRUE(actions.ReplaceByShortcut(zw::cmUnattended)) << LogText();
-  EXPECT_EQ(ShortcutTargets(tree.PathOf("a")), std::vector<std::string>{c});
-  EXPECT_EQ(ShortcutTargets(tree.PathOf("b")), std::vector<std::string>{c});
-  EXPECT_EQ(ReadAll(c), "same");
-  ASSERT_EQ(list.ItemCount(), 1);
-  EXPECT_EQ(list.Item(0)->FullName(), c);
-  EXPECT_TRUE(Contains(LogText(), "Replacing checked files by shortcuts..."));
-}
-
-TEST_F(FileActionsTest, ShortcutTargetFollowsTheSetsChainOutsideSetGrouping) {
-  const auto a = tree.File("a/x.txt", "same");
-  const auto b = tree.File("b/x.txt", "same");
-  const auto c = tree.File("c/x.txt", "same");
-  Build({{a, b, c}});
-  Check(b);
-  list.SetGroupingMode(0);  // the chain runs c, b, a: c is the target
-  EXPECT_TRUE(actions.ReplaceByShortcut(zw::cmUnattended)) << LogText();
-  EXPECT_EQ(ShortcutTargets(tree.PathOf("b")), std::vector<std::string>{c});
-  EXPECT_EQ(ReadAll(a), "same");
-}
-
-TEST_F(FileActionsTest, AChangedShortcutTargetLeavesTheSetAlone) {
-  const auto a = tree.File("a/x.txt", "same");
-  const auto b = tree.File("b/x.txt", "same");
-  Build({{a, b}});
-  Check(a);
-  tree.File("b/x.txt", "changed!");
-  EXPECT_FALSE(actions.ReplaceByShortcut(zw::cmUnattended));
-  EXPECT_EQ(ReadAll(a), "same");
-  EXPECT_TRUE(ShortcutTargets(tree.PathOf("a")).empty());
-  EXPECT_TRUE(Contains(LogText(), "No kept copy of \"" + a + "\" was verified"));
-  EXPECT_NE(Find(a), nullptr);
-}
-
-class ShortcutToArchiveTest : public FileActionsTest {
- protected:
-  // A set of a checked file and an entry inside a ZIP archive.
-  void BuildWithZip() {
-    file = tree.File("a/x.txt", "same");
-    archive = tree.File("pack.zip", zwtest::BuildZip({{"x.txt", "same"}}).bytes);
-    list.Prepare(1, 2);
-    ASSERT_TRUE(list.AppendEntry(EntryOf(file, 0)));
-    auto* inZip = new TResultEntry;
-    inZip->Set = 0;
-    inZip->Name = "x.txt";
-    inZip->Path = archive + ">" + zw::platform::kPathSep;
-    inZip->Size = 4;
-    inZip->Flags = zw::reflag::kInArchive | zw::reflag::kInZip;
-    ASSERT_TRUE(list.AppendEntry(inZip));
-    list.OrderBySets();
-    Check(file);
-  }
-  std::string file, archive;
-};
-
-TEST_F(ShortcutToArchiveTest, SkipSetsIsTheDefault) {
-  BuildWithZip();
-  EXPECT_TRUE(actions.ReplaceByShortcut(zw::cmInteractive));
-  const auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 2u);  // confirmation, archive question
-  EXPECT_EQ(boxes[1].kind, HostCall::CountdownBox);
-  ASSERT_EQ(boxes[1].request.buttons.size(), 3u);
-  EXPECT_EQ(boxes[1].request.buttons[0], "Link to archive");
-  EXPECT_EQ(boxes[1].request.buttons[1], "Skip sets");
-  EXPECT_EQ(boxes[1].request.defaultIndex, 1);
-  EXPECT_EQ(ReadAll(file), "same");
-  EXPECT_EQ(list.CheckedCount(), 1);
-}
-
-TEST_F(ShortcutToArchiveTest, LinkToArchivePointsAtTheArchiveFile) {
-  BuildWithZip();
-  host.answers = {zw::ansYes, 0};  // confirmation; "Link to archive"
-  EXPECT_TRUE(actions.ReplaceByShortcut(zw::cmInteractive)) << LogText();
-  EXPECT_EQ(ShortcutTargets(tree.PathOf("a")), std::vector<std::string>{archive});
-  EXPECT_EQ(list.ItemCount(), 1);
-}
-
-TEST_F(ShortcutToArchiveTest, CountdownModeAddsTheCountdownLine) {
-  BuildWithZip();
-  host.answers = {0, 2};  // confirmation: Yes; archive question: Cancel
-  EXPECT_TRUE(actions.ReplaceByShortcut(zw::cmCountdown));
-  const auto boxes = Questions();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].request.seconds, TFileActions::kCountdownSeconds);
-  EXPECT_TRUE(Contains(boxes[1].text, "What do you want to do?\r\n\r\nIn %d seconds"));
-  EXPECT_EQ(ReadAll(file), "same");
-}
-
-TEST_F(FileActionsTest, ShortcutWholeSetQuestionWhenOnlyCatalogEntriesAreLeft) {
-  const auto a = tree.File("a/x.txt", "same");
-  list.Prepare(1, 2);
-  ASSERT_TRUE(list.AppendEntry(EntryOf(a, 0)));
-  auto* cat = new TResultEntry;
-  cat->Set = 0;
-  cat->Name = "x.txt";
-  cat->Path = "backup.zwc>" + std::string(1, zw::platform::kPathSep);
-  cat->Size = 4;
-  cat->Flags = zw::reflag::kInArchive;
-  ASSERT_TRUE(list.AppendEntry(cat));
-  list.OrderBySets();
-  Check(a);
-  EXPECT_FALSE(actions.ReplaceByShortcut(zw::cmUnattended));
-  EXPECT_TRUE(Contains(LogText(), "only\r\nleft catalogized files unchecked") ||
-              Contains(LogText(), "only left catalogized files unchecked"));
-  EXPECT_EQ(ReadAll(a), "same");
+  // An entry time of whole milliseconds matches within its millisecond.
+  EXPECT_TRUE(TFileActions::SameTime(1234567890123ULL, 1234567890123ULL));
+  EXPECT_FALSE(TFileActions::SameTime(1234567890123ULL, 1234567890124ULL));
+  EXPECT_TRUE(TFileActions::SameTime(1234567890000ULL, 1234567899999ULL));
+  EXPECT_FALSE(TFileActions::SameTime(1234567890000ULL, 1234567900000ULL));
 }
 
 }  // namespace

@@ -1,64 +1,40 @@
-// Single-file commands on real files: launching and opening through the
-// host, the folders of a group, renaming in place with its extension rules
-// and failures, and computing missing CRC32 checksums.
+// Single-file commands: launching and opening through the host, the
+// folders of a group, renaming in place (one table of typed names and what
+// the folder holds afterwards) and computing missing CRC32 checksums.
 #include "app/results/single_file_commands.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <map>
 
-#include "platform/errors.h"
-#include "support/recording_messenger.h"
-#include "support/temp_tree.h"
+#include "app/support/result_sets.h"
 #include "app/support/test_host.h"
 #include "app/text_ids.h"
+#include "platform/errors.h"
+#include "support/files.h"
+#include "support/recording_messenger.h"
+#include "support/temp_tree.h"
 
+using zwtest::AddSets;
 using zwtest::HostCall;
+using zwtest::ReadAll;
 using zwtest::TempTree;
 
 namespace {
 
 namespace fs = std::filesystem;
 
-bool Exists(const std::string& path) { return fs::exists(fs::path(path)); }
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 struct Fixture {
   Fixture() : cmds(host, msgs, model, list) {}
-
-  // Builds the list from rows of {set, path, name, flags}; the set numbers
-  // must start at 0 and rise.
-  struct Row {
-    uint32_t set;
-    std::string path;
-    std::string name;
-    uint8_t flags = 0;
-  };
-  void Fill(const std::vector<Row>& rows) {
-    uint32_t sets = 0;
-    for (const auto& r : rows) sets = std::max(sets, r.set + 1);
-    list.Prepare(static_cast<int32_t>(sets), static_cast<int32_t>(rows.size()));
-    for (const auto& r : rows) {
-      auto* e = new zw::TResultEntry;
-      e->Set = r.set;
-      e->Path = r.path;
-      e->Name = r.name;
-      e->Flags = static_cast<uint8_t>(r.flags | (r.set % 2 == 0 ? zw::reflag::kShaded : 0));
-      ASSERT_TRUE(list.AppendEntry(e));
-    }
-  }
+  // The shell's targets and working folders, "target|folder" each.
   std::vector<std::string> Opened() const {
     std::vector<std::string> out;
-    for (const auto& c : host.CallsOf(HostCall::ShellOpen)) out.push_back(c.text);
+    for (const auto& c : host.CallsOf(HostCall::ShellOpen)) out.push_back(c.text + "|" + c.caption);
     return out;
   }
-
   zwtest::TestHost host;
   zwtest::RecordingMessenger msgs;
   zw::TWindowModel model;
@@ -66,289 +42,167 @@ struct Fixture {
   zw::TSingleFileCommands cmds;
 };
 
-}  // namespace
-
-// ---------------------------------------------------------------------------
-// Launch and open
-
-TEST(SingleFileLaunch, OpensTheFileWithItsFolderAsWorkingFolder) {
-  TempTree t;
-  t.File("a/doc.txt", "x");
+TEST(SingleFileCommands, LaunchAndOpenTheFolderButNothingInsideACatalog) {
   Fixture f;
-  f.Fill({{0, t.Dir("a"), "doc.txt"}, {0, t.Dir("a"), "copy.txt"}});
+  AddSets(f.list, {{{"doc.txt", 1, "/a/"}, {"in.txt", 1, "/a.zip>", zwtest::kZipped},
+                    {"y", 1, "/data/arch.zip>sub/deeper/", zwtest::kZipped},
+                    {"z", 1, "/cat/", zwtest::kCataloged}}});
   EXPECT_TRUE(f.cmds.LaunchFile(0));
-  const auto calls = f.host.CallsOf(HostCall::ShellOpen);
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].text, t.Dir("a") + "doc.txt");
-  EXPECT_EQ(calls[0].caption, t.Dir("a"));
+  for (int32_t row : {1, 3, 4, -1}) EXPECT_FALSE(f.cmds.LaunchFile(row)) << row;
+  EXPECT_TRUE(f.cmds.OpenDirectory(0));
+  EXPECT_TRUE(f.cmds.OpenDirectory(2));  // inside a ZIP archive: the archive
+  EXPECT_FALSE(f.cmds.OpenDirectory(3));
+  EXPECT_FALSE(f.cmds.OpenDirectory(4));
+  EXPECT_EQ(f.Opened(), (std::vector<std::string>{"/a/doc.txt|/a/", "/a/|", "/data/arch.zip|"}));
   EXPECT_TRUE(f.msgs.Messages().empty());
-}
 
-TEST(SingleFileLaunch, FailureShowsTheTargetAndTheSystemText) {
-  Fixture f;
-  f.Fill({{0, "/p/", "x.doc"}, {0, "/q/", "x.doc"}});
   f.host.shellOpenResult = 2;
-  EXPECT_FALSE(f.cmds.LaunchFile(1));
+  EXPECT_FALSE(f.cmds.LaunchFile(0));
   const auto m = f.msgs.With(zw::msgCouldNotOpen);
   ASSERT_EQ(m.size(), 1u);
-  EXPECT_EQ(m[0].Str(0), "/q/x.doc");
+  EXPECT_EQ(m[0].Str(0), "/a/doc.txt");
   EXPECT_EQ(m[0].Str(1), zw::platform::SystemErrorText(2));
 }
 
-TEST(SingleFileLaunch, ArchiveEntriesAndMissingRowsAreNotLaunched) {
-  Fixture f;
-  f.Fill({{0, "/a.zip>", "in.txt", zw::reflag::kInArchive | zw::reflag::kInZip},
-          {0, "/p/", "x"}});
-  EXPECT_FALSE(f.cmds.LaunchFile(0));
-  EXPECT_FALSE(f.cmds.LaunchFile(7));
-  EXPECT_FALSE(f.cmds.LaunchFile(-1));
-  EXPECT_EQ(f.host.Count(HostCall::ShellOpen), 0u);
-}
-
-TEST(SingleFileOpenDirectory, OpensTheFolderOrTheZipArchiveButNotACatalogEntry) {
-  Fixture f;
-  f.Fill({{0, "/data/", "x"},
-          {0, "/data/arch.zip>sub/deeper/", "y", zw::reflag::kInArchive | zw::reflag::kInZip},
-          {0, "/cat/", "z", zw::reflag::kInArchive}});
-  EXPECT_TRUE(f.cmds.OpenDirectory(0));
-  EXPECT_TRUE(f.cmds.OpenDirectory(1));
-  EXPECT_FALSE(f.cmds.OpenDirectory(2));
-  EXPECT_EQ(f.Opened(), (std::vector<std::string>{"/data/", "/data/arch.zip"}));
-  EXPECT_EQ(f.host.CallsOf(HostCall::ShellOpen)[0].caption, "");
-}
-
-TEST(SingleFileOpenAllDirs, ThreeFilesInTwoFoldersOpenTwo) {
+TEST(SingleFileCommands, OpenAllDirsOpensEachFolderOfTheGroupOnceUpToAnArchiveEntry) {
   TempTree t;
   const std::string a = t.Dir("a"), b = t.Dir("b");
-  t.File("a/1", "s");
-  t.File("b/2", "s");
-  t.File("a/3", "s");
   Fixture f;
-  f.Fill({{0, "/other/", "o1"}, {0, "/other2/", "o2"},
-          {1, a, "1"}, {1, b, "2"}, {1, a, "3"},
-          {2, "/third/", "t1"}, {2, "/third2/", "t2"}});
+  AddSets(f.list, {{{"o1", 1, "/other/"}, {"o2", 1, "/other2/"}},
+                   {{"1", 1, a}, {"2", 1, b}, {"3", 1, a}, {"4", 1, "/z.zip>", zwtest::kZipped},
+                    {"5", 1, "/after/"}},
+                   {{"t1", 1, "/third/"}}});
   EXPECT_EQ(f.cmds.OpenAllDirsOfGroup(3), 2);  // from the middle of the group
-  EXPECT_EQ(f.Opened(), (std::vector<std::string>{a, b}));
-}
-
-TEST(SingleFileOpenAllDirs, WalkStopsAtTheFirstArchiveEntry) {
-  Fixture f;
-  f.Fill({{0, "/a/", "1"},
-          {0, "/z.zip>", "2", zw::reflag::kInArchive | zw::reflag::kInZip},
-          {0, "/b/", "3"}});
-  EXPECT_EQ(f.cmds.OpenAllDirsOfGroup(2), 1);
-  EXPECT_EQ(f.Opened(), (std::vector<std::string>{"/a/"}));
-}
-
-TEST(SingleFileOpenAllDirs, FailedOpensAreReportedAndNotCounted) {
-  Fixture f;
-  f.Fill({{0, "/a/", "1"}, {0, "/b/", "2"}});
+  EXPECT_EQ(f.Opened(), (std::vector<std::string>{a + "|", b + "|"}));
+  f.host.Clear();
   f.host.shellOpenResult = 3;
-  EXPECT_EQ(f.cmds.OpenAllDirsOfGroup(0), 0);
+  EXPECT_EQ(f.cmds.OpenAllDirsOfGroup(0), 0) << "failed opens do not count";
   EXPECT_EQ(f.msgs.With(zw::msgCouldNotOpen).size(), 2u);
 }
 
-// ---------------------------------------------------------------------------
-// Rename
-
-TEST(SingleFileRename, HiddenExtensionIsLeftOutOfTheEditAndPutBack) {
-  TempTree t;
-  const std::string dir = t.Dir("r");
-  t.File("r/report.txt", "content");
-  Fixture f;
-  f.model.results.hideExtensions = true;
-  f.Fill({{0, dir, "report.txt"}, {0, dir, "other"}});
-  std::string text;
-  ASSERT_TRUE(f.cmds.RenameEditText(0, text));
-  EXPECT_EQ(text, "report");
-  ASSERT_TRUE(f.cmds.RenameEditText(1, text));
-  EXPECT_EQ(text, "other");
-
-  EXPECT_TRUE(f.cmds.RenameFinish(0, "summary"));
-  EXPECT_FALSE(Exists(dir + "report.txt"));
-  EXPECT_EQ(ReadAll(dir + "summary.txt"), "content");
-  EXPECT_EQ(f.list.Item(0)->Name, "summary.txt");
-  EXPECT_FALSE(f.msgs.Has(zw::askRenameForgotExtension));
+TEST(SingleFileCommands, RenameEditsTheNameWithoutAHiddenExtension) {
+  const std::string longName = std::string(257, 'x') + ".txt";  // 261 characters
+  const struct {
+    bool hide;
+    std::string name, text;
+  } cases[] = {
+      {true, "report.txt", "report"}, {true, "other", "other"}, {true, "a.tar.gz", "a.tar"},
+      {false, "report.txt", "report.txt"}, {true, longName, longName},
+      {true, longName.substr(1), std::string(256, 'x')},
+  };
+  for (const auto& c : cases) {
+    Fixture f;
+    f.model.results.hideExtensions = c.hide;
+    AddSets(f.list, {{{c.name}, {"in.txt", 1, "/a.zip>", zwtest::kZipped}}});
+    std::string text;
+    ASSERT_TRUE(f.cmds.RenameEditText(0, text));
+    EXPECT_EQ(text, c.text);
+    text = "unchanged";
+    EXPECT_FALSE(f.cmds.RenameEditText(1, text)) << "an archive entry";
+    EXPECT_FALSE(f.cmds.RenameEditText(2, text));
+    EXPECT_FALSE(f.cmds.RenameFinish(1, "new.txt"));
+    EXPECT_EQ(text, "unchanged");
+    EXPECT_EQ(f.list.Item(1)->Name, "in.txt");
+  }
 }
 
-TEST(SingleFileRename, EditShowsTheWholeNameWithExtensionsShown) {
-  Fixture f;
-  f.model.results.hideExtensions = false;
-  f.Fill({{0, "/p/", "report.txt"}, {0, "/p/", "x"}});
-  std::string text;
-  ASSERT_TRUE(f.cmds.RenameEditText(0, text));
-  EXPECT_EQ(text, "report.txt");
+TEST(SingleFileCommands, RenameKeepsTheFileInItsFolderAndNeverReplacesAnother) {
+  const struct {
+    const char* name;  // the entry's file, holding "old"
+    const char* typed;
+    bool hide = false;  // extensions hidden
+    std::deque<int> answers = {};
+    bool ok = false;
+    const char* after = nullptr;  // the name afterwards (nullptr: as before)
+    const char* asked = "";       // the extension askRenameForgotExtension named
+    std::vector<zw::TMsgID> said = {};
+    const char* other = "";  // another file in the folder
+    bool onDisk = true;
+  } cases[] = {
+      {.name = "report.txt", .typed = "summary", .hide = true, .ok = true, .after = "summary.txt"},
+      // a forgotten extension: Yes appends it, No keeps the typed name, Cancel the old one
+      {.name = "a.txt", .typed = "first", .answers = {zw::ansYes}, .ok = true,
+       .after = "first.txt", .asked = ".txt"},
+      {.name = "b.txt", .typed = "second", .answers = {zw::ansNo}, .ok = true, .after = "second",
+       .asked = ".txt"},
+      {.name = "report.txt", .typed = "summary", .answers = {zw::ansCancel}, .asked = ".txt"},
+      {.name = "a.txt", .typed = "a.doc", .ok = true, .after = "a.doc"},
+      {.name = "data.abcde", .typed = "short", .answers = {zw::ansNo}, .ok = true,
+       .after = "short", .asked = ".abcde"},
+      {.name = "data.abcdef", .typed = "plain", .ok = true, .after = "plain"},  // never asked
+      // nothing to do, or refused
+      {.name = "same.txt", .typed = "same.txt"},
+      {.name = "same.txt", .typed = "", .answers = {zw::ansNo}, .asked = ".txt"},
+      {.name = "one.txt", .typed = "two", .hide = true, .said = {zw::msgRenameFailedExists},
+       .other = "two.txt"},
+      {.name = "f.txt", .typed = "sub/f", .hide = true, .said = {zw::msgRenameFailedInvalid}},
+      {.name = "vanished.txt", .typed = "new", .hide = true, .said = {zw::msgRenameFailedSys},
+       .onDisk = false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " <- " + c.typed);
+    TempTree t;
+    const std::string dir = t.Dir("r");
+    t.Dir("r/sub");
+    if (c.onDisk) t.File("r/" + std::string(c.name), "old");
+    if (*c.other) t.File("r/" + std::string(c.other), "other");
+    Fixture f;
+    f.model.results.hideExtensions = c.hide;
+    AddSets(f.list, {{{c.name, 3, dir}, {"x", 3, "/else/"}}});
+    f.msgs.answers = c.answers;
+    std::string typed = c.typed;
+    std::replace(typed.begin(), typed.end(), '/', zw::platform::kPathSep);
+    EXPECT_EQ(f.cmds.RenameFinish(0, typed), c.ok);
+    const std::string after = c.after ? c.after : c.name;
+    EXPECT_EQ(f.list.Item(0)->Name, after);
+    std::map<std::string, std::string> files, expected;
+    for (const auto& item : fs::recursive_directory_iterator(dir))
+      if (item.is_regular_file())
+        files[item.path().lexically_relative(dir).generic_string()] = ReadAll(item.path().string());
+    if (c.onDisk) expected[after] = "old";
+    if (*c.other) expected[c.other] = "other";
+    EXPECT_EQ(files, expected);
+    const auto asked = f.msgs.With(zw::askRenameForgotExtension);
+    EXPECT_EQ(asked.empty() ? "" : asked[0].Str(0), c.asked);
+    std::vector<zw::TMsgID> said;
+    for (const auto& m : f.msgs.Messages())
+      if (m.kind == zwtest::RecordedMsg::Show) said.push_back(m.id);
+    EXPECT_EQ(said, c.said);
+    for (const auto& m : f.msgs.With(zw::msgRenameFailedSys)) {  // the system's code and text
+      EXPECT_NE(m.Int(0), 0);
+      EXPECT_EQ(m.Str(1), zw::platform::SystemErrorText(static_cast<int>(m.Int(0))));
+    }
+  }
 }
 
-TEST(SingleFileRename, ArchiveEntriesCannotBeRenamed) {
-  Fixture f;
-  f.Fill({{0, "/a.zip>", "in.txt", zw::reflag::kInArchive | zw::reflag::kInZip},
-          {0, "/p/", "x"}});
-  std::string text = "unchanged";
-  EXPECT_FALSE(f.cmds.RenameEditText(0, text));
-  EXPECT_EQ(text, "unchanged");
-  EXPECT_FALSE(f.cmds.RenameFinish(0, "new.txt"));
-  EXPECT_EQ(f.list.Item(0)->Name, "in.txt");
-}
-
-TEST(SingleFileRename, ForgottenExtensionCancelKeepsTheOldName) {
-  TempTree t;
-  const std::string dir = t.Dir("r");
-  t.File("r/report.txt", "c");
-  Fixture f;
-  f.model.results.hideExtensions = false;
-  f.Fill({{0, dir, "report.txt"}, {0, dir, "x"}});
-  f.msgs.answers = {zw::ansCancel};
-  EXPECT_FALSE(f.cmds.RenameFinish(0, "summary"));
-  const auto asks = f.msgs.With(zw::askRenameForgotExtension);
-  ASSERT_EQ(asks.size(), 1u);
-  EXPECT_EQ(asks[0].Str(0), ".txt");
-  EXPECT_TRUE(Exists(dir + "report.txt"));
-  EXPECT_FALSE(Exists(dir + "summary"));
-  EXPECT_EQ(f.list.Item(0)->Name, "report.txt");
-}
-
-TEST(SingleFileRename, ForgottenExtensionYesAppendsItAndNoKeepsTheTypedName) {
-  TempTree t;
-  const std::string dir = t.Dir("r");
-  t.File("r/a.txt", "a");
-  t.File("r/b.txt", "b");
-  Fixture f;
-  f.model.results.hideExtensions = false;
-  f.Fill({{0, dir, "a.txt"}, {0, dir, "b.txt"}});
-  f.msgs.answers = {zw::ansYes, zw::ansNo};
-  EXPECT_TRUE(f.cmds.RenameFinish(0, "first"));
-  EXPECT_TRUE(f.cmds.RenameFinish(1, "second"));
-  EXPECT_EQ(ReadAll(dir + "first.txt"), "a");
-  EXPECT_EQ(ReadAll(dir + "second"), "b");
-  EXPECT_EQ(f.list.Item(0)->Name, "first.txt");
-  EXPECT_EQ(f.list.Item(1)->Name, "second");
-}
-
-TEST(SingleFileRename, TypedNameWithItsOwnExtensionIsNotAsked) {
-  TempTree t;
-  const std::string dir = t.Dir("r");
-  t.File("r/a.txt", "a");
-  Fixture f;
-  f.model.results.hideExtensions = false;
-  f.Fill({{0, dir, "a.txt"}, {0, dir, "x"}});
-  EXPECT_TRUE(f.cmds.RenameFinish(0, "a.doc"));
-  EXPECT_TRUE(Exists(dir + "a.doc"));
-  EXPECT_FALSE(f.msgs.Has(zw::askRenameForgotExtension));
-}
-
-TEST(SingleFileRename, ExtensionLongerThanFiveCharactersNeverAsks) {
-  TempTree t;
-  const std::string dir = t.Dir("r");
-  t.File("r/data.abcdef", "six");
-  t.File("r/data.abcde", "five");
-  Fixture f;
-  f.model.results.hideExtensions = false;
-  f.Fill({{0, dir, "data.abcdef"}, {0, dir, "data.abcde"}});
-  EXPECT_TRUE(f.cmds.RenameFinish(0, "plain"));
-  EXPECT_FALSE(f.msgs.Has(zw::askRenameForgotExtension));
-  EXPECT_EQ(ReadAll(dir + "plain"), "six");
-  // Five characters after the dot are still asked about.
-  f.msgs.answers = {zw::ansNo};
-  EXPECT_TRUE(f.cmds.RenameFinish(1, "short"));
-  EXPECT_EQ(f.msgs.With(zw::askRenameForgotExtension).size(), 1u);
-  EXPECT_EQ(ReadAll(dir + "short"), "five");
-}
-
-TEST(SingleFileRename, ExistingNameFailsAndTheListKeepsTheOldName) {
-  TempTree t;
-  const std::string dir = t.Dir("r");
-  t.File("r/one.txt", "one");
-  t.File("r/two.txt", "two");
-  Fixture f;
-  f.model.results.hideExtensions = true;
-  f.Fill({{0, dir, "one.txt"}, {0, dir, "two.txt"}});
-  EXPECT_FALSE(f.cmds.RenameFinish(0, "two"));
-  EXPECT_TRUE(f.msgs.Has(zw::msgRenameFailedExists));
-  EXPECT_EQ(ReadAll(dir + "one.txt"), "one");
-  EXPECT_EQ(ReadAll(dir + "two.txt"), "two");
-  EXPECT_EQ(f.list.Item(0)->Name, "one.txt");
-}
-
-TEST(SingleFileRename, UnchangedOrEmptyNameDoesNothing) {
-  TempTree t;
-  const std::string dir = t.Dir("r");
-  t.File("r/same.txt", "s");
-  Fixture f;
-  f.model.results.hideExtensions = false;
-  f.Fill({{0, dir, "same.txt"}, {0, dir, "x"}});
-  EXPECT_FALSE(f.cmds.RenameFinish(0, "same.txt"));
-  f.msgs.answers = {zw::ansNo};
-  EXPECT_FALSE(f.cmds.RenameFinish(0, ""));
-  EXPECT_TRUE(Exists(dir + "same.txt"));
-  EXPECT_FALSE(f.msgs.Has(zw::msgRenameFailedSys));
-}
-
-TEST(SingleFileRename, NameWithASeparatorIsRefusedAsInvalid) {
-  TempTree t;
-  const std::string dir = t.Dir("r");
-  t.Dir("r/sub");
-  t.File("r/f.txt", "f");
-  Fixture f;
-  f.model.results.hideExtensions = true;
-  f.Fill({{0, dir, "f.txt"}, {0, dir, "x"}});
-  EXPECT_FALSE(f.cmds.RenameFinish(0, std::string("sub") + zw::platform::kPathSep + "f"));
-  EXPECT_TRUE(f.msgs.Has(zw::msgRenameFailedInvalid));
-  EXPECT_TRUE(Exists(dir + "f.txt"));
-  EXPECT_FALSE(Exists(t.PathOf("r/sub/f.txt")));
-}
-
-TEST(SingleFileRename, OtherFailuresShowTheSystemCodeAndText) {
-  TempTree t;
-  const std::string dir = t.Dir("r");
-  Fixture f;
-  f.model.results.hideExtensions = true;
-  f.Fill({{0, dir, "vanished.txt"}, {0, dir, "x"}});  // no such file on disk
-  EXPECT_FALSE(f.cmds.RenameFinish(0, "new"));
-  const auto m = f.msgs.With(zw::msgRenameFailedSys);
-  ASSERT_EQ(m.size(), 1u);
-  EXPECT_NE(m[0].Int(0), 0);
-  EXPECT_EQ(m[0].Str(1), zw::platform::SystemErrorText(static_cast<int>(m[0].Int(0))));
-  EXPECT_EQ(f.list.Item(0)->Name, "vanished.txt");
-}
-
-// ---------------------------------------------------------------------------
-// CRC32
-
-TEST(SingleFileCrc, ComputesSelectedOrdinaryEntriesWithoutValidCrc) {
+TEST(SingleFileCommands, CrcIsComputedForSelectedOrdinaryEntriesWithoutOne) {
   TempTree t;
   const std::string dir = t.Dir("c");
-  t.File("c/check", "123456789");
-  t.File("c/known", "123456789");
-  t.File("c/unselected", "123456789");
-  const uint8_t sel = zw::reflag::kSelected;
+  for (const char* name : {"check", "known", "unselected", "inzip"})
+    t.File("c/" + std::string(name), "123456789");
   Fixture f;
-  f.Fill({{0, dir, "check", sel},
-          {0, dir, "known", static_cast<uint8_t>(sel | zw::reflag::kCrcValid)},
-          {0, dir, "unselected", 0},
-          {1, "/a.zip>", "inzip", static_cast<uint8_t>(sel | zw::reflag::kInArchive |
-                                                      zw::reflag::kInZip)},
-          {1, dir, "missing", sel}});
-  f.list.Item(1)->Crc = 0x11111111;
+  AddSets(f.list, {{{"check", 9, dir}, {"known", 9, dir, zw::fiflag::kCrcValid, 0, 0x11111111},
+                    {"unselected", 9, dir}},
+                   {{"inzip", 9, dir, zwtest::kZipped}, {"missing", 9, dir}}});  // (as if readable)
+  zwtest::Select(f.list, {0, 1, 3, 4});
   f.model.results.crcAvailable = false;
-
   EXPECT_EQ(f.cmds.CalculateCrc(), 1);
   const zw::TResultEntry& e = *f.list.Item(0);
   EXPECT_EQ(e.Crc, 0xCBF43926u);
   EXPECT_EQ(e.Sample, 0x36353433u);  // "3456" around the middle
-  EXPECT_EQ(e.Flags & (zw::reflag::kCrcValid | zw::reflag::kSampleValid),
-            zw::reflag::kCrcValid | zw::reflag::kSampleValid);
+  const uint8_t both = zw::reflag::kCrcValid | zw::reflag::kSampleValid;
+  EXPECT_EQ(e.Flags & both, both);
   EXPECT_EQ(f.list.Item(1)->Crc, 0x11111111u);  // kept, not recomputed
-  EXPECT_EQ(f.list.Item(1)->Flags & zw::reflag::kSampleValid, 0);
-  EXPECT_EQ(f.list.Item(2)->Flags & zw::reflag::kCrcValid, 0);
-  EXPECT_EQ(f.list.Item(3)->Flags & zw::reflag::kCrcValid, 0);
-  EXPECT_EQ(f.list.Item(4)->Flags & zw::reflag::kCrcValid, 0);
+  EXPECT_EQ(f.list.Item(1)->Flags & both, zw::reflag::kCrcValid);
+  for (int32_t row : {2, 3, 4}) EXPECT_EQ(f.list.Item(row)->Flags & both, 0) << row;
   EXPECT_FALSE(f.model.results.crcAvailable);
   EXPECT_GE(f.host.Count(HostCall::ResultsChanged), 1u);
 }
 
-TEST(SingleFileNames, ExtensionIsTheLastDotAndWhatFollows) {
+TEST(SingleFileCommands, ExtensionIsTheLastDotAndWhatFollows) {
   EXPECT_EQ(zw::TSingleFileCommands::NameExtension("a.tar.gz"), ".gz");
   EXPECT_EQ(zw::TSingleFileCommands::NameExtension("plain"), "");
   EXPECT_EQ(zw::TSingleFileCommands::NameExtension("dot."), ".");
 }
+
+}  // namespace
