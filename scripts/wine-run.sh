@@ -8,11 +8,17 @@ export WINEPREFIX="${ZW_WINEPREFIX:-$here/build/wineprefix}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 wine=wine64
 if ! command -v wine64 >/dev/null 2>&1; then wine=/usr/lib/wine/wine64; fi
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# A prefix is ready once its system folder holds the system's libraries; an
+# interrupted or failed start-up leaves the registry without them, and every
+# program would then fail to load, so that prefix is made anew (once).
+ready() { [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; }
+for attempt in 1 2; do
+  ready && break
+  [ "$attempt" = 2 ] && rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   "$wine" wineboot --init >/dev/null 2>&1 || true
   wineserver -w 2>/dev/null || /usr/lib/wine/wineserver64 -w 2>/dev/null || true
-fi
+done
 # --restart: ends every program still running in the prefix (programs that
 # outlive a run, such as the shell's helpers, keep the environment they were
 # started with).
