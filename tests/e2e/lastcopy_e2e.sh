@@ -33,6 +33,14 @@ kept_check() {
 }
 
 # A file of $2 pseudo-random bytes from seed $3.
+# twins DIR TEXT [TIME]: DIR/a/f.txt and DIR/b/f.txt, two files holding TEXT
+# (with that last-write time when given).
+twins() {
+  mkdir -p "$1/a" "$1/b"
+  printf '%s' "$2" > "$1/a/f.txt"
+  printf '%s' "$2" > "$1/b/f.txt"
+  if [ -n "${3:-}" ]; then touch -d "$3" "$1/a/f.txt" "$1/b/f.txt"; fi
+}
 random_file() { python3 -c "import random,sys; random.seed($3); sys.stdout.buffer.write(bytes(random.getrandbits(8) for _ in range($2)))" > "$1"; }
 
 # forge SRC DST: DST gets other bytes than SRC with the same size, the same
@@ -122,10 +130,7 @@ fi
 # --- a result list saved before a folder became a link to its twin -----------
 if [ -z "$wine" ]; then
   T="$work/relinked"
-  mkdir -p "$T/a" "$T/b"
-  printf 'twin content' > "$T/a/f.txt"
-  printf 'twin content' > "$T/b/f.txt"
-  touch -d '2020-01-02 03:04:05' "$T/a/f.txt" "$T/b/f.txt"
+  twins "$T" 'twin content' '2020-01-02 03:04:05'
   run "-setcompare s c -addfolder \"$T/a\" -addfolder \"$T/b\" -run -checkfirst -exportresults \"$work/relinked.zwr\""
   check "relinked: the list is saved" eval '[ $rc -eq 0 ] && [ -s "$work/relinked.zwr" ]'
   rm -rf "$T/a"
@@ -175,10 +180,7 @@ done
 # "grown": the checked file gets other bytes of another length, its time reset.
 for which in checked kept grown; do
   T="$work/rewritten-$which"
-  mkdir -p "$T/a" "$T/b"
-  printf 'original bytes' > "$T/a/f.txt"
-  printf 'original bytes' > "$T/b/f.txt"
-  touch -d '2020-01-02 03:04:05' "$T"/a/f.txt "$T"/b/f.txt
+  twins "$T" 'original bytes' '2020-01-02 03:04:05'
   run "-setcompare s c -addfolder \"$(p "$T")\" -run -checkfirst -exportresults \"$(p "$work/rw.zwr")\" -exportresults t \"$(p "$work/rw.txt")\""
   if [ "$which" = kept ]; then f="$(marked "$work/rw.txt" 0)"; else f="$(marked "$work/rw.txt" 1)"; fi
   if [ "$which" = grown ]; then printf 'original bytes, and more' > "$f"; else printf 'ORIGINAL BYTES' > "$f"; fi
@@ -255,9 +257,7 @@ fi
 # --- shortcuts to rows given as relative names ---------------------------------
 if [ -z "$wine" ]; then
   T="$work/relative"
-  mkdir -p "$T/a" "$T/b"
-  printf 'relative content' > "$T/a/f.txt"
-  printf 'relative content' > "$T/b/f.txt"
+  twins "$T" 'relative content'
   pushd "$T" >/dev/null
   run "-execmode p -setcompare s c -addfolder \"./a\" -addfolder \"./b\" l -run -checkfirst -shortcutchecked p"
   popd >/dev/null
@@ -269,9 +269,7 @@ fi
 # --- a change of time zone between export and import ---------------------------
 if [ -z "$wine" ]; then
   T="$work/tz"
-  mkdir -p "$T/a" "$T/b"
-  printf 'zoned content' > "$T/a/f.txt"
-  printf 'zoned content' > "$T/b/f.txt"
+  twins "$T" 'zoned content'
   TZ=UTC run "-setcompare s c -addfolder \"$T/a\" -addfolder \"$T/b\" l -run -checkfirst -exportresults \"$work/tz.zwr\""
   TZ=Asia/Tokyo run "\"$work/tz.zwr\" -deletechecked p"
   check "time zone: the file is still the one listed" eval '[ $rc -eq 0 ] && [ ! -e "$T/a/f.txt" ] && [ -f "$T/b/f.txt" ]'

@@ -93,9 +93,9 @@ class Bench {
   // file. "zip:pack.zip/x=content" is a member x of the ZIP archive
   // pack.zip ("zip!:" with damaged data), "cat:x=content" an entry x of a
   // catalog file.
-  void Build(const std::string& spec) {
+  void Build(const std::string& layout) {
     std::vector<std::vector<zwtest::F>> sets(1);
-    std::istringstream words(spec);
+    std::istringstream words(layout);
     for (std::string word; words >> word;) {
       if (word == "|") {
         sets.emplace_back();

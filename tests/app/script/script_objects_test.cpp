@@ -54,10 +54,10 @@ class ScriptObjectsTest : public ::testing::Test {
   // Builds a script from "a b:f ( c:w d ! e ) f": commands by name with the
   // results of their executions after ":"; "( ... )" a nested script; "!"
   // starts the on-error script of the script it stands in.
-  void Build(const std::string& spec) {
+  void Build(const std::string& layout) {
     std::vector<TZWScrParent*> targets{&script};
     std::vector<std::unique_ptr<TZWCommandLine>> open;
-    std::istringstream in(spec);
+    std::istringstream in(layout);
     for (std::string w; in >> w;) {
       if (w == "(") {
         open.push_back(std::make_unique<TZWCommandLine>());
@@ -87,7 +87,7 @@ class ScriptObjectsTest : public ::testing::Test {
 // executions, the trace ("/" where it waited), the commands named as failed,
 // and the objects left in the list and freed at the end.
 struct RunCase {
-  const char* spec;
+  const char* layout;
   const char* results;
   const char* trace;
   const char* failed;
@@ -124,9 +124,9 @@ const RunCase kRuns[] = {
 
 TEST_F(ScriptObjectsTest, ExecutingAndResuming) {
   for (const RunCase& c : kRuns) {
-    SCOPED_TRACE(c.spec);
+    SCOPED_TRACE(c.layout);
     script.Abort();
-    Build(c.spec);
+    Build(c.layout);
     std::string results;
     for (int i = 0; i < 10; ++i) {
       const TScrResult r = script.Execute(env);

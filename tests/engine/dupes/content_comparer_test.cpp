@@ -495,13 +495,13 @@ TEST(ContentComparerDifferential, SameSetsFlagsStepsAndLogsAsThePlainComparison)
     // Entries: mostly files of one to three sizes, so that keys collide.
     std::vector<uint64_t> focus;
     for (int k = 0, nf = 1 + rng() % 3; k < nf; ++k) focus.push_back(world.files[rng() % world.files.size()].size);
-    struct Spec {
+    struct Planned {
       std::string path, name;
       uint64_t size;
       uint8_t flags;
       uint32_t crc = 0, middle = 0;
     };
-    std::vector<Spec> specs;
+    std::vector<Planned> planned;
     const bool mayShrink = rng() % 8 == 0;
     bool late = false;
     for (int k = 0, count = 2 + static_cast<int>(rng() % 30); k < count; ++k) {
@@ -509,7 +509,7 @@ TEST(ContentComparerDifferential, SameSetsFlagsStepsAndLogsAsThePlainComparison)
       uint8_t flags = rng() % 3 == 0 ? fiflag::kLibrary : 0;
       if (kind < 6) {  // a name of nothing, or of a folder
         const auto& u = world.unreadable[kind < 4 ? rng() % 2 : 2];
-        specs.push_back({tree.Root(), u.name, u.size, flags});
+        planned.push_back({tree.Root(), u.name, u.size, flags});
         continue;
       }
       std::vector<const World::Info*> pick;
@@ -527,7 +527,7 @@ TEST(ContentComparerDifferential, SameSetsFlagsStepsAndLogsAsThePlainComparison)
         std::memcpy(&middle, data.data() + at, static_cast<size_t>(std::min<int64_t>(r.length, 4)));
         if (rng() % 4 == 0) crc ^= 1;
         if (rng() % 6 == 0) middle ^= 0x100;
-        specs.push_back({tree.Root() + "arc.zip>" + zw::platform::kPathSep, f->name, f->size,
+        planned.push_back({tree.Root() + "arc.zip>" + zw::platform::kPathSep, f->name, f->size,
                          static_cast<uint8_t>(flags | fiflag::kInArchive | rng() % 4), crc, middle});
         continue;
       }
@@ -537,12 +537,12 @@ TEST(ContentComparerDifferential, SameSetsFlagsStepsAndLogsAsThePlainComparison)
         size += 1 + rng() % 3000;  // listed longer than it is now
         late = true;
       }
-      specs.push_back({tree.Root(), f->name, size, flags});
+      planned.push_back({tree.Root(), f->name, size, flags});
     }
-    std::shuffle(specs.begin(), specs.end(), rng);
+    std::shuffle(planned.begin(), planned.end(), rng);
     auto make = [&] {
       std::vector<TFileInfos*> v;
-      for (const auto& s : specs) v.push_back(MakeEntry(s.path, s.name, s.size, s.flags, s.crc, s.middle));
+      for (const auto& s : planned) v.push_back(MakeEntry(s.path, s.name, s.size, s.flags, s.crc, s.middle));
       return Link(v);
     };
     Collector expectedSets, actualSets;
@@ -574,7 +574,7 @@ TEST(ContentComparerDifferential, SameSetsFlagsStepsAndLogsAsThePlainComparison)
     for (const auto& m : actualLog.Messages()) ++perPath[m.Str(1)];
     for (const auto& [logged, n] : perPath) {
       const std::string& path = logged;  // clang 14 cannot capture a structured binding in a lambda
-      ASSERT_LE(n, std::count_if(specs.begin(), specs.end(), [&](const Spec& s) { return s.path + s.name == path; }))
+      ASSERT_LE(n, std::count_if(planned.begin(), planned.end(), [&](const Planned& s) { return s.path + s.name == path; }))
           << where << " " << path;
     }
     setsSeen += static_cast<int>(expectedSets.sets.size());
