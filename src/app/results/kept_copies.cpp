@@ -15,6 +15,13 @@ namespace {
 
 bool IsZipMember(const TResultEntry& e) { return (e.Flags & reflag::kInZip) != 0; }
 
+// Opens a file for reading with its identity and size, as they are now.
+bool OpenWithIdentity(const std::string& path, platform::File& file, platform::FileId& id,
+                      uint64_t& size, platform::OsError& err) {
+  uint32_t links = 0;
+  return file.OpenRead(path, err) && file.Identity(id, links, err) && file.Size(size, err);
+}
+
 // Whether two names lead to one file: the same full path, the same path
 // with links resolved, or the same identity.
 bool SameFileNamed(const std::string& a, const std::string& b, const platform::FileId& idB) {
@@ -68,10 +75,8 @@ const TResultEntry* TKeptCopies::Find(const TResultEntry& checked,
   platform::File file;
   platform::OsError err;
   platform::FileId id;
-  uint32_t links = 0;
   uint64_t size = 0;
-  if (!file.OpenRead(checked.FullName(), err) || !file.Identity(id, links, err) ||
-      !file.Size(size, err)) {
+  if (!OpenWithIdentity(checked.FullName(), file, id, size, err)) {
     why = Format(Str(strWhyUnreadable), {TFmtArg(int64_t{err.code})});
     return nullptr;
   }
@@ -100,11 +105,8 @@ TKeptCopies::TOutcome TKeptCopies::TryFile(platform::File& file, const platform:
   platform::File other;
   platform::OsError err;
   platform::FileId otherId;
-  uint32_t links = 0;
   uint64_t otherSize = 0;
-  if (!other.OpenRead(kept.FullName(), err) || !other.Identity(otherId, links, err) ||
-      !other.Size(otherSize, err))
-    return TOutcome::NotCopy;
+  if (!OpenWithIdentity(kept.FullName(), other, otherId, otherSize, err)) return TOutcome::NotCopy;
   if (otherId == id) {
     why = Format(Str(strWhySameFile), {TFmtArg(kept.FullName())});
     return TOutcome::NotCopy;
