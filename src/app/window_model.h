@@ -90,6 +90,46 @@ struct TResultViewModel {
   bool uncheckTab = false;  // TabControlCheck shows "Uncheck" (rules uncheck)
 };
 
+// The result list's font (Comm_ResultFontFace, Comm_ResultFontStyle).
+struct TFontModel {
+  static constexpr const char* kDefaultFace = "MS Sans Serif";
+  std::string face = kDefaultFace;
+  uint8_t style = 0;  // bit 0 bold, 1 italic, 2 underline, 3 strike-out
+  int32_t size = 8;   // points
+};
+
+// Where the main window stands (Comm_WindowPos): its restored rectangle and
+// its state (0 normal, 1 minimised, 2 maximised).
+struct TWindowPlacement {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;   // 0: the window's own size (nothing placed yet)
+  int32_t height = 0;
+  uint8_t state = 0;
+  bool restored = false;  // a stored placement was applied at start
+};
+
+// The result list's columns (Comm_ResListCols): the order in which the five
+// columns (file name, path, size, date, CRC32) are shown and their widths.
+struct TColumnsModel {
+  uint8_t order[5] = {0, 1, 2, 3, 4};
+  int16_t widths[5] = {150, 250, 80, 120, 70};
+};
+
+// The "store settings" group of the common options and what the program
+// registered with the desktop.
+struct TStoreOptions {
+  bool saveWindowPos = false;          // CBSaveWindowPos
+  bool saveResultListColumns = false;  // CBSaveResultListColumns
+  bool regFiletypes = false;           // CBRegFiletypes
+  bool delRegEnabled = false;          // ButtonDelReg
+  // File-type flags: bit 0 registration on, 1 result lists (.zwr), 2 catalog
+  // files (.zwc), 3 the folder command. What is registered now, and what
+  // the options want.
+  uint8_t fileTypesRegistered = 0;
+  uint8_t fileTypesWanted = 7;
+};
+
 struct TWindowModel {
   // Comparison options: the four criterion boxes (CBFilename, CBSize,
   // CBDate, CBContent) and their advanced records.
@@ -115,7 +155,20 @@ struct TWindowModel {
   // Common options that the engine and the actions read.
   bool lessStatus = false;      // CheckBoxStatus "less detailed status (slightly faster)"
   bool findEmptyDirs = true;    // CBFindEmptyDirs
-  bool saveSettings = true;     // "save settings in registry"
+  bool saveSettings = false;    // CheckBoxSaveReg "save settings in registry"
+  TStoreOptions store;
+  TFontModel resultFont;        // the result list's font
+  TWindowPlacement placement;   // the main window's place and state
+  TColumnsModel columns;        // the result list's columns
+  // The language in force (0 the built-in English), as the language combo
+  // box CBLanguage selects it.
+  int32_t language = 0;
+  // Recently used masks of the check-by-criteria dialog (MRU_CbC-Files,
+  // MRU_CbC-Paths), newest first; `mruUsed` once that dialog was opened in
+  // this run, so that the lists are stored on closing.
+  std::vector<std::string> mruFiles;
+  std::vector<std::string> mruPaths;
+  bool mruUsed = false;
 
   // The result list view.
   TResultViewModel results;

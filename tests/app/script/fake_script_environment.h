@@ -26,11 +26,15 @@ class FakeScriptEnvironment : public zw::IScriptEnvironment {
   std::string refuse;            // calls starting with it fail (empty: none)
   std::function<void()> onRun;  // runs inside Run() after it is recorded
 
+  // As after a start that found stored settings: "save settings" is on.
+  FakeScriptEnvironment() { model.saveSettings = true; }
+
   zw::TWindowModel& Model() override { return model; }
   // Records what differs from a new window's model; the folder lists as
   // their state letters, the mask lists as check marks, "@n" the selection.
   void ModelChanged() override {
-    const zw::TWindowModel fresh;
+    zw::TWindowModel fresh;
+    fresh.saveSettings = true;
     std::string s = "Model";
     if (model.compare.checked != fresh.compare.checked) s += " compare=" + N(model.compare.checked);
     if (model.scanArchives != fresh.scanArchives) s += " archives=" + N(model.scanArchives);
