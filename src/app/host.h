@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/window_model.h"
+#include "engine/common/except_info.h"
 
 namespace zw {
 
@@ -88,6 +89,9 @@ class IHost {
 
   // --- the rest of the screen ---
   virtual void ShowLog(bool modal) = 0;
+  // The report of an exception nobody handled (the error dialog; one at a
+  // time: a report that comes while one is shown is not shown).
+  virtual void ShowExceptionReport(const TZWExceptInfo& info) = 0;
   virtual void SetClipboardText(const std::string& text) = 0;
   // Opens a file or folder with its default handler, `workingFolder` as the
   // working folder (may be empty). 0 on success, else the system error code.

@@ -107,8 +107,16 @@ int main(int argc, char** argv) {
       mainForm.Presenter().ShowMsg(zw::msgQuoteInArgument, {refused});
     return 1;
   }
-  if (!program.Start(argv[1], commandLine)) return 1;
-  const int status = program.Finish();
+  int status = 1;
+  try {
+    if (!program.Start(argv[1], commandLine)) return 1;
+    status = program.Finish();
+  } catch (...) {
+    // Nobody handled it: the log and the terminal get its report, and the
+    // script does not go on.
+    mainForm.ReportException();
+    return 1;
+  }
   mainForm.PollInterrupt();  // one that came after the last command still goes to the log
   if (const int interrupted = zw::platform::InterruptStatus()) return interrupted;
   return status;

@@ -4,26 +4,18 @@
 #include <chrono>
 #include <cstdio>
 
+#include "app/log/exception_report.h"
 #include "app/main/main_form.h"
+#include "app/text/countdown_box.h"
 #include "app/text/string_table.h"
 #include "platform/console.h"
+#include "platform/files.h"
 #include "platform/shell.h"
 #include "app/text_ids.h"
 
 namespace zw {
 
 namespace {
-
-// Line breaks of message texts are CR LF; a terminal wants LF.
-std::string TerminalText(std::string text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    out += text[i];
-  }
-  return out;
-}
 
 struct Buttons {
   std::vector<std::string> labels;
@@ -88,26 +80,35 @@ int TTerminalHost::QuestionBox(const std::string& text, const std::string& capti
   int fallback = static_cast<int>(b.answers.size()) - 1;
   for (size_t i = 0; i < b.answers.size(); ++i)
     if (b.answers[i] == defaultAnswer) fallback = static_cast<int>(i);
-  const int index = AskTerminal("", b.labels, fallback);
+  std::vector<int> choices(b.answers.size());
+  for (size_t i = 0; i < choices.size(); ++i) choices[i] = static_cast<int>(i);
+  const int index = AskTerminal(b.labels, choices, fallback, 0);
   if (form_) form_->PollInterrupt();  // Ctrl+C at the prompt stops the script too
   return b.answers[static_cast<size_t>(index)];
 }
 
 int TTerminalHost::CountdownBox(const TCountdownRequest& request) {
+  // The box's own rules: the seconds filled into its text, the pause button
+  // left out (a terminal cannot pause), and when nobody types within the
+  // seconds, the default answer.
+  TCountdownBox box(request);
   {
     std::lock_guard<std::mutex> lock(outLock_);
     ClearProgressLine();
     std::fprintf(stderr, "%s%s%s\n", request.caption.c_str(), request.caption.empty() ? "" : ": ",
-                 TerminalText(request.text).c_str());
+                 TerminalText(box.Text()).c_str());
   }
-  if (request.buttons.size() <= 1) return 0;
-  const int index = AskTerminal("", request.buttons, request.defaultIndex);
+  const std::vector<int> choices = box.AnswerIndices();
+  if (choices.size() <= 1) return choices.empty() ? 0 : choices.front();
+  // No default button: the safe answer, the last one (No, Cancel).
+  const int fallback = box.DefaultIndex() >= 0 ? box.DefaultIndex() : choices.back();
+  const int index = AskTerminal(request.buttons, choices, fallback, box.SecondsLeft());
   if (form_) form_->PollInterrupt();
   return index;
 }
 
-int TTerminalHost::AskTerminal(const std::string&, const std::vector<std::string>& labels,
-                               int fallback) {
+int TTerminalHost::AskTerminal(const std::vector<std::string>& labels,
+                               const std::vector<int>& choices, int fallback, int seconds) {
   std::lock_guard<std::mutex> lock(outLock_);
   if (!interactiveIn_) {
     std::fprintf(stderr, "  -> %s\n", labels[static_cast<size_t>(fallback)].c_str());
@@ -115,28 +116,32 @@ int TTerminalHost::AskTerminal(const std::string&, const std::vector<std::string
   }
   for (;;) {
     std::fputs("  ", stderr);
-    for (size_t i = 0; i < labels.size(); ++i)
-      std::fprintf(stderr, "[%zu] %s%s  ", i + 1, labels[i].c_str(),
-                   static_cast<int>(i) == fallback ? " (default)" : "");
+    for (size_t n = 0; n < choices.size(); ++n) {
+      const int i = choices[n];
+      std::fprintf(stderr, "[%zu] %s%s  ", n + 1, labels[static_cast<size_t>(i)].c_str(),
+                   i == fallback ? " (default)" : "");
+    }
     std::fputs("? ", stderr);
     std::fflush(stderr);
     std::string line;
+    const platform::InputResult got = seconds > 0
+                                          ? platform::ReadInputLineWithin(line, seconds * 1000)
+                                          : (platform::ReadInputLine(line)
+                                                 ? platform::InputResult::Line
+                                                 : platform::InputResult::Ended);
+    if (got == platform::InputResult::TimedOut) {
+      std::fprintf(stderr, "\n  -> %s\n", labels[static_cast<size_t>(fallback)].c_str());
+      return fallback;
+    }
     // Nobody answers (the input ended, or Ctrl+C): the safe answer, the
     // last button (No, Cancel), never a default that would go ahead.
-    if (!platform::ReadInputLine(line)) {
+    if (got == platform::InputResult::Ended) {
       std::fputc('\n', stderr);
-      return static_cast<int>(labels.size()) - 1;
+      return choices.back();
     }
-    if (line.empty()) return fallback;
-    char* end = nullptr;
-    long n = std::strtol(line.c_str(), &end, 10);
-    if (end && *end == '\0' && n >= 1 && n <= static_cast<long>(labels.size()))
-      return static_cast<int>(n - 1);
-    // A label's first letter answers too ("y", "n", "c").
-    for (size_t i = 0; i < labels.size(); ++i)
-      if (!labels[i].empty() && std::tolower(static_cast<unsigned char>(labels[i][0])) ==
-                                    std::tolower(static_cast<unsigned char>(line[0])))
-        return static_cast<int>(i);
+    // A number, a label or a prefix that fits one label ("y", "n", "c").
+    if (auto index = ParseTerminalChoice(line, labels, choices, fallback)) return *index;
+    seconds = 0;  // someone is there: the countdown is over
   }
 }
 
@@ -179,6 +184,18 @@ void TTerminalHost::ShowLog(bool) {
   const std::string text = log_.Text("\n");
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
+}
+
+void TTerminalHost::ShowExceptionReport(const TZWExceptInfo& info) {
+  std::vector<std::string> lines;
+  BuildReport(lines, info);
+  const std::string saved = SaveReportFile(info, platform::TempFolder());
+  std::lock_guard<std::mutex> lock(outLock_);
+  ClearProgressLine();
+  for (const std::string& line : lines) std::fprintf(stderr, "%s\n", line.c_str());
+  if (!saved.empty())
+    std::fprintf(stderr, "This report is saved in \"%s\".\n", saved.c_str());
+  std::fflush(stderr);
 }
 
 void TTerminalHost::RunUntil(const std::function<bool()>& done) {

@@ -48,6 +48,9 @@ class TTerminalHost : public IHost {
   void SetTitle(const std::string&) override {}
   void SetBusy(bool busy, bool listLocked) override;
   void ShowLog(bool modal) override;
+  // Prints the report on standard error and keeps it in a file in the
+  // temporary folder, whose path it names.
+  void ShowExceptionReport(const TZWExceptInfo& info) override;
   void SetClipboardText(const std::string&) override {}
   int ShellOpen(const std::string& target, const std::string& workingFolder) override;
   void Close() override { closed_ = true; }
@@ -63,9 +66,12 @@ class TTerminalHost : public IHost {
  private:
   // Says a box on standard error, unless its text was just said as a log line.
   void SayBox(const std::string& text, const std::string& caption);
-  // Asks on the terminal; returns the index of the chosen label, or
-  // `fallback` when nobody can answer.
-  int AskTerminal(const std::string& prompt, const std::vector<std::string>& labels, int fallback);
+  // Asks on the terminal for one of the labels at `choices`; returns the
+  // chosen label's index: `fallback` when nobody can be asked or, with
+  // `seconds` > 0, nobody answered within them; the last choice when the
+  // input ended.
+  int AskTerminal(const std::vector<std::string>& labels, const std::vector<int>& choices,
+                  int fallback, int seconds);
   void ClearProgressLine();
 
   TProgram& program_;

@@ -30,4 +30,10 @@ void PrepareConsole();
 // while it waited.
 bool ReadInputLine(std::string& line);
 
+enum class InputResult { Line, TimedOut, Ended };
+// The same, giving up when nothing has been typed within `timeoutMs`; once
+// typing has begun it waits for the whole line. Ended: the input ended or
+// the program was interrupted.
+InputResult ReadInputLineWithin(std::string& line, int timeoutMs);
+
 }  // namespace zw::platform

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/files.h"
+
 namespace zw {
 
 namespace {
@@ -120,6 +122,36 @@ __attribute__((noinline)) std::string CaptureStackTrace() {
     text += FormatStackFrame(f);
   }
   return text;
+}
+
+std::string SaveReportFile(const TZWExceptInfo& info, const std::string& folder) {
+  std::vector<std::string> lines;
+  BuildReport(lines, info);
+  std::string text;
+  // CR LF, as the saved scan log has them.
+  for (const std::string& line : lines) text += line + "\r\n";
+  const platform::SystemTime t = platform::SplitFileTime(platform::UtcToLocal(platform::NowUtc()));
+  char stamp[48];
+  std::snprintf(stamp, sizeof stamp, "zwillo-error-%04u%02u%02u-%02u%02u%02u", unsigned{t.year},
+                unsigned{t.month}, unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute},
+                unsigned{t.second});
+  for (int n = 1; n < 100; ++n) {
+    const std::string path =
+        folder + stamp + (n == 1 ? std::string() : "-" + std::to_string(n)) + ".txt";
+    platform::File file;
+    platform::OsError err;
+    if (!file.CreateNew(path, err)) {
+      if (err.kind == platform::ErrKind::AlreadyExists) continue;
+      return {};
+    }
+    if (!file.Write(text.data(), text.size(), err)) {
+      file.Close();
+      platform::RemoveFile(path, err);
+      return {};
+    }
+    return path;
+  }
+  return {};
 }
 
 void InstallStackCapture() { SetStackCapture(&CaptureStackTrace); }

@@ -41,6 +41,11 @@ void BuildReport(std::vector<std::string>& lines, const TZWExceptInfo& info);
 void BuildReport(std::vector<std::string>& lines, const TZWExceptInfo& info,
                  const TSystemFacts& facts);
 
+// Writes the report of `info` as a text file in `folder` under a new name,
+// "zwillo-error-<yyyymmdd-hhmmss>.txt" (with "-2", "-3" ... when that is
+// taken); never replaces a file. Returns the file's path, empty on failure.
+std::string SaveReportFile(const TZWExceptInfo& info, const std::string& folder);
+
 // A pointer as "%p" shows it in the report: upper-case hex digits, as many
 // as a pointer has (8 on 32-bit systems, 16 on 64-bit ones), no prefix.
 std::string FormatPointer(const void* p);

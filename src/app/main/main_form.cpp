@@ -1,6 +1,7 @@
 #include "app/main/main_form.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "app/results/check_by_criteria.h"
 #include "app/results/checked_status.h"
@@ -81,21 +82,12 @@ void TMainForm::HandleStatusEvent(TStatusEvent& ev) {
       host_.SetProgress(0, ev.value, 0);
       return;
     case TStatusMsg::DebugRecord:
-      if (ev.debug) {
-        ev.debug->position = lastPosition_ < 0 ? 0 : lastPosition_;
-        ev.debug->maximum = status_.Maximum();
-        ev.debug->build = 0x1A0;
-        // Note the order: date 2, size 4 (unlike the criteria set).
-        std::string letters = "a";
-        if (model_.compare.On(ccFilename)) letters += '1';
-        if (model_.compare.On(ccDate)) letters += '2';
-        if (model_.compare.On(ccSize)) letters += '4';
-        if (model_.compare.On(ccContent)) letters += '8';
-        ev.debug->criteria = letters;
-      }
+      if (ev.debug) *ev.debug = DebugRecord();
       return;
     case TStatusMsg::ExceptionReport:
-      return;  // already in the scan log with its details
+      // Already in the scan log with its details; the user is told too.
+      if (ev.report) host_.ShowExceptionReport(*ev.report);
+      return;
     case TStatusMsg::ThreadEnded:
       if (ev.value == 1)
         driver_.BrowseFinished();
@@ -103,6 +95,31 @@ void TMainForm::HandleStatusEvent(TStatusEvent& ev) {
         driver_.SearchFinished();
       return;
   }
+}
+
+TDebugRecord TMainForm::DebugRecord() const {
+  TDebugRecord record;
+  record.position = lastPosition_ < 0 ? 0 : lastPosition_;
+  record.maximum = status_.Maximum();
+  record.build = 0x1A0;
+  // Note the order: date 2, size 4 (unlike the criteria set).
+  record.criteria = "a";
+  if (model_.compare.On(ccFilename)) record.criteria += '1';
+  if (model_.compare.On(ccDate)) record.criteria += '2';
+  if (model_.compare.On(ccSize)) record.criteria += '4';
+  if (model_.compare.On(ccContent)) record.criteria += '8';
+  return record;
+}
+
+void TMainForm::ReportException() {
+  const TDebugRecord record = DebugRecord();
+  char state[200];
+  std::snprintf(state, sizeof state, "thr 0, prgr %d/%d, ver %x, set %s", record.position,
+                record.maximum, record.build, record.criteria.c_str());
+  auto report = TZWExceptInfo::FromCurrent(state);
+  presenter_.LogMsgExcept(logUnhandledException, {report->Message}, report);
+  presenter_.LogMsg(logPleaseMailLog);
+  host_.ShowExceptionReport(*report);
 }
 
 void TMainForm::UpdateProgress() {

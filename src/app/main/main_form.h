@@ -41,6 +41,12 @@ class TMainForm : public IScriptEnvironment {
   void HandleStatusEvent(TStatusEvent& ev);
   // The 200 ms progress tick while a scan runs (and once at its end).
   void UpdateProgress();
+  // An exception of the main thread that nobody handled: call only inside
+  // a catch block. The scan log gets it with its report as details, and the
+  // host shows the report.
+  void ReportException();
+  // What the window tells about its state for exception reports.
+  TDebugRecord DebugRecord() const;
 
   // The Run and Cancel buttons.
   bool Run() override;

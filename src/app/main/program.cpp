@@ -1,5 +1,6 @@
 #include "app/main/program.h"
 
+#include "app/log/exception_report.h"
 #include "app/main/main_form.h"
 #include "app/results/result_files.h"
 #include "engine/threads/status_events.h"
@@ -9,7 +10,10 @@ namespace zw {
 TProgram::TProgram()
     : events_(std::make_unique<TEventQueue>([this](TStatusEvent& ev) {
         if (form_) form_->HandleStatusEvent(ev);
-      })) {}
+      })) {
+  // Every exception report from now on carries the stack where it was caught.
+  InstallStackCapture();
+}
 
 // The members go in reverse order: the form (which stops its workers), the
 // host it talks to, the queue the workers posted to, the log.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <sstream>
 #include <regex>
 #include <stdexcept>
 #include <string>
@@ -8,6 +10,7 @@
 
 #include "app/log/exception_report.h"
 #include "engine/common/except_info.h"
+#include "support/temp_tree.h"
 
 using namespace zw;
 
@@ -185,6 +188,25 @@ TEST(StackCaptureTest, InstalledCaptureRecordsTheStackOfACaughtException) {
     testModule = testModule || lines[i].find("zw_test_app") != std::string::npos;
   }
   EXPECT_TRUE(testModule) << "frames of the test program name their module";
+}
+
+// A saved report holds the report's lines; a second one never replaces it.
+TEST(SaveReportFileTest, WritesTheReportUnderANewName) {
+  zwtest::TempTree t;
+  TZWExceptInfo info;
+  info.ClassName = "std::bad_alloc";
+  info.Message = "out of memory";
+  const std::string first = SaveReportFile(info, t.Root());
+  const std::string second = SaveReportFile(info, t.Root());
+  ASSERT_FALSE(first.empty());
+  ASSERT_FALSE(second.empty());
+  EXPECT_NE(first, second);
+  std::ifstream in(first, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str().rfind("Exception of class std::bad_alloc at [", 0), 0u) << text.str();
+  EXPECT_NE(text.str().find("]:\r\nout of memory.\r\n\r\n"), std::string::npos) << text.str();
+  EXPECT_TRUE(SaveReportFile(info, t.PathOf("missing/")).empty());
 }
 
 }  // namespace

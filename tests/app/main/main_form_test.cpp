@@ -426,4 +426,31 @@ TEST(ElapsedText, MinutesAndSecondsWithMillisecondsOrHoursAndDays) {
   EXPECT_EQ(zw::TRunDriver::ElapsedText(1 + (2 * 3600 + 3 * 60 + 4) * second + 1e-9), "1d, 02:03:04");
 }
 
+// --- exceptions nobody handled ------------------------------------------------------
+
+// The main thread's own: logged with its report and shown, with the state
+// line of the main thread. A worker's report (already logged by the worker)
+// is shown when it arrives.
+TEST(Exceptions, ReportsReachTheLogAndTheHost) {
+  Form f;
+  try {
+    throw std::runtime_error("boom");
+  } catch (...) {
+    f.form.ReportException();
+  }
+  EXPECT_TRUE(f.Logged("Unhandled exception - message: \"boom\""));
+  EXPECT_TRUE(f.Logged("Please mail this logfile to "));
+  zw::TStatusEvent ev;
+  ev.kind = zw::TStatusMsg::ExceptionReport;
+  ev.report = std::make_shared<zw::TZWExceptInfo>();
+  ev.report->Message = "worker broke";
+  ev.report->State = "thr 2, prgr 3:0/0, ver 1a0, set a48";
+  f.form.HandleStatusEvent(ev);
+  const auto shown = f.host.CallsOf(HostCall::ShowExceptionReport);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].text, "boom");
+  EXPECT_EQ(shown[0].caption, "thr 0, prgr 0/0, ver 1a0, set a48");
+  EXPECT_EQ(shown[1].text, "worker broke");
+}
+
 }  // namespace

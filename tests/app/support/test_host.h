@@ -30,6 +30,7 @@ struct HostCall {
     MessageBox, MessageNotShown, QuestionBox, CountdownBox, PickFolder, ShowPage, FocusControl,
     ShowFolderRow, ModelChanged, SetStatusText, SetProgress, SetTitle, SetBusy, ShowLog,
     SetClipboardText, ShellOpen, PickSaveFile, PickOpenFile, ResultsChanged, Close, RunUntil,
+    ShowExceptionReport,
   };
   explicit HostCall(Kind k) : kind(k) {}
   Kind kind;
@@ -117,6 +118,10 @@ class TestHost : public zw::IHost {
   void SetTitle(const std::string& title) override { Record(HostCall::SetTitle, title); }
   void SetBusy(bool busy, bool locked) override { Record(HostCall::SetBusy, {}, busy, locked); }
   void ShowLog(bool modal) override { Record(HostCall::ShowLog, {}, modal); }
+  // Records the report's message and state line.
+  void ShowExceptionReport(const zw::TZWExceptInfo& info) override {
+    Record(HostCall::ShowExceptionReport, info.Message, 0, 0, 0, info.State);
+  }
   void SetClipboardText(const std::string& t) override { Record(HostCall::SetClipboardText, t); }
   int ShellOpen(const std::string& target, const std::string& workingFolder) override {
     Record(HostCall::ShellOpen, target, 0, 0, 0, workingFolder);
