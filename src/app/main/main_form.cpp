@@ -8,6 +8,7 @@
 #include "app/text/string_table.h"
 #include "app/text/text_format.h"
 #include "engine/dupes/catalog_writer.h"
+#include "platform/locale.h"
 #include "platform/paths.h"
 #include "app/text_ids.h"
 
@@ -54,6 +55,37 @@ bool TMainForm::Run() {
     crcOfPartsOnly_ = model_.compare.On(ccContent) && model_.compare.content.range != acComplete;
   }
   return started;
+}
+
+void TMainForm::PrepareLanguages(const std::string& commandLine,
+                                 const std::vector<std::string>& folders) {
+  languages_ = FillLanguageList(folders);
+  selectedLanguage_ = 0;
+  commandLineLanguage_ = LanguageFromCommandLine(languages_, commandLine);
+}
+
+void TMainForm::ChooseStartLanguage(std::optional<int32_t> stored) {
+  if (languages_.empty()) languages_ = FillLanguageList({});
+  int32_t wanted = commandLineLanguage_;
+  if (wanted == -1 && stored) wanted = *stored;
+  if (wanted == -1) wanted = platform::UserDefaultLanguageId();
+  selectedLanguage_ = SelectLanguage(languages_, wanted);
+  const TLanguageEntry& entry = languages_[selectedLanguage_];
+  int32_t current = entry.file.ID;
+  if (current != 0) {
+    TApplyOptions options;
+    options.host = &host_;
+    options.unattended = execMode_ == emUnattended;
+    if (ApplyLanguageFile(entry.Path(), options) == TApplyResult::Applied) {
+      host_.SetStatusText(Str(strIdle));
+    } else {
+      // Nothing of the file was applied: the built-in English stays.
+      current = 0;
+      selectedLanguage_ = 0;
+    }
+  }
+  SetCurrentLanguage(current);
+  model_.language = current;
 }
 
 void TMainForm::HandleStatusEvent(TStatusEvent& ev) {
