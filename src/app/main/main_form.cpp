@@ -88,6 +88,43 @@ void TMainForm::ChooseStartLanguage(std::optional<int32_t> stored) {
   model_.language = current;
 }
 
+bool TMainForm::CanLoadLanguage(size_t index) const {
+  return index < languages_.size() && languages_[index].file.ID != CurrentLanguage();
+}
+
+TMainForm::TLanguageLoad TMainForm::LoadLanguage(size_t index) {
+  if (!CanLoadLanguage(index)) return TLanguageLoad::Nothing;
+  const TLanguageEntry& entry = languages_[index];
+  if (entry.file.ID == 0) {
+    // Not translatable: the user may be reading a language they cannot.
+    static const char kRestart[] =
+        "English is built into the program. To load it, Zwillo\r\nhas to be restarted. Make sure "
+        "the settings are saved in\r\nthe registry (Common Options tab), otherwise the "
+        "default\r\nsettings will be restored after the restart.\r\nRestart Zwillo now?";
+    if (host_.QuestionBox(kRestart, "Information", mbYesNo | mbIconInformation, 0, 0) != ansYes)
+      return TLanguageLoad::Nothing;
+    SetCurrentLanguage(0);
+    model_.language = 0;
+    return TLanguageLoad::RestartForEnglish;
+  }
+  TApplyOptions options;
+  options.host = &host_;
+  options.unattended = execMode_ == emUnattended;
+  if (ApplyLanguageFile(entry.Path(), options) != TApplyResult::Applied)
+    return TLanguageLoad::Aborted;
+  selectedLanguage_ = index;
+  SetCurrentLanguage(entry.file.ID);
+  model_.language = entry.file.ID;
+  if (!model_.busy) host_.SetStatusText(Str(strIdle));
+  host_.ModelChanged();
+  host_.ResultsChanged();
+  return TLanguageLoad::Applied;
+}
+
+std::string TMainForm::LanguageRestartParameters(int visiblePage) {
+  return "-lang \"en\" -page " + std::to_string(visiblePage);
+}
+
 void TMainForm::HandleStatusEvent(TStatusEvent& ev) {
   switch (ev.kind) {
     case TStatusMsg::StatusText: {

@@ -89,6 +89,20 @@ class TMainForm : public IScriptEnvironment {
   const TLanguageList& Languages() const { return languages_; }
   size_t SelectedLanguage() const { return selectedLanguage_; }
 
+  // --- the options page's language box and its load button ---
+  enum class TLanguageLoad { Nothing, Applied, Aborted, RestartForEnglish };
+  // The load button is enabled while the entry differs from the language in
+  // force.
+  bool CanLoadLanguage(size_t index) const;
+  // Loads list entry `index`. Another file is applied (its question may
+  // abort it: the language in force stays), becomes the current language,
+  // and everything that shows texts is redrawn. The built-in English needs
+  // a restart: asked in a plain box; after Yes the current language is 0
+  // and the caller starts the program again with
+  // LanguageRestartParameters and closes the window.
+  TLanguageLoad LoadLanguage(size_t index);
+  static std::string LanguageRestartParameters(int visiblePage);
+
   // A result list file named as the first argument of the command line:
   // imported before the command line's script is parsed. False when the
   // argument is no such file or the import failed.

@@ -425,6 +425,39 @@ TEST_F(StartLanguage, AnAbortedFileLeavesEnglish) {
   EXPECT_EQ(zw::Str(zw::strIdle), "Status: idle");
 }
 
+TEST_F(StartLanguage, TheOptionsPageLoadsAnotherLanguage) {
+  using Load = zw::TMainForm::TLanguageLoad;
+  form.PrepareLanguages("zwillo -lang \"en\"", {t.Root()});
+  form.ChooseStartLanguage(std::nullopt);
+  ASSERT_EQ(form.Languages().size(), 2u);
+  const size_t german = form.Languages()[1].file.ID == 1031 ? 1 : 0;
+  EXPECT_FALSE(form.CanLoadLanguage(0));
+  EXPECT_EQ(form.LoadLanguage(0), Load::Nothing);
+  EXPECT_FALSE(form.CanLoadLanguage(7));
+
+  ASSERT_TRUE(form.CanLoadLanguage(german));
+  EXPECT_EQ(form.LoadLanguage(german), Load::Applied);
+  EXPECT_EQ(zw::CurrentLanguage(), 1031);
+  EXPECT_EQ(form.Model().language, 1031);
+  EXPECT_EQ(zw::Str(zw::strIdle), "Status: bereit");
+  const auto status = host.CallsOf(HostCall::SetStatusText);
+  ASSERT_FALSE(status.empty());
+  EXPECT_EQ(status.back().text, "Status: bereit");
+  EXPECT_FALSE(form.CanLoadLanguage(german));
+
+  // English back needs a restart, asked in fixed English words.
+  host.answers = {zw::ansNo, zw::ansYes};
+  EXPECT_EQ(form.LoadLanguage(0), Load::Nothing);
+  EXPECT_EQ(zw::CurrentLanguage(), 1031);
+  EXPECT_EQ(form.LoadLanguage(0), Load::RestartForEnglish);
+  EXPECT_EQ(zw::CurrentLanguage(), 0);
+  const auto boxes = host.CallsOf(HostCall::QuestionBox);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].caption, "Information");
+  EXPECT_EQ(boxes[1].text.rfind("English is built into the program. To load it, Zwillo\r\n", 0), 0u);
+  EXPECT_EQ(zw::TMainForm::LanguageRestartParameters(3), "-lang \"en\" -page 3");
+}
+
 // --- the shipped German file ----------------------------------------------------------
 
 #ifdef ZW_LANG_DIR
