@@ -84,7 +84,7 @@ sanitize-thread: setup build/tsan/build.ninja
 # corpus in build/fuzz/corpus/; inputs that fail are kept in
 # build/fuzz/findings/. FUZZ_TARGETS=... runs some of them only.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= zip catalog results cmdline
+FUZZ_TARGETS ?= zip catalog results cmdline language
 
 build/fuzz/build.ninja:
 	cmake -S . -B build/fuzz $(SAN_CMAKE) -DZW_SANITIZE=address,undefined -DZW_LIBFUZZER=ON

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/errors.h"
 #include "platform/filetime.h"
@@ -199,5 +200,10 @@ std::string TempFolder();
 // The folder of the running executable, with trailing separator; empty when
 // it cannot be found.
 std::string ProgramFolder();
+// The folders that hold the program's shipped data files (language files),
+// with trailing separators, in the order they are searched: the program
+// folder, and on POSIX also "../share/zwillo/" beside it (the layout of an
+// installation below a prefix). Empty when the program folder is unknown.
+std::vector<std::string> DataFolders();
 
 }  // namespace zw::platform

@@ -55,4 +55,14 @@ uint32_t AnsiCodePage();
 // reads DOS code page 437.
 bool OemToAnsiText(std::string_view text, std::string& out);
 
+// The Windows language identifier (LANGID) of a POSIX locale name such as
+// "de_DE.UTF-8", "pt_BR" or "fr": the language and, where it tells them
+// apart, the country. "C", "POSIX", an empty name and a language the table
+// does not know give 1033 (English, United States).
+uint16_t LanguageIdOfLocaleName(std::string_view name);
+// The user's default language as a Windows language identifier. Windows:
+// GetUserDefaultLangID; POSIX: the first of LC_ALL, LC_MESSAGES and LANG
+// that is set, through LanguageIdOfLocaleName.
+uint16_t UserDefaultLanguageId();
+
 }  // namespace zw::platform

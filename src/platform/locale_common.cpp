@@ -1,6 +1,8 @@
 // Byte-size texts and date reading shared by both platforms.
+#include <string>
 #include <cstdio>
 
+#include "platform/locale.h"
 #include "platform/locale_detail.h"
 
 namespace zw::platform::detail {
@@ -126,6 +128,62 @@ namespace zw::platform {
 
 bool ParseIsoDateTime(std::string_view text, FileTime& time, bool& outOfRange) {
   return detail::ParseIsoDateTime(text, time, outOfRange);
+}
+
+}  // namespace zw::platform
+
+namespace zw::platform {
+
+namespace {
+
+struct LocaleLanguage {
+  const char* name;  // "de" (any country) or "de_at" (this country only)
+  uint16_t id;
+};
+
+// Countries first where a language has several identifiers; a language
+// alone stands for its main country.
+constexpr LocaleLanguage kLocaleLanguages[] = {
+    {"en_gb", 0x0809}, {"en_au", 0x0C09}, {"en_ca", 0x1009}, {"en_nz", 0x1409},
+    {"en_ie", 0x1809}, {"en_za", 0x1C09}, {"en", 0x0409},
+    {"de_at", 0x0C07}, {"de_ch", 0x0807}, {"de_lu", 0x1007}, {"de_li", 0x1407}, {"de", 0x0407},
+    {"fr_be", 0x080C}, {"fr_ca", 0x0C0C}, {"fr_ch", 0x100C}, {"fr_lu", 0x140C}, {"fr", 0x040C},
+    {"es_mx", 0x080A}, {"es_ar", 0x2C0A}, {"es_co", 0x240A}, {"es_cl", 0x340A}, {"es", 0x0C0A},
+    {"it_ch", 0x0810}, {"it", 0x0410},
+    {"nl_be", 0x0813}, {"nl", 0x0413},
+    {"pt_pt", 0x0816}, {"pt", 0x0416},  // Brazil is the main country
+    {"sv_fi", 0x081D}, {"sv", 0x041D},
+    {"zh_tw", 0x0404}, {"zh_hk", 0x0C04}, {"zh_sg", 0x1004}, {"zh", 0x0804},
+    {"nn", 0x0814}, {"nb", 0x0414}, {"no", 0x0414},
+    {"da", 0x0406}, {"fi", 0x040B}, {"is", 0x040F}, {"pl", 0x0415}, {"cs", 0x0405},
+    {"sk", 0x041B}, {"sl", 0x0424}, {"hu", 0x040E}, {"ro", 0x0418}, {"hr", 0x041A},
+    {"sr", 0x081A}, {"bg", 0x0402}, {"ru", 0x0419}, {"uk", 0x0422}, {"be", 0x0423},
+    {"et", 0x0425}, {"lv", 0x0426}, {"lt", 0x0427}, {"el", 0x0408}, {"tr", 0x041F},
+    {"he", 0x040D}, {"ar", 0x0401}, {"fa", 0x0429}, {"hi", 0x0439}, {"th", 0x041E},
+    {"vi", 0x042A}, {"id", 0x0421}, {"ms", 0x043E}, {"ja", 0x0411}, {"ko", 0x0412},
+    {"ca", 0x0403}, {"eu", 0x042D}, {"gl", 0x0456},
+};
+
+constexpr uint16_t kEnglishUnitedStates = 0x0409;
+
+}  // namespace
+
+uint16_t LanguageIdOfLocaleName(std::string_view name) {
+  // "language[_COUNTRY][.codeset][@modifier]", case-insensitive.
+  const size_t end = name.find_first_of(".@");
+  std::string key;
+  for (char c : name.substr(0, end == std::string_view::npos ? name.size() : end)) {
+    if (c == '-') c = '_';
+    key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  const size_t bar = key.find('_');
+  const std::string language = key.substr(0, bar);
+  if (language.empty()) return kEnglishUnitedStates;
+  for (const auto& l : kLocaleLanguages)
+    if (key == l.name) return l.id;
+  for (const auto& l : kLocaleLanguages)
+    if (language == l.name) return l.id;
+  return kEnglishUnitedStates;  // "C", "POSIX" and the languages the table lacks
 }
 
 }  // namespace zw::platform

@@ -37,6 +37,7 @@ bool IsShortcut(const std::string& path);
 
 // Opens a file or folder with the program the desktop associates with it
 // (the default verb), in `workingFolder` when one is given. Returns at once.
+// An "http://" or "https://" address opens in the web browser.
 bool ShellOpen(const std::string& target, const std::string& workingFolder, OsError& err);
 
 }  // namespace zw::platform

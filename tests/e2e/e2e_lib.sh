@@ -1,6 +1,9 @@
 # Shared by the end-to-end scripts: running the program under test and
 # counting checks. The sourcing script sets prog, wine (empty natively) and
 # work (a temporary folder) first.
+# The scripts check the English texts: the user's language must not pick
+# a language file that lies beside the program.
+export LC_ALL=C.UTF-8
 passed=0
 failed=0
 

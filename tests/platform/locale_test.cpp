@@ -174,5 +174,20 @@ TEST(OemToAnsiText, SystemOemCodePageOnWindowsOnly) {
 #endif
 }
 
+// --- the user's language ------------------------------------------------------
+
+TEST(LanguageIdOfLocaleName, LanguageAndCountryGiveTheWindowsIdentifier) {
+  const std::pair<const char*, uint16_t> cases[] = {
+      {"de_DE.UTF-8", 0x0407}, {"de", 0x0407},       {"de_AT", 0x0C07},  {"de_CH.utf8", 0x0807},
+      {"DE_de", 0x0407},       {"en_US.UTF-8", 0x0409}, {"en_GB", 0x0809}, {"fr_CA@euro", 0x0C0C},
+      {"fr_FR", 0x040C},       {"pt_BR", 0x0416},     {"pt_PT", 0x0816},  {"zh_TW.Big5", 0x0404},
+      {"zh_CN", 0x0804},       {"sr_RS@latin", 0x081A}, {"nb_NO", 0x0414}, {"es-MX", 0x080A},
+      // what names no language the table knows is English (United States)
+      {"C", 0x0409},           {"C.UTF-8", 0x0409},   {"POSIX", 0x0409},  {"", 0x0409},
+      {"xx_YY", 0x0409},       {"_DE", 0x0409},       {".UTF-8", 0x0409},
+  };
+  for (const auto& [name, id] : cases) EXPECT_EQ(LanguageIdOfLocaleName(name), id) << name;
+}
+
 }  // namespace
 }  // namespace zw::platform

@@ -9,6 +9,7 @@
 #include "app/text/string_table.h"
 #include "app/text/text_format.h"
 #include "engine/dupes/catalog_writer.h"
+#include "platform/locale.h"
 #include "platform/paths.h"
 #include "app/text_ids.h"
 
@@ -55,6 +56,74 @@ bool TMainForm::Run() {
     crcOfPartsOnly_ = model_.compare.On(ccContent) && model_.compare.content.range != acComplete;
   }
   return started;
+}
+
+void TMainForm::PrepareLanguages(const std::string& commandLine,
+                                 const std::vector<std::string>& folders) {
+  languages_ = FillLanguageList(folders);
+  selectedLanguage_ = 0;
+  commandLineLanguage_ = LanguageFromCommandLine(languages_, commandLine);
+}
+
+void TMainForm::ChooseStartLanguage(std::optional<int32_t> stored) {
+  if (languages_.empty()) languages_ = FillLanguageList({});
+  int32_t wanted = commandLineLanguage_;
+  if (wanted == -1 && stored) wanted = *stored;
+  if (wanted == -1) wanted = platform::UserDefaultLanguageId();
+  selectedLanguage_ = SelectLanguage(languages_, wanted);
+  const TLanguageEntry& entry = languages_[selectedLanguage_];
+  int32_t current = entry.file.ID;
+  if (current != 0) {
+    TApplyOptions options;
+    options.host = &host_;
+    options.unattended = execMode_ == emUnattended;
+    if (ApplyLanguageFile(entry.Path(), options) == TApplyResult::Applied) {
+      host_.SetStatusText(Str(strIdle));
+    } else {
+      // Nothing of the file was applied: the built-in English stays.
+      current = 0;
+      selectedLanguage_ = 0;
+    }
+  }
+  SetCurrentLanguage(current);
+  model_.language = current;
+}
+
+bool TMainForm::CanLoadLanguage(size_t index) const {
+  return index < languages_.size() && languages_[index].file.ID != CurrentLanguage();
+}
+
+TMainForm::TLanguageLoad TMainForm::LoadLanguage(size_t index) {
+  if (!CanLoadLanguage(index)) return TLanguageLoad::Nothing;
+  const TLanguageEntry& entry = languages_[index];
+  if (entry.file.ID == 0) {
+    // Not translatable: the user may be reading a language they cannot.
+    static const char kRestart[] =
+        "English is built into the program. To load it, Zwillo\r\nhas to be restarted. Make sure "
+        "the settings are saved in\r\nthe registry (Common Options tab), otherwise the "
+        "default\r\nsettings will be restored after the restart.\r\nRestart Zwillo now?";
+    if (host_.QuestionBox(kRestart, "Information", mbYesNo | mbIconInformation, 0, 0) != ansYes)
+      return TLanguageLoad::Nothing;
+    SetCurrentLanguage(0);
+    model_.language = 0;
+    return TLanguageLoad::RestartForEnglish;
+  }
+  TApplyOptions options;
+  options.host = &host_;
+  options.unattended = execMode_ == emUnattended;
+  if (ApplyLanguageFile(entry.Path(), options) != TApplyResult::Applied)
+    return TLanguageLoad::Aborted;
+  selectedLanguage_ = index;
+  SetCurrentLanguage(entry.file.ID);
+  model_.language = entry.file.ID;
+  if (!model_.busy) host_.SetStatusText(Str(strIdle));
+  host_.ModelChanged();
+  host_.ResultsChanged();
+  return TLanguageLoad::Applied;
+}
+
+std::string TMainForm::LanguageRestartParameters(int visiblePage) {
+  return "-lang \"en\" -page " + std::to_string(visiblePage);
 }
 
 void TMainForm::HandleStatusEvent(TStatusEvent& ev) {

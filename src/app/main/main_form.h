@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/host.h"
 #include "app/log/scan_log.h"
@@ -19,6 +21,7 @@
 #include "app/script/script_environment.h"
 #include "app/script/script_runner.h"
 #include "app/messages/msg_presenter.h"
+#include "app/text/language_files.h"
 #include "app/window_model.h"
 #include "engine/dupes/result_list.h"
 #include "engine/threads/status_events.h"
@@ -77,6 +80,35 @@ class TMainForm : public IScriptEnvironment {
   TFileActions& FileActions() { return actions_; }
   TResultFiles& ResultFiles() { return files_; }
 
+  // --- the language at start-up, in this order ---
+  // Lists the language files of `folders` and reads the language the
+  // command line names with -lang.
+  void PrepareLanguages(const std::string& commandLine, const std::vector<std::string>& folders);
+  // Whether -lang named a language; the stored choice (Comm_Language) is
+  // read only when it did not.
+  bool CommandLineNamedLanguage() const { return commandLineLanguage_ != -1; }
+  // Chooses the language (the command line's, else `stored`, else the
+  // user's default language), applies its file and makes it the current
+  // language and the model's. A file whose question was answered with Yes
+  // or Cancel leaves the built-in English in force (current language 0).
+  void ChooseStartLanguage(std::optional<int32_t> stored);
+  const TLanguageList& Languages() const { return languages_; }
+  size_t SelectedLanguage() const { return selectedLanguage_; }
+
+  // --- the options page's language box and its load button ---
+  enum class TLanguageLoad { Nothing, Applied, Aborted, RestartForEnglish };
+  // The load button is enabled while the entry differs from the language in
+  // force.
+  bool CanLoadLanguage(size_t index) const;
+  // Loads list entry `index`. Another file is applied (its question may
+  // abort it: the language in force stays), becomes the current language,
+  // and everything that shows texts is redrawn. The built-in English needs
+  // a restart: asked in a plain box; after Yes the current language is 0
+  // and the caller starts the program again with
+  // LanguageRestartParameters and closes the window.
+  TLanguageLoad LoadLanguage(size_t index);
+  static std::string LanguageRestartParameters(int visiblePage);
+
   // A result list file named as the first argument of the command line:
   // imported before the command line's script is parsed. False when the
   // argument is no such file or the import failed.
@@ -132,6 +164,11 @@ class TMainForm : public IScriptEnvironment {
   bool crcOfPartsOnly_ = false;
   int32_t lastPosition_ = -1;
   int lastPercent_ = -1;
+  // The language list (the options page's language box), its selected
+  // entry, and what -lang named (-1 nothing).
+  TLanguageList languages_;
+  size_t selectedLanguage_ = 0;
+  int32_t commandLineLanguage_ = -1;
 };
 
 }  // namespace zw

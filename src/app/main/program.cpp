@@ -4,6 +4,7 @@
 #include "app/main/main_form.h"
 #include "app/results/result_files.h"
 #include "engine/threads/status_events.h"
+#include "platform/files.h"
 
 namespace zw {
 
@@ -28,6 +29,10 @@ void TProgram::Attach(std::unique_ptr<IHost> host) {
 void TProgram::DispatchEvents(std::chrono::milliseconds wait) { events_->DispatchWait(wait); }
 
 bool TProgram::Start(const std::string& firstArgument, const std::string& commandLine) {
+  // The language: the files beside the program, the one -lang names, then
+  // (once settings are read between these two) the choice and its texts.
+  form_->PrepareLanguages(commandLine, platform::DataFolders());
+  form_->ChooseStartLanguage(std::nullopt);
   // A result list file as the first argument is loaded before the commands
   // are read (the parser skips it with the program's own name).
   if (TResultFiles::IsStartFile(firstArgument) && !form_->ImportStartFile(firstArgument))

@@ -249,10 +249,12 @@ bool RebuildCommandLine(int argc, const char* const* argv, std::string& line,
   line.clear();
   refused.clear();
   bool secondValue = false;  // the argument after size= or date=: the high end
+  bool languageNext = false;  // the argument after -lang: the language code
   for (int i = 0; i < argc; ++i) {
     std::string_view arg = argv[i] ? std::string_view(argv[i]) : std::string_view();
     if (i > 0) line += ' ';
     const bool highEnd = std::exchange(secondValue, false);
+    const bool languageCode = std::exchange(languageNext, false);
     if (i == 0) {
       // The program's path: quoted, without quotes of its own that could
       // leave a quote open.
@@ -264,6 +266,7 @@ bool RebuildCommandLine(int argc, const char* const* argv, std::string& line,
     }
     if (!arg.empty() && arg.front() == '-' && arg.find('"') == std::string_view::npos) {
       line += arg;  // a command
+      languageNext = LowerOutsideQuotes(arg) == "-lang";
       continue;
     }
     const std::string name = namedOption(arg);
@@ -291,7 +294,7 @@ bool RebuildCommandLine(int argc, const char* const* argv, std::string& line,
     } else if (arg.find('"') == std::string_view::npos) {
       // Option words stay bare, except as the high end of a range; every
       // other argument (paths, file names, masks) is a quoted text.
-      line += isOptionWord(arg) && !highEnd ? std::string(arg) : quoted(arg);
+      line += isOptionWord(arg) && !highEnd && !languageCode ? std::string(arg) : quoted(arg);
       continue;
     }
     // A quote anywhere else could end a quoted text early and let the rest

@@ -68,6 +68,8 @@ std::string LowerOutsideQuotes(std::string_view text);
 //     path, size, date, r) gets its value quoted, whether the shell took
 //     the user's quotes away or not; the argument after a size= or date=
 //     is the high end of the range and quoted as well;
+//   - the language code after -lang is quoted ('-lang de' gives
+//     '-lang "de"', the form the language choice reads);
 //   - every other argument (paths, file names, masks) is wrapped in quotes.
 // Arguments are joined with single blanks. A quoted text cannot hold a
 // double quote, so an argument with a quote anywhere else is refused: the

@@ -711,4 +711,10 @@ std::string ProgramFolder() {
 #endif
 }
 
+std::vector<std::string> DataFolders() {
+  const std::string program = ProgramFolder();
+  if (program.empty()) return {};
+  return {program, program + "../share/zwillo/"};
+}
+
 }  // namespace zw::platform

@@ -2,6 +2,7 @@
 // sizes the way the Windows shell writes them, and case-insensitive
 // comparison of the lower-cased bytes.
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/locale.h"
 #include "platform/locale_detail.h"
@@ -52,6 +53,14 @@ uint32_t AnsiCodePage() { return 65001; }
 
 bool OemToAnsiText(std::string_view, std::string&) {
   return false;  // no system OEM code page: archives are read as DOS code page 437
+}
+
+uint16_t UserDefaultLanguageId() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && value[0] != '\0') return LanguageIdOfLocaleName(value);
+  }
+  return LanguageIdOfLocaleName("");
 }
 
 }  // namespace zw::platform

@@ -13,7 +13,8 @@ namespace zw::platform {
 
 bool ShellOpen(const std::string& target, const std::string& workingFolder, OsError& err) {
   err = {};
-  if (!FileExists(target) && !FolderExists(target)) {
+  const bool address = target.rfind("https://", 0) == 0 || target.rfind("http://", 0) == 0;
+  if (!address && !FileExists(target) && !FolderExists(target)) {
     err = OsError::FromNative(ENOENT);
     return false;
   }

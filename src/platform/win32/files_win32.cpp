@@ -590,4 +590,10 @@ std::string ProgramFolder() {
   }
 }
 
+std::vector<std::string> DataFolders() {
+  const std::string program = ProgramFolder();
+  if (program.empty()) return {};
+  return {program};
+}
+
 }  // namespace zw::platform

@@ -285,4 +285,6 @@ bool OemToAnsiText(std::string_view text, std::string& out) {
   return true;
 }
 
+uint16_t UserDefaultLanguageId() { return GetUserDefaultLangID(); }
+
 }  // namespace zw::platform

@@ -228,6 +228,10 @@ TEST(RebuildCommandLine, FollowsTheQuotingRules) {
       // the first argument as a result list file
       {{"zwillo", "/lists/old.zwr", "-showlog"}, "\"zwillo\" \"/lists/old.zwr\" -showlog"},
       {{"zwillo"}, "\"zwillo\""},
+      // the language code after -lang is quoted, as the language choice reads it
+      {{"zwillo", "-lang", "de", "-run"}, "\"zwillo\" -lang \"de\" -run"},
+      {{"zwillo", "-LANG", "\"de\""}, "\"zwillo\" -LANG \"de\""},
+      {{"zwillo", "-language", "de"}, "\"zwillo\" -language de"},
       // a quote anywhere else is refused: a quoted text cannot hold one
       {{"zwillo", "-addfolder", "\"d\" -run -checkfirst -deletechecked p -addfolder \"d\""},
        "refused"},
