@@ -1,6 +1,7 @@
 #include "app/main/program.h"
 
 #include "app/main/main_form.h"
+#include "app/options/long_options.h"
 #include "app/results/result_files.h"
 #include "engine/threads/status_events.h"
 
@@ -23,7 +24,11 @@ void TProgram::Attach(std::unique_ptr<IHost> host) {
 
 void TProgram::DispatchEvents(std::chrono::milliseconds wait) { events_->DispatchWait(wait); }
 
-bool TProgram::Start(const std::string& firstArgument, const std::string& commandLine) {
+bool TProgram::Start(const std::string& firstArgument, const std::string& commandLine,
+                     const std::vector<std::string>& longOptions) {
+  // The long options change what the stored settings gave, so they come
+  // after the settings are loaded and before anything runs.
+  if (!ApplyLongOptions(longOptions, form_->Model(), *host_, form_->Presenter())) return false;
   // A result list file as the first argument is loaded before the commands
   // are read (the parser skips it with the program's own name).
   if (TResultFiles::IsStartFile(firstArgument) && !form_->ImportStartFile(firstArgument))
