@@ -329,6 +329,8 @@ inline constexpr TMsgID logFileGone{105};
 inline constexpr TMsgID logNoKeptCopy{106};
 inline constexpr TMsgID logInterrupted{107};
 inline constexpr TMsgID msgQuoteInArgument{108};
-inline constexpr size_t msgCount = 109;
+inline constexpr TMsgID msgNoSeparatorChar{109};
+inline constexpr TMsgID msgOptionAfterCommand{110};
+inline constexpr size_t msgCount = 111;
 
 }  // namespace zw

@@ -1,6 +1,5 @@
 // zwillo: the program without a window. The command line is the program's
 // own script language; the program ends when its script ends.
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -8,6 +7,7 @@
 
 #include "app/main/main_form.h"
 #include "app/main/program.h"
+#include "app/options/long_options.h"
 #include "app/script/command_line_parser.h"
 #include "app/text/text_format.h"
 #include "cli/terminal_host.h"
@@ -18,10 +18,44 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: zwillo [RESULTS.zwr] COMMAND...\n"
+    "Usage: zwillo [OPTION]... [RESULTS.zwr] COMMAND...\n"
     "Finds duplicate files. Commands run in order; a scan (-run) finishes before\n"
     "the next command starts. Quote paths that contain blanks.\n"
     "\n"
+    "Options (before the first command) set what the option pages set; they\n"
+    "change the stored settings for this run, or for good with --save-settings:\n"
+    "  --name=complete|chars:N-M|first:N|last:N|before-first:C|after-first:C|\n"
+    "         before-last:C|after-last:C\n"
+    "                                which part of the file name is compared\n"
+    "                                (chars 1 to 260; C one character)\n"
+    "  --name-case=ignore|match      compare names ignoring letter case or not\n"
+    "  --size-tolerance=exact|N[UNIT]\n"
+    "                                sizes may differ by up to N (0: exact)\n"
+    "  --date=exact|tolerance:DAYS|parts:time,day,month,year\n"
+    "                                complete dates, dates up to DAYS apart, or\n"
+    "                                only the listed parts of the date\n"
+    "  --content=complete|range:N-M[UNIT]|range-from-end:N-M[UNIT]|first:N[UNIT]|\n"
+    "            last:N[UNIT]        which bytes are compared (bytes N to M,\n"
+    "                                counted from 0; from the end: the last\n"
+    "                                byte is 0)\n"
+    "  --content-method=crc|bytes|crc,bytes|middle\n"
+    "                                CRC32 fingerprints, byte-per-byte, both, or\n"
+    "                                only the pick into the middle\n"
+    "  --attributes=ignore|exclude:LETTERS|only:LETTERS\n"
+    "                                attribute filter; LETTERS of r (read-only),\n"
+    "                                h (hidden), a (archive), s (system)\n"
+    "  --size-filter=ignore|exclude:LOW-HIGH|only:LOW-HIGH\n"
+    "                                skip files of these sizes, or scan only them\n"
+    "                                (both ends included)\n"
+    "  --less-status[=yes|no]        less detailed status (slightly faster)\n"
+    "  --save-settings[=yes|no]      keep the settings, these options included,\n"
+    "                                for the next run\n"
+    "  UNIT: B, kB, MB, GB, TB, PB, EB (powers of 1024) or their first letter;\n"
+    "  a number without one counts bytes. A size filter bound without a unit\n"
+    "  takes the other's. The comparison criteria themselves are chosen with\n"
+    "  -setcompare.\n"
+    "\n"
+    "Commands:\n"
     "  -setcompare [f] [s] [d] [c]   criteria: file name, size, date, content\n"
     "  -addfolder PATH [f|l] [r|s|x|i]\n"
     "                                a folder: fresh or library list; recursive,\n"
@@ -62,6 +96,8 @@ const char kUsage[] =
     "Example:\n"
     "  zwillo -setcompare s c -addfolder \"/home/me/Pictures\" -addfolder \"/mnt/backup\" l -run -showlog\n"
     "  zwillo -addfolder \"/data\" -run -checkfirst -deletechecked p -exportresults \"left.txt\"\n"
+    "  zwillo --size-tolerance=4kB --content=first:64kB -addfolder \"/data\" -run -showlog\n"
+    "  zwillo --name=before-last:. -setcompare n -addfolder \"/data\" -run -showlog\n"
     "\n"
     "Ctrl+C (SIGINT) or SIGTERM cancels: a scan stops, a file action finishes its\n"
     "current file, no further command runs; a second one ends the program at once.\n"
@@ -96,20 +132,15 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 1;
   }
-  std::string commandLine;
-  if (auto raw = zw::platform::RawCommandLine()) {
-    commandLine = *raw;
-  } else if (std::string refused; !zw::RebuildCommandLine(argc, argv, commandLine, refused)) {
-    // A quote left open is what the parser reports for a whole line.
-    if (std::count(refused.begin(), refused.end(), '"') % 2 != 0)
-      mainForm.Presenter().ShowMsg(zw::msgParseMissingQuoteC);
-    else
-      mainForm.Presenter().ShowMsg(zw::msgQuoteInArgument, {refused});
+  // The long options are taken out of the command line; the rest is the
+  // script.
+  zw::TSplitCommandLine line;
+  if (!zw::SplitCommandLine(argc, argv, zw::platform::RawCommandLine(), line,
+                            mainForm.Presenter()))
     return 1;
-  }
   int status = 1;
   try {
-    if (!program.Start(argv[1], commandLine)) return 1;
+    if (!program.Start(line.firstArgument, line.commandLine, line.options)) return 1;
     status = program.Finish();
   } catch (...) {
     // Nobody handled it: the log and the terminal get its report, and the

@@ -64,5 +64,64 @@ check "a folder that does not exist fails the run" eval '[ $rc -eq 1 ] && has "$
 run "-addmask \"[abc\" -addfolder \"$(p "$work/fresh")\" -run"
 check "an invalid mask fails" eval '[ $rc -eq 1 ] && has "$err" "is no valid mask"'
 
+# Long options: the advanced criteria, set before the script, decide what
+# agrees.
+o="$work/opt"
+mkdir -p "$o/names" "$o/sizes" "$o/dates" "$o/content"
+printf 'one' > "$o/names/report.txt"
+printf 'other' > "$o/names/report.doc"
+printf 'third' > "$o/names/summary.txt"
+head -c 5000 /dev/zero > "$o/sizes/small.bin"
+head -c 8000 /dev/zero > "$o/sizes/large.bin"
+printf 'a' > "$o/dates/jan.txt"
+printf 'b' > "$o/dates/mar.txt"
+printf 'c' > "$o/dates/later.txt"
+touch -d "2020-01-15 10:20:30" "$o/dates/jan.txt"
+touch -d "2020-03-02 10:20:30" "$o/dates/mar.txt"
+touch -d "2020-03-02 11:20:30" "$o/dates/later.txt"
+{ head -c 4096 /dev/zero; yes A | head -c 4096; } > "$o/content/head-a.bin"
+{ head -c 4096 /dev/zero; yes B | head -c 4096; } > "$o/content/head-b.bin"
+
+run "-setcompare n -addfolder \"$(p "$o/names")\" -run -showlog"
+check "complete names differ" eval '[ $rc -eq 0 ] && has "$out" "No duplicate files found."'
+run "--name=before-last:. -setcompare n -addfolder \"$(p "$o/names")\" -run -showlog"
+check "names agree before their last dot" eval '[ $rc -eq 0 ] && has "$out" "Found 2 duplicate files in 1 sets."'
+run "--name=chars:5-7 -setcompare n -addfolder \"$(p "$o/names")\" -run -showlog"
+check "names agree in chars 5 to 7" eval '[ $rc -eq 0 ] && has "$out" "Found 2 duplicate files in 1 sets."'
+
+run "-setcompare s -addfolder \"$(p "$o/sizes")\" -run -showlog"
+check "sizes 3000 bytes apart differ" eval '[ $rc -eq 0 ] && has "$out" "No duplicate files found."'
+run "--size-tolerance=4kB -setcompare s -addfolder \"$(p "$o/sizes")\" -run -showlog"
+check "sizes 3000 bytes apart agree within 4 kB" eval '[ $rc -eq 0 ] && has "$out" "Found 2 duplicate files in 1 sets."'
+run "--size-tolerance=2k -setcompare s -addfolder \"$(p "$o/sizes")\" -run -showlog"
+check "but not within 2 kB" eval '[ $rc -eq 0 ] && has "$out" "No duplicate files found."'
+
+run "-setcompare d -addfolder \"$(p "$o/dates")\" -run -showlog"
+check "complete dates differ" eval '[ $rc -eq 0 ] && has "$out" "No duplicate files found."'
+run "--date=parts:time -setcompare d -addfolder \"$(p "$o/dates")\" -run -showlog"
+check "the same time on other days agrees" eval '[ $rc -eq 0 ] && has "$out" "Found 2 duplicate files in 1 sets."'
+run "--date=parts:day,month -setcompare d -addfolder \"$(p "$o/dates")\" -run -showlog"
+check "the same day agrees at other times" eval '[ $rc -eq 0 ] && has "$out" "Found 2 duplicate files in 1 sets."'
+run "--date=tolerance:60 -setcompare d -addfolder \"$(p "$o/dates")\" -run -showlog"
+check "dates within 60 days agree" eval '[ $rc -eq 0 ] && has "$out" "Found 3 duplicate files in 1 sets."'
+
+run "-addfolder \"$(p "$o/content")\" -run -showlog"
+check "contents differing after 4 kB differ" eval '[ $rc -eq 0 ] && has "$out" "No duplicate files found."'
+run "--content=first:4kB -addfolder \"$(p "$o/content")\" -run -showlog"
+check "their first 4 kB agree" eval '[ $rc -eq 0 ] && has "$out" "Found 2 duplicate files in 1 sets."'
+run "--content=range:0-4kB --content-method=bytes -addfolder \"$(p "$o/content")\" -run -showlog"
+check "bytes 0 to 4096 byte per byte differ" eval '[ $rc -eq 0 ] && has "$out" "No duplicate files found."'
+run "--content=range-from-end:4096-8191 --content-method=bytes -addfolder \"$(p "$o/content")\" -run -showlog"
+check "the 4 kB before the last 4 kB agree byte per byte" eval '[ $rc -eq 0 ] && has "$out" "Found 2 duplicate files in 1 sets."'
+
+run "--size-tolerance=abc -addfolder \"$(p "$o/sizes")\" -run"
+check "a bad option value runs nothing" eval '[ $rc -eq 1 ] && has "$err" "Your input is invalid. Please enter a positive number." && ! has "$out$err" "Starting the scan"'
+run "--date=parts: -addfolder \"$(p "$o/dates")\" -run"
+check "no date part is refused" eval '[ $rc -eq 1 ] && has "$err" "parts of the date to be compared" && ! has "$out$err" "Starting the scan"'
+run "-addfolder \"$(p "$o/sizes")\" --size-tolerance=4kB -run"
+check "an option after a command is refused" eval '[ $rc -eq 1 ] && has "$err" "The option \"--size-tolerance=4kB\" comes after the command" && ! has "$out$err" "Starting the scan"'
+run "--help"
+check "help lists the options" eval 'has "$out" "--size-tolerance=" && has "$out" "--save-settings"'
+
 echo "cli end-to-end: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -2,6 +2,7 @@
 
 #include "app/log/exception_report.h"
 #include "app/main/main_form.h"
+#include "app/options/long_options.h"
 #include "app/results/result_files.h"
 #include "engine/threads/status_events.h"
 #include "platform/files.h"
@@ -28,11 +29,15 @@ void TProgram::Attach(std::unique_ptr<IHost> host) {
 
 void TProgram::DispatchEvents(std::chrono::milliseconds wait) { events_->DispatchWait(wait); }
 
-bool TProgram::Start(const std::string& firstArgument, const std::string& commandLine) {
+bool TProgram::Start(const std::string& firstArgument, const std::string& commandLine,
+                     const std::vector<std::string>& longOptions) {
   // The language: the files beside the program, the one -lang names, then
   // (once settings are read between these two) the choice and its texts.
   form_->PrepareLanguages(commandLine, platform::DataFolders());
   form_->ChooseStartLanguage(std::nullopt);
+  // The long options change what the stored settings gave, so they come
+  // after the settings are loaded and before anything runs.
+  if (!ApplyLongOptions(longOptions, form_->Model(), *host_, form_->Presenter())) return false;
   // A result list file as the first argument is loaded before the commands
   // are read (the parser skips it with the program's own name).
   if (TResultFiles::IsStartFile(firstArgument) && !form_->ImportStartFile(firstArgument))
