@@ -135,7 +135,11 @@ std::string XmlText(const std::string& text) {
 }  // namespace
 
 std::string DesktopDataHome() {
-  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/') return data;
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/') {
+    std::string home = data;
+    while (home.size() > 1 && home.back() == '/') home.pop_back();
+    return home;
+  }
   if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.local/share";
   return std::string();
 }

@@ -195,6 +195,8 @@ TFlagChanges FileTypeChanges(uint8_t registered, uint8_t wanted) {
   const uint8_t removed = registered & ~wanted;
   if (removed & ftOn) return {0, registered};
   if (added & ftOn) return {wanted, 0};
+  // Switched off before and after: nothing is registered, nor goes.
+  if (!(wanted & ftOn)) return {0, 0};
   return {added, removed};
 }
 

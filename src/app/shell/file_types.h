@@ -92,7 +92,8 @@ void RegisterAll(uint8_t flags, const std::string& exePath);
 void UnregisterAll(uint8_t flags);
 // Brings the registration in line with the wanted flags: switched off →
 // everything registered goes; switched on → everything wanted is registered;
-// else the added types are registered and the removed ones go. `registered`
+// else, while it stays on, the added types are registered and the removed
+// ones go (while it stays off, nothing happens). `registered`
 // becomes `wanted`.
 void ApplyFileTypeFlags(uint8_t& registered, uint8_t wanted, const std::string& exePath);
 // The three steps of ApplyFileTypeFlags as (register, unregister) flag sets;
