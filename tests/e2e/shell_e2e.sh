@@ -59,9 +59,17 @@ else
     printf 'help' > "$1/Zwillo.chm"
     printf '[Language]\n' > "$1/de.zwl"
   }
+  # The program's path may hold blanks: quoted in the batch file.
+  run_quoted() {
+    printf '@"%s" %s\r\n' "$(p "$prog")" "$1" > "$work/run.bat"
+    "$wine" cmd /c "$(p "$work/run.bat")" >"$work/out" 2>"$work/err" </dev/null
+    rc=$?
+    out="$(cat "$work/out")"
+    err="$(cat "$work/err")"
+  }
   setup "$work/Zwillo Pro"
   prog="$work/Zwillo Pro/zwillo-cli.exe"
-  run "-execmode p -uninstall"
+  run_quoted "-execmode p -uninstall"
   check "uninstall hands over and ends" eval '[ $rc -eq 0 ]'
   gone() { [ ! -e "$work/Zwillo Pro" ]; }
   wait_for gone
@@ -70,12 +78,15 @@ else
   setup "$work/kept"
   printf 'mine' > "$work/kept/notes.txt"
   prog="$work/kept/zwillo-cli.exe"
-  run "-execmode p -uninstall"
+  run_quoted "-execmode p -uninstall"
   left() { [ ! -e "$work/kept/zwillo-cli.exe" ] && [ ! -e "$work/kept/de.zwl" ] && [ ! -e "$work/kept/Zwillo.chm" ]; }
   wait_for left
   check "the uninstaller removes the program's files" left
   check "a file of the user's keeps the folder" eval '[ "$(cat "$work/kept/notes.txt")" = mine ]'
   prog="$real"
+  # The uninstallers written to the prefix's temporary folder go with the test.
+  prefix="${ZW_WINEPREFIX:-$(cd "$(dirname "$wine")/.." && pwd)/build/wineprefix}"
+  find "$prefix/drive_c/users" -maxdepth 4 -name 'ZWuninst*.exe' -delete 2>/dev/null
 fi
 
 echo "$passed passed, $failed failed"
