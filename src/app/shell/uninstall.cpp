@@ -12,6 +12,7 @@
 #include "platform/handover_window.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 
 namespace zw {
 
@@ -99,15 +100,21 @@ bool TUninstall::Run() {
     return false;
   }
   if (deleteSettings) deleteSettings();
-  std::vector<uint8_t> uninstaller;
-  if (platform::ReadOwnResource(kUninstallerResource, uninstaller)) return RunWindows(uninstaller);
+  // Where the desktop keeps its registrations in the registry (Windows), the
+  // uninstaller removes the program; elsewhere its installer's tools do.
+  if (platform::RegRootAvailable(platform::RegRoot::ClassesRoot)) {
+    std::vector<uint8_t> uninstaller;
+    platform::ReadOwnResource(kUninstallerResource, uninstaller);
+    return RunWindows(uninstaller);
+  }
   RunPosix();
   return false;
 }
 
 bool TUninstall::RunWindows(const std::vector<uint8_t>& uninstaller) {
   const std::string path = FreeUninstallerName(platform::TempFolder());
-  WriteWhole(path, uninstaller);  // a failure shows when it does not start
+  // A failure to write shows when it does not start.
+  if (!uninstaller.empty()) WriteWhole(path, uninstaller);
   platform::THandoverWindow window;
   bool handedOver = false;
   window.onUninstallerWindow = [&](uintptr_t target) {

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "app/shell/file_types.h"
+#include "app/text_ids.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "support/temp_tree.h"
@@ -147,6 +151,68 @@ TEST_F(UninstallEntry, DeletingRemovesTheOldEditionsEntryOnlyWhenAsked) {
   EXPECT_TRUE(platform::RegKeyExists(RegRoot::LocalMachine, kOldUninstallKey));
   DeleteUninstallEntries(true);
   EXPECT_FALSE(platform::RegKeyExists(RegRoot::LocalMachine, kOldUninstallKey));
+}
+
+}  // namespace
+
+namespace {
+
+// The road of Uninstall() with its hooks recording: a No stops before
+// anything is deleted; a Yes deletes the settings and then either hands over
+// to the uninstaller (Windows; this test program carries none, so the
+// manual-removal question follows) or removes the desktop files and names
+// the program's place (POSIX).
+TEST(Uninstall, AsksFirstThenDeletesAndHandsOverOrSaysWhereTheFilesAre) {
+  zwtest::TempTree tree;
+#ifndef _WIN32
+  // The desktop files it removes are looked for here, not in the user's home.
+  const char* old = std::getenv("XDG_DATA_HOME");
+  const std::string oldHome = old ? old : "";
+  ASSERT_EQ(setenv("XDG_DATA_HOME", tree.Root().c_str(), 1), 0);
+  const std::string ours = tree.File("applications/zwillo-catalog.desktop",
+                                     "[Desktop Entry]\nX-Zwillo-Registration=true\n");
+#endif
+  for (int answer : {7, 6}) {
+    std::vector<std::string> said;
+    TUninstall u;
+    u.exePath = "/opt/zwillo/zwillo";
+    u.setTitle = [&](const std::string& t) { said.push_back("title " + t); };
+    u.ask = [&](TMsgID id, int def, const TFmtArgs&) {
+      said.push_back("ask " + std::to_string(int(id)) + " default " + std::to_string(def));
+      return answer;
+    };
+    u.deleteSettings = [&] { said.push_back("delete settings"); };
+    u.openFolder = [&](const std::string& f) { said.push_back("open " + f); };
+    u.report = [&](const std::string& line) { said.push_back(line); };
+    u.languageFiles = [] { return std::vector<std::string>{"/opt/zwillo/de.zwl"}; };
+    EXPECT_FALSE(u.Run());
+    ASSERT_GE(said.size(), 2u);
+    EXPECT_EQ(said[0], "title Uninstalling Zwillo Pro");
+    EXPECT_EQ(said[1], "ask " + std::to_string(int(askReallyUninstall)) + " default 6");
+    if (answer == 7) {
+      EXPECT_EQ(said, (std::vector<std::string>{said[0], said[1], "title Zwillo Pro"}));
+      continue;
+    }
+    ASSERT_GE(said.size(), 4u);
+    EXPECT_EQ(said[2], "delete settings");
+    if (platform::RegRootAvailable(platform::RegRoot::ClassesRoot)) {
+      EXPECT_EQ(said[3], "ask " + std::to_string(int(askRemoveProgramManually)) + " default 7");
+      ASSERT_EQ(said.size(), 5u);
+      EXPECT_EQ(said[4], "open /opt/zwillo/");
+    } else {
+      std::string all;
+      for (const auto& s : said) all += s + "\n";
+      EXPECT_NE(all.find("  program: /opt/zwillo/zwillo\n"), std::string::npos) << all;
+      EXPECT_NE(all.find("  language file: /opt/zwillo/de.zwl\n"), std::string::npos) << all;
+    }
+  }
+#ifndef _WIN32
+  EXPECT_FALSE(std::filesystem::exists(ours));
+  if (old)
+    setenv("XDG_DATA_HOME", oldHome.c_str(), 1);
+  else
+    unsetenv("XDG_DATA_HOME");
+#endif
 }
 
 }  // namespace
