@@ -65,6 +65,8 @@ class TParseOnlyEnvironment : public zw::IScriptEnvironment {
   bool ImportResults(const std::string&) override { return false; }
   bool ExportResults(const std::string&, uint8_t) override { return false; }
   bool CreateCatfile(const zw::TCatFileOptions&) override { return false; }
+  bool Shutdown() override { return false; }
+  bool Uninstall() override { return false; }
 };
 
 // Parses `text`; traps when the outcome and the messages disagree. Returns

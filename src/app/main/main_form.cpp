@@ -6,11 +6,15 @@
 #include "app/results/check_by_criteria.h"
 #include "app/results/checked_status.h"
 #include "app/run/folder_lists.h"
+#include "app/shell/product.h"
+#include "app/shell/uninstall.h"
 #include "app/text/string_table.h"
 #include "app/text/text_format.h"
 #include "engine/dupes/catalog_writer.h"
+#include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "app/text_ids.h"
 
 namespace zw {
@@ -258,6 +262,42 @@ bool TMainForm::SaveLog(const std::string& path, bool overwrite) {
 void TMainForm::Close() {
   closeRequested_ = true;
   host_.Close();
+}
+
+bool TMainForm::Shutdown() {
+  if (shutdownSystem) return shutdownSystem();
+  platform::OsError err;
+  return platform::ShutdownSystem(err);
+}
+
+bool TMainForm::Uninstall() {
+  TUninstall uninstall;
+  uninstall.exePath = platform::ExecutablePath();
+  uninstall.setTitle = [this](const std::string& title) { host_.SetTitle(title); };
+  uninstall.ask = [this](TMsgID id, int defaultAnswer, const TFmtArgs& args) {
+    return presenter_.AskMsg(id, defaultAnswer, args);
+  };
+  uninstall.deleteSettings = deleteSettings;
+  uninstall.openFolder = [this](const std::string& folder) { host_.ShellOpen(folder, ""); };
+  std::string said;
+  uninstall.report = [&said](const std::string& line) { said += line + "\r\n"; };
+  uninstall.languageInForce = model_.language != 0;
+  uninstall.languageFiles = languageFiles ? languageFiles : [] {
+    std::vector<std::string> files;
+    const std::string folder = platform::ProgramFolder();
+    platform::OsError err;
+    platform::DirEnum dir;
+    platform::FindData f;
+    if (dir.Open(folder, err))
+      while (dir.Next(f))
+        if (!(f.attributes & platform::attr::kDirectory) && !f.isSpecial &&
+            platform::LowerAscii(platform::ExtractFileExt(f.name)) == ".zwl")
+          files.push_back(platform::JoinPath(folder, f.name));
+    return files;
+  };
+  const bool ends = uninstall.Run();
+  if (!said.empty()) host_.MessageBox(said, kProductName, 0x40, 0);
+  return ends;
 }
 
 // --- the result list ---

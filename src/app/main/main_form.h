@@ -68,6 +68,16 @@ class TMainForm : public IScriptEnvironment {
   // loop and after its questions.
   void PollInterrupt();
 
+  // shutdown: the system call, replaceable (tests never shut a machine
+  // down). Default: platform::ShutdownSystem.
+  std::function<bool()> shutdownSystem;
+  // uninstall: deletes the settings, the uninstall entry and the file-type
+  // registrations (the settings code's DeleteSettings). Unset: nothing.
+  std::function<void()> deleteSettings;
+  // The language files of the language list (handed to the uninstaller).
+  // Unset: every *.zwl beside the executable.
+  std::function<std::vector<std::string>()> languageFiles;
+
   bool Busy() const { return model_.busy; }
   bool ScriptRunning() const { return script_.IsRunning(); }
   TZWScriptRunner::TOutcome ScriptOutcome() const { return script_.Outcome(); }
@@ -128,6 +138,8 @@ class TMainForm : public IScriptEnvironment {
   void ShowLog() override;
   bool SaveLog(const std::string& path, bool overwrite) override;
   void Close() override;
+  bool Shutdown() override;
+  bool Uninstall() override;
   void ScriptRunning(bool running) override { presenter_.SetScriptExecuting(running); }
   void BeforeCommand() override { PollInterrupt(); }
   void SortResults(uint8_t key, bool regroup) override;

@@ -43,8 +43,8 @@ constexpr TScrKeyword kKeywords[] = {
     {"exportresults", "TZWScrCmd_ExportResults", true, &Make<TZWScrCmd_ExportResults>},
     {"createcatfile", "TZWScrCmd_CreateCatfile", true, &Make<TZWScrCmd_CreateCatfile>},
     {"close", "TZWScrCmd_Close", false, &Make<TZWScrCmd_Close>},
-    {"shutdown", "TZWScrCmd_Shutdown", false, nullptr},
-    {"uninstall", "TZWScrCmd_Uninstall", false, nullptr},
+    {"shutdown", "TZWScrCmd_Shutdown", false, &Make<TZWScrCmd_Shutdown>},
+    {"uninstall", "TZWScrCmd_Uninstall", false, &Make<TZWScrCmd_Uninstall>},
 };
 
 }  // namespace

@@ -249,6 +249,21 @@ TScrResult TZWScrCmd_Close::Execute(IScriptEnvironment& env) {
   return srEndScript;
 }
 
+// --- shutdown / uninstall ---
+
+TScrResult TZWScrCmd_Shutdown::Execute(IScriptEnvironment& env) {
+  if (!env.Shutdown()) return srFailed;
+  env.Close();
+  return srEndScript;
+}
+
+TScrResult TZWScrCmd_Uninstall::Execute(IScriptEnvironment& env) {
+  // Declined, or the uninstaller could not take over: the program goes on.
+  if (!env.Uninstall()) return srDone;
+  env.Close();
+  return srEndScript;
+}
+
 // --- sortby / groupby ---
 
 void TZWScrCmd_SortResults::Init(std::string_view keyword) { regroup = keyword != "sortby"; }

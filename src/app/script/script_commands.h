@@ -175,6 +175,20 @@ class TZWScrCmd_Close : public TZWScrCommand {
   std::string GetName() const override { return "Close"; }
 };
 
+// shutdown
+class TZWScrCmd_Shutdown : public TZWScrCommand {
+ public:
+  TScrResult Execute(IScriptEnvironment& env) override;
+  std::string GetName() const override { return "Shutdown"; }
+};
+
+// uninstall
+class TZWScrCmd_Uninstall : public TZWScrCommand {
+ public:
+  TScrResult Execute(IScriptEnvironment& env) override;
+  std::string GetName() const override { return "Uninstall"; }
+};
+
 // sortby | groupby f|n|p|s|d|c|i|l|t [a|b|r]
 class TZWScrCmd_SortResults : public TZWScrCommand {
  public:

@@ -71,6 +71,12 @@ class IScriptEnvironment {
   virtual bool SaveLog(const std::string& path, bool overwrite) = 0;
   // close: closes the main window (the program without a window ends).
   virtual void Close() = 0;
+  // shutdown: asks the system to shut down and power off. True on success;
+  // the command then closes the main window.
+  virtual bool Shutdown() = 0;
+  // uninstall: removes the program (app/shell/uninstall.h). True when the
+  // uninstaller took over and the program is to end now.
+  virtual bool Uninstall() = 0;
 
   // sortby / groupby: regroups the result list by `key` (0 name ... 7 path
   // length, 0x80 descending) or sorts within its groups, keeping the focused

@@ -54,8 +54,7 @@ const LineCase kLines[] = {
     {"zwillo.exe -run -foo bar \"x\" -showlog", " | msgParseUnknownCommandC foo", kWin},
     {"zwillo -runx", " | msgParseUnknownCommandC runx"},
     {"zwillo.exe - -run", " | msgParseUnknownCommandC ", kWin},
-    {"zwillo -shutdown", " | msgParseUnknownCommandC shutdown"},
-    {"zwillo -uninstall now", " | msgParseUnknownCommandC uninstall"},
+    {"zwillo -uninstall now", " | msgParseError uninstall now"},
     {"zwillo -onerrorrun", " | msgParseUnknownCommandC onerrorrun"},
     // the language choice is no command of the script
     {"zwillo.exe -lang \"de\" -run -language x", "Run", kWin},

@@ -81,6 +81,8 @@ class FakeScriptEnvironment : public zw::IScriptEnvironment {
     return Rec(std::string("SaveLog ") + "ao"[overwrite] + " " + path);
   }
   void Close() override { Rec("Close"); }
+  bool Shutdown() override { return Rec("Shutdown"); }
+  bool Uninstall() override { return Rec("Uninstall"); }
   void SortResults(uint8_t key, bool regroup) override {
     Rec((regroup ? "GroupBy " : "SortBy ") + N(key));
   }

@@ -51,6 +51,13 @@ const CommandCase kCommands[] = {
     {"-showlog -savelog o \"/x/Scan.log\" -savelog \"y.log\" -close -showlog",
      "ShowLog; SaveLog o /x/Scan.log; SaveLog a y.log; Close"},
     {"-savelog \"y.log\" -close", "SaveLog a y.log | msgScriptExecutionFailed SaveLog", "SaveLog"},
+    // a shutdown closes the window; one the system refused fails the script
+    {"-shutdown -showlog", "Shutdown; Close"},
+    {"-shutdown -showlog", "Shutdown | msgScriptExecutionFailed Shutdown", "Shutdown"},
+    // an uninstall ends the program once the uninstaller took over, and
+    // otherwise (declined, or no uninstaller) lets the script go on
+    {"-uninstall -showlog", "Uninstall; Close"},
+    {"-uninstall -showlog", "Uninstall; ShowLog", "Uninstall"},
     // the result list
     {"-sortby size r -groupby p -groupby c b -groupby t a -sortby i -sortby n",
      "SortBy 130; GroupBy 1; GroupBy 132; GroupBy 7; SortBy 5; SortBy 0"},
