@@ -1,6 +1,8 @@
 # Shared by the end-to-end scripts: running the program under test and
 # counting checks. The sourcing script sets prog, wine (empty natively) and
-# work (a temporary folder) first.
+# work (a temporary folder) first. The program's settings file (POSIX) lives
+# in that folder, never in the user's own.
+export XDG_CONFIG_HOME="$work/config"
 passed=0
 failed=0
 

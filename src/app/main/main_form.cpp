@@ -14,7 +14,8 @@
 namespace zw {
 
 TMainForm::TMainForm(IHost& host, IStatusTarget& events, TZWLog& log)
-    : host_(host),
+    : settingsSystem(CurrentSettingsSystem()),
+      host_(host),
       log_(log),
       status_(&events),
       presenter_(&host, log),
@@ -38,6 +39,35 @@ bool TMainForm::Automatic() const {
 
 bool TMainForm::RunCommandLine(const std::string& commandLine) {
   return script_.RunCommandLine(commandLine);
+}
+
+void TMainForm::LoadStartupSettings(bool languageOnCommandLine) {
+  // The language list is built before this point (the language helper).
+  settingsLoad_ = LoadSettings(model_, settingsSystem, !languageOnCommandLine);
+  if (!settingsLoad_.storeProblem.empty()) {
+    log_.AddEntry(3, "The settings file is damaged; what could not be read was left out: " +
+                         settingsLoad_.storeProblem,
+                  nullptr);
+  }
+  if (settingsLoad_.report) {
+    presenter_.LogMsgExcept(logUnhandledException, {settingsLoad_.report->Message},
+                            settingsLoad_.report);
+  }
+  // The chosen language is applied here, before the defaults, whose texts
+  // and folders come after it.
+  if (!model_.placement.restored && settingsSystem.desktop) {
+    CentreWindow(model_.placement, *settingsSystem.desktop, settingsSystem.windowWidth,
+                 settingsSystem.windowHeight);
+  }
+  ApplyFirstStartDefaults(model_, settingsLoad_.firstStart, settingsSystem.defaultFolders);
+  host_.ModelChanged();
+}
+
+void TMainForm::SaveSettingsOnClose() { SaveSettings(model_, settingsSystem, settingsHooks); }
+
+void TMainForm::DeleteStoredSettings() {
+  DeleteSettings(model_, presenter_, settingsSystem, settingsHooks);
+  host_.ModelChanged();
 }
 
 bool TMainForm::Run() {

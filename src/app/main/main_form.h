@@ -17,6 +17,7 @@
 #include "app/results/result_view.h"
 #include "app/run/run_driver.h"
 #include "app/script/script_environment.h"
+#include "app/settings/settings.h"
 #include "app/script/script_runner.h"
 #include "app/messages/msg_presenter.h"
 #include "app/window_model.h"
@@ -71,6 +72,25 @@ class TMainForm : public IScriptEnvironment {
   TFileActions& FileActions() { return actions_; }
   TResultFiles& ResultFiles() { return files_; }
 
+  // --- stored settings ---
+  // What the settings ask of the system (defaults: CurrentSettingsSystem(),
+  // without a screen) and the hooks of the file-type registration and the
+  // uninstall entry. A window sets its screen and size before
+  // LoadStartupSettings.
+  TSettingsSystem settingsSystem;
+  TSettingsHooks settingsHooks;
+  // At start, before the command line runs: reads the stored settings
+  // (Comm_Language only when the command line named no language), puts a
+  // damaged store file and a read that stopped early into the scan log, and
+  // then applies the first-start defaults and centres a window whose place
+  // was not restored.
+  void LoadStartupSettings(bool languageOnCommandLine);
+  const TSettingsLoad& SettingsLoaded() const { return settingsLoad_; }
+  // On closing: writes the settings when "save settings" is on.
+  void SaveSettingsOnClose();
+  // The button "delete settings from registry".
+  void DeleteStoredSettings();
+
   // A result list file named as the first argument of the command line:
   // imported before the command line's script is parsed. False when the
   // argument is no such file or the import failed.
@@ -124,6 +144,7 @@ class TMainForm : public IScriptEnvironment {
   // compared part of the content, or the list was imported (its file does
   // not say how its values were made). A catalog then checksums the files.
   bool crcOfPartsOnly_ = false;
+  TSettingsLoad settingsLoad_;
   int32_t lastPosition_ = -1;
   int lastPercent_ = -1;
 };

@@ -24,6 +24,11 @@ void TProgram::Attach(std::unique_ptr<IHost> host) {
 void TProgram::DispatchEvents(std::chrono::milliseconds wait) { events_->DispatchWait(wait); }
 
 bool TProgram::Start(const std::string& firstArgument, const std::string& commandLine) {
+  // The stored settings come first, as when the window is created; the
+  // language list is built inside, before they are read.
+  // Whether the command line names a language (-lang) is not asked yet:
+  // Comm_Language is read.
+  form_->LoadStartupSettings(false);
   // A result list file as the first argument is loaded before the commands
   // are read (the parser skips it with the program's own name).
   if (TResultFiles::IsStartFile(firstArgument) && !form_->ImportStartFile(firstArgument))
@@ -35,6 +40,8 @@ bool TProgram::Start(const std::string& firstArgument, const std::string& comman
 int TProgram::Finish() {
   TMainForm& form = *form_;
   host_->RunUntil([&form] { return !form.ScriptRunning() && !form.Busy(); });
+  // As the window does on closing: only while "save settings" is on.
+  form.SaveSettingsOnClose();
   events_->Close();
   return parsed_ && form.ScriptOutcome() == TZWScriptRunner::TOutcome::Completed ? 0 : 1;
 }

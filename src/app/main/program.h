@@ -37,12 +37,13 @@ class TProgram {
   // loop calls it between its own duties).
   void DispatchEvents(std::chrono::milliseconds wait);
 
-  // Imports a result list file named as the first argument, then parses
-  // and runs the command line. False when the named result list could not
+  // Reads the stored settings, imports a result list file named as the
+  // first argument, then parses and runs the command line. False when the named result list could not
   // be imported: then nothing else runs.
   bool Start(const std::string& firstArgument, const std::string& commandLine);
   // Lets the host run until the script and any scan or file action are
-  // over, stops the worker messages, and gives the exit status: 0 when the
+  // over, saves the settings (when "save settings" is on), stops the worker
+  // messages, and gives the exit status: 0 when the
   // script ran to its end, 1 when it did not parse or a command failed.
   int Finish();
 
