@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The stored settings in the program without a window: a first run writes
 # nothing; a settings file's criteria and masks apply to a scan and are
-# written back at the end; -nosavereg keeps the file as it was.
+# written back at the end; -nosavereg keeps the file as it was; a damaged
+# file gives the defaults and a warning in the log.
 #   settings_e2e.sh PROGRAM       (natively: the settings file of POSIX)
 set -u
 prog="$1"
@@ -48,6 +49,10 @@ before="$(sha256sum < "$settings")"
 run "-nosavereg -clearfolders -addmask \"*.dat\" x -addfolder \"$work/fresh\" -run -showlog"
 check "-nosavereg: the run still uses the stored mask" eval '[ $rc -eq 0 ] && has "$out" "Found 3 files to compare"'
 check "-nosavereg: nothing is written" eval '[ "$(sha256sum < "$settings")" = "$before" ]'
+
+printf 'REGEDIT4\n\nnot a line of a settings file\n' > "$settings"
+run "-addfolder \"$work/fresh\" -run -showlog"
+check "a damaged file: the defaults, and the log says what was skipped" eval '[ $rc -eq 0 ] && has "$out" "Found 5 files to compare" && has "$out$err" "The settings file is damaged" && has "$out$err" "settings.reg: line 3"'
 
 echo "settings end-to-end: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
