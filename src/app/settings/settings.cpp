@@ -1,20 +1,18 @@
 #include "app/settings/settings.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
+#include <tuple>
 
 #include "app/size_edit.h"
 #include "app/text_ids.h"
 #include "engine/common/le_bytes.h"
+#include "engine/dupes/criteria.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 
 namespace zw {
-
-static_assert(std::endian::native == std::endian::little,
-              "the advanced records are stored as their in-memory images");
 
 namespace {
 
@@ -61,9 +59,12 @@ class TValueReader {
     if (!v || v->size() > size) Stop(name);
     if (!v->empty()) std::memcpy(buffer, v->data(), v->size());
   }
+  // An advanced criteria record from its byte image.
   template <class T>
   void Record(const std::string& name, T& record) {
-    Bin(name, reinterpret_cast<uint8_t*>(&record), sizeof record);
+    Bytes image = ToBytes(record);
+    Bin(name, image.data(), image.size());
+    FromBytes(image, record);
   }
 
  private:
@@ -157,12 +158,6 @@ void SetSizeBytes(TSizeEditModel& edit, int64_t bytes, uint32_t unit) {
   edit.unit = static_cast<uint8_t>(std::min<uint32_t>(unit, kMaxUnit));
   edit.bytes = bytes < 0 ? 0 : static_cast<uint64_t>(bytes);
   edit.text = std::to_string(edit.bytes >> (10 * edit.unit));
-}
-
-template <class Record>
-Bytes RecordBytes(const Record& record) {
-  const auto* p = reinterpret_cast<const uint8_t*>(&record);
-  return Bytes(p, p + sizeof record);
 }
 
 Bytes FontStyleBytes(const TFontModel& font) {
@@ -467,10 +462,10 @@ bool SaveSettings(TWindowModel& model, const TSettingsSystem& sys, const TSettin
     flag("Comp_Size", cmp.On(ccSize));
     flag("Comp_Date", cmp.On(ccDate));
     flag("Comp_Content", cmp.On(ccContent));
-    key.WriteBinary("Comp_FilenameAdv", RecordBytes(cmp.filename));
-    key.WriteBinary("Comp_SizeAdv", RecordBytes(cmp.size));
-    key.WriteBinary("Comp_DateAdv", RecordBytes(cmp.date));
-    key.WriteBinary("Comp_ContentAdv", RecordBytes(cmp.content));
+    key.WriteBinary("Comp_FilenameAdv", ToBytes(cmp.filename));
+    key.WriteBinary("Comp_SizeAdv", ToBytes(cmp.size));
+    key.WriteBinary("Comp_DateAdv", ToBytes(cmp.date));
+    key.WriteBinary("Comp_ContentAdv", ToBytes(cmp.content));
     key.WriteDword("Scan_AttribMode", model.attribMode);
     flag("Scan_AttribReadOnly", model.attrReadOnly);
     flag("Scan_AttribHidden", model.attrHidden);
