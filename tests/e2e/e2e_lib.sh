@@ -1,6 +1,10 @@
 # Shared by the end-to-end scripts: running the program under test and
 # counting checks. The sourcing script sets prog, wine (empty natively) and
-# work (a temporary folder) first.
+# work (a temporary folder) first. The program's settings file and the
+# desktop files it registers (POSIX) live in that folder, never in the
+# user's own.
+export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data"
 # The scripts check the English texts: the user's language must not pick
 # a language file that lies beside the program.
 export LC_ALL=C.UTF-8

@@ -129,7 +129,7 @@ if true; then
   # Wine's helper programs that are still running were started without it.
   [ -n "$wine" ] && "$wine" --restart
   run "-addfolder \"$(p "$T")\" -run -checkfirst -exportresults \"$(p "$work/rc.txt")\" -recyclechecked p"
-  unset XDG_DATA_HOME
+  export XDG_DATA_HOME="$work/data"
   check "recycle: the checked files left their folders" eval '[ $rc -eq 0 ] && names_marked "$work/rc.txt" 1 | none_exist'
   check "recycle: they are in the Trash with their info" eval '[ "$(ls "$work/xdg/Trash/files" | wc -l)" -eq 3 ] && [ "$(ls "$work/xdg/Trash/info" | grep -c "\.trashinfo$")" -eq 3 ]'
   first="$(names_marked "$work/rc.txt" 1 | head -n 1)"
@@ -143,7 +143,7 @@ make_tree "$T"
 printf 'not a folder' > "$work/xdg-file"
 export XDG_DATA_HOME="$work/xdg-file"
 run "-addfolder \"$(p "$T")\" -run -checkfirst -recyclechecked p"
-unset XDG_DATA_HOME
+export XDG_DATA_HOME="$work/data"
 check "recycle: files the Trash cannot take are kept and the action fails" eval '[ $rc -eq 1 ] && [ "$(find "$T" -type f | wc -l)" -eq 6 ] && has "$err" "Could not recycle file"'
 
 # --- result list files -----------------------------------------------------

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/results/check_by_criteria.h"
+#include "app/shell/file_types.h"
 #include "app/results/checked_status.h"
 #include "app/run/folder_lists.h"
 #include "app/shell/product.h"
@@ -12,6 +13,7 @@
 #include "app/text/text_format.h"
 #include "engine/dupes/catalog_writer.h"
 #include "platform/files.h"
+#include "platform/filetime.h"
 #include "platform/locale.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -20,7 +22,8 @@
 namespace zw {
 
 TMainForm::TMainForm(IHost& host, IStatusTarget& events, TZWLog& log)
-    : host_(host),
+    : settingsSystem(CurrentSettingsSystem()),
+      host_(host),
       log_(log),
       status_(&events),
       presenter_(&host, log),
@@ -34,6 +37,31 @@ TMainForm::TMainForm(IHost& host, IStatusTarget& events, TZWLog& log)
     if (script_.IsRunning()) script_.Abort();
   };
   driver_.scanEnded = [this] { script_.Resume(); };
+  // What saving and deleting the settings bring in line with them: the
+  // file-type registration and the uninstall entry.
+  settingsHooks.applyFileTypes = [](TWindowModel& m) {
+    ApplyFileTypeFlags(m.store.fileTypesRegistered, m.store.fileTypesWanted,
+                       platform::ExecutablePath());
+  };
+  settingsHooks.updateUninstallEntry = [] {
+    const platform::SystemTime t =
+        platform::SplitFileTime(platform::UtcToLocal(platform::NowUtc()));
+    char today[16];
+    std::snprintf(today, sizeof today, "%04u%02u%02u", unsigned{t.year}, unsigned{t.month},
+                  unsigned{t.day});
+    UpdateUninstallEntry(platform::ExecutablePath(), Str(strWebsiteLang), today);
+  };
+  settingsHooks.deleteUninstallEntries = [](bool alsoOld) { DeleteUninstallEntries(alsoOld); };
+  settingsHooks.unregisterFileTypes = [](uint8_t flags) { UnregisterAll(flags); };
+  // uninstall: the settings go as the delete button takes them; the
+  // uninstaller removes the language files of the list.
+  deleteSettings = [this] { DeleteStoredSettings(); };
+  languageFiles = [this] {
+    std::vector<std::string> files;
+    for (const TLanguageEntry& entry : languages_)
+      if (entry.file.ID != 0) files.push_back(entry.Path());
+    return files;
+  };
 }
 
 TMainForm::~TMainForm() = default;
@@ -44,6 +72,41 @@ bool TMainForm::Automatic() const {
 
 bool TMainForm::RunCommandLine(const std::string& commandLine) {
   return script_.RunCommandLine(commandLine);
+}
+
+void TMainForm::LoadStartupSettings() {
+  // The language list is built before this point (PrepareLanguages). A
+  // stored language is one the read reached.
+  const bool readLanguage = !CommandLineNamedLanguage();
+  model_.language = -1;
+  settingsLoad_ = LoadSettings(model_, settingsSystem, readLanguage);
+  std::optional<int32_t> storedLanguage;
+  if (readLanguage && model_.language != -1) storedLanguage = model_.language;
+  if (!settingsLoad_.storeProblem.empty()) {
+    log_.AddEntry(3, "The settings file is damaged; what could not be read was left out: " +
+                         settingsLoad_.storeProblem,
+                  nullptr);
+  }
+  if (settingsLoad_.report) {
+    presenter_.LogMsgExcept(logUnhandledException, {settingsLoad_.report->Message},
+                            settingsLoad_.report);
+  }
+  // The language is applied before the defaults, whose texts and folders
+  // come after it.
+  ChooseStartLanguage(storedLanguage);
+  if (!model_.placement.restored && settingsSystem.desktop) {
+    CentreWindow(model_.placement, *settingsSystem.desktop, settingsSystem.windowWidth,
+                 settingsSystem.windowHeight);
+  }
+  ApplyFirstStartDefaults(model_, settingsLoad_.firstStart, settingsSystem.defaultFolders);
+  host_.ModelChanged();
+}
+
+void TMainForm::SaveSettingsOnClose() { SaveSettings(model_, settingsSystem, settingsHooks); }
+
+void TMainForm::DeleteStoredSettings() {
+  DeleteSettings(model_, presenter_, settingsSystem, settingsHooks);
+  host_.ModelChanged();
 }
 
 bool TMainForm::Run() {
@@ -282,19 +345,7 @@ bool TMainForm::Uninstall() {
   std::string said;
   uninstall.report = [&said](const std::string& line) { said += line + "\r\n"; };
   uninstall.languageInForce = model_.language != 0;
-  uninstall.languageFiles = languageFiles ? languageFiles : [] {
-    std::vector<std::string> files;
-    const std::string folder = platform::ProgramFolder();
-    platform::OsError err;
-    platform::DirEnum dir;
-    platform::FindData f;
-    if (dir.Open(folder, err))
-      while (dir.Next(f))
-        if (!(f.attributes & platform::attr::kDirectory) && !f.isSpecial &&
-            platform::LowerAscii(platform::ExtractFileExt(f.name)) == ".zwl")
-          files.push_back(platform::JoinPath(folder, f.name));
-    return files;
-  };
+  uninstall.languageFiles = languageFiles;
   const bool ends = uninstall.Run();
   if (!said.empty()) host_.MessageBox(said, kProductName, 0x40, 0);
   return ends;

@@ -19,6 +19,7 @@
 #include "app/results/result_view.h"
 #include "app/run/run_driver.h"
 #include "app/script/script_environment.h"
+#include "app/settings/settings.h"
 #include "app/script/script_runner.h"
 #include "app/messages/msg_presenter.h"
 #include "app/text/language_files.h"
@@ -72,10 +73,9 @@ class TMainForm : public IScriptEnvironment {
   // down). Default: platform::ShutdownSystem.
   std::function<bool()> shutdownSystem;
   // uninstall: deletes the settings, the uninstall entry and the file-type
-  // registrations (the settings code's DeleteSettings). Unset: nothing.
+  // registrations (DeleteStoredSettings; replaceable in tests).
   std::function<void()> deleteSettings;
   // The language files of the language list (handed to the uninstaller).
-  // Unset: every *.zwl beside the executable.
   std::function<std::vector<std::string>()> languageFiles;
 
   bool Busy() const { return model_.busy; }
@@ -118,6 +118,26 @@ class TMainForm : public IScriptEnvironment {
   // LanguageRestartParameters and closes the window.
   TLanguageLoad LoadLanguage(size_t index);
   static std::string LanguageRestartParameters(int visiblePage);
+
+  // --- stored settings ---
+  // What the settings ask of the system (defaults: CurrentSettingsSystem(),
+  // without a screen) and the hooks of the file-type registration and the
+  // uninstall entry. A window sets its screen and size before
+  // LoadStartupSettings.
+  TSettingsSystem settingsSystem;
+  TSettingsHooks settingsHooks;
+  // At start, after PrepareLanguages and before the command line runs:
+  // reads the stored settings (Comm_Language only when the command line
+  // named no language), puts a damaged store file and a read that stopped
+  // early into the scan log, chooses the language (ChooseStartLanguage),
+  // then centres a window whose place was not restored and applies the
+  // first-start defaults.
+  void LoadStartupSettings();
+  const TSettingsLoad& SettingsLoaded() const { return settingsLoad_; }
+  // On closing: writes the settings when "save settings" is on.
+  void SaveSettingsOnClose();
+  // The button "delete settings from registry".
+  void DeleteStoredSettings();
 
   // A result list file named as the first argument of the command line:
   // imported before the command line's script is parsed. False when the
@@ -174,6 +194,7 @@ class TMainForm : public IScriptEnvironment {
   // compared part of the content, or the list was imported (its file does
   // not say how its values were made). A catalog then checksums the files.
   bool crcOfPartsOnly_ = false;
+  TSettingsLoad settingsLoad_;
   int32_t lastPosition_ = -1;
   int lastPercent_ = -1;
   // The language list (the options page's language box), its selected

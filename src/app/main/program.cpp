@@ -31,10 +31,11 @@ void TProgram::DispatchEvents(std::chrono::milliseconds wait) { events_->Dispatc
 
 bool TProgram::Start(const std::string& firstArgument, const std::string& commandLine,
                      const std::vector<std::string>& longOptions) {
-  // The language: the files beside the program, the one -lang names, then
-  // (once settings are read between these two) the choice and its texts.
+  // As when the window is created: the language files beside the program
+  // and the one -lang names, then the stored settings, the language chosen
+  // and applied, the first-start defaults.
   form_->PrepareLanguages(commandLine, platform::DataFolders());
-  form_->ChooseStartLanguage(std::nullopt);
+  form_->LoadStartupSettings();
   // The long options change what the stored settings gave, so they come
   // after the settings are loaded and before anything runs.
   if (!ApplyLongOptions(longOptions, form_->Model(), *host_, form_->Presenter())) return false;
@@ -49,6 +50,8 @@ bool TProgram::Start(const std::string& firstArgument, const std::string& comman
 int TProgram::Finish() {
   TMainForm& form = *form_;
   host_->RunUntil([&form] { return !form.ScriptRunning() && !form.Busy(); });
+  // As the window does on closing: only while "save settings" is on.
+  form.SaveSettingsOnClose();
   events_->Close();
   return parsed_ && form.ScriptOutcome() == TZWScriptRunner::TOutcome::Completed ? 0 : 1;
 }

@@ -38,15 +38,16 @@ class TProgram {
   // loop calls it between its own duties).
   void DispatchEvents(std::chrono::milliseconds wait);
 
-  // Applies the long options of the command line (ApplyLongOptions) to the
-  // settings in force, imports a result list file named as the first
-  // argument, then parses and runs the command line. False when an option
-  // was refused or the named result list could not be imported: then
-  // nothing else runs.
+  // Reads the stored settings and chooses the language, applies the long
+  // options of the command line (ApplyLongOptions) to the settings in force,
+  // imports a result list file named as the first argument, then parses and
+  // runs the command line. False when an option was refused or the named
+  // result list could not be imported: then nothing else runs.
   bool Start(const std::string& firstArgument, const std::string& commandLine,
              const std::vector<std::string>& longOptions = {});
   // Lets the host run until the script and any scan or file action are
-  // over, stops the worker messages, and gives the exit status: 0 when the
+  // over, saves the settings (when "save settings" is on), stops the worker
+  // messages, and gives the exit status: 0 when the
   // script ran to its end, 1 when it did not parse or a command failed.
   int Finish();
 
