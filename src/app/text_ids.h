@@ -331,6 +331,7 @@ inline constexpr TMsgID logInterrupted{107};
 inline constexpr TMsgID msgQuoteInArgument{108};
 inline constexpr TMsgID msgNoSeparatorChar{109};
 inline constexpr TMsgID msgOptionAfterCommand{110};
-inline constexpr size_t msgCount = 111;
+inline constexpr TMsgID logSettingsDamaged{111};
+inline constexpr size_t msgCount = 112;
 
 }  // namespace zw

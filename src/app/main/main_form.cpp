@@ -83,9 +83,7 @@ void TMainForm::LoadStartupSettings() {
   std::optional<int32_t> storedLanguage;
   if (readLanguage && model_.language != -1) storedLanguage = model_.language;
   if (!settingsLoad_.storeProblem.empty()) {
-    log_.AddEntry(3, "The settings file is damaged; what could not be read was left out: " +
-                         settingsLoad_.storeProblem,
-                  nullptr);
+    presenter_.LogMsg(logSettingsDamaged, {settingsLoad_.storeProblem});
   }
   if (settingsLoad_.report) {
     presenter_.LogMsgExcept(logUnhandledException, {settingsLoad_.report->Message},
