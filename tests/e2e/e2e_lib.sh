@@ -2,9 +2,10 @@
 # counting checks. The sourcing script sets prog, wine (empty natively) and
 # work (a temporary folder) first. The program's settings file and the
 # desktop files it registers (POSIX) live in that folder, never in the
-# user's own.
+# user's own. (Wine's helper processes keep the data folder they were
+# started with, so under wine it is left as it is.)
 export XDG_CONFIG_HOME="$work/config"
-export XDG_DATA_HOME="$work/data"
+if [ -z "${wine:-}" ]; then export XDG_DATA_HOME="$work/data"; fi
 # The scripts check the English texts: the user's language must not pick
 # a language file that lies beside the program.
 export LC_ALL=C.UTF-8

@@ -120,6 +120,12 @@ else
 fi
 check "shortcut: the unchecked copies stay real files" eval 'names_marked "$work/ln.txt" 0 | while IFS= read -r f; do [ -f "$f" ] && [ ! -L "$f" ] || exit 1; done'
 
+# The data folder the tests run with, put back after the Trash tests.
+data_home="${XDG_DATA_HOME-}"
+restore_data_home() {
+  if [ -n "$data_home" ]; then export XDG_DATA_HOME="$data_home"; else unset XDG_DATA_HOME; fi
+}
+
 # --- recycle: the Trash of a temporary XDG data folder (wine's Recycle Bin
 # is the same freedesktop.org Trash and takes the folder from the environment)
 if true; then
@@ -129,7 +135,7 @@ if true; then
   # Wine's helper programs that are still running were started without it.
   [ -n "$wine" ] && "$wine" --restart
   run "-addfolder \"$(p "$T")\" -run -checkfirst -exportresults \"$(p "$work/rc.txt")\" -recyclechecked p"
-  export XDG_DATA_HOME="$work/data"
+  restore_data_home
   check "recycle: the checked files left their folders" eval '[ $rc -eq 0 ] && names_marked "$work/rc.txt" 1 | none_exist'
   check "recycle: they are in the Trash with their info" eval '[ "$(ls "$work/xdg/Trash/files" | wc -l)" -eq 3 ] && [ "$(ls "$work/xdg/Trash/info" | grep -c "\.trashinfo$")" -eq 3 ]'
   first="$(names_marked "$work/rc.txt" 1 | head -n 1)"
@@ -143,7 +149,7 @@ make_tree "$T"
 printf 'not a folder' > "$work/xdg-file"
 export XDG_DATA_HOME="$work/xdg-file"
 run "-addfolder \"$(p "$T")\" -run -checkfirst -recyclechecked p"
-export XDG_DATA_HOME="$work/data"
+restore_data_home
 check "recycle: files the Trash cannot take are kept and the action fails" eval '[ $rc -eq 1 ] && [ "$(find "$T" -type f | wc -l)" -eq 6 ] && has "$err" "Could not recycle file"'
 
 # --- result list files -----------------------------------------------------

@@ -52,12 +52,17 @@ if [ -z "$wine" ]; then
 else
   # The uninstaller closes by itself once done.
   export ZWUNINST_CLOSE_WHEN_DONE=1
+  # Windows need this run's display: wine's desktop process, when another
+  # test started it without one, cannot create them (ctest runs this test
+  # alone, so the restart ends nobody else's program).
+  "$wine" --restart
   real="$prog"
   setup() {  # setup FOLDER: a program folder with the program, its help and a language file
+    # (one the language list takes: the uninstaller removes the list's files)
     mkdir -p "$1"
     cp "$real" "$1/zwillo-cli.exe"
     printf 'help' > "$1/Zwillo.chm"
-    printf '[Language]\n' > "$1/de.zwl"
+    printf 'language=Deutsch\r\nID=1031\r\nbuild=104\r\n' > "$1/de.zwl"
   }
   # The program's path may hold blanks: quoted in the batch file.
   run_quoted() {
