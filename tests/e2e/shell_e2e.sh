@@ -44,7 +44,10 @@ if [ -z "$wine" ]; then
   printf '[Desktop Entry]\nX-Zwillo-Registration=true\n' > "$XDG_DATA_HOME/applications/zwillo-results.desktop"
   printf '[Desktop Entry]\nName=somebody else\n' > "$XDG_DATA_HOME/applications/zwillo-folder.desktop"
   printf 'unrelated\n' > "$XDG_DATA_HOME/applications/other.desktop"
+  run "--save-settings -showlog"
+  check "a run with saved settings writes them" eval '[ -f "$XDG_CONFIG_HOME/zwillo/settings.reg" ]'
   run "-execmode p -uninstall"
+  check "uninstall removes the settings" eval '[ ! -e "$XDG_CONFIG_HOME/zwillo" ]'
   check "uninstall removes the program's registration" eval '[ $rc -eq 0 ] && [ ! -e "$XDG_DATA_HOME/applications/zwillo-results.desktop" ]'
   check "uninstall keeps files it did not write" eval '[ -e "$XDG_DATA_HOME/applications/zwillo-folder.desktop" ] && [ -e "$XDG_DATA_HOME/applications/other.desktop" ]'
   check "uninstall names the program's own files" eval 'has "$err$out" "$prog"'

@@ -196,7 +196,12 @@ TEST_F(RegistryTest, TheFileIsRegeditTextWrittenForItsOwnerOnly) {
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   ASSERT_EQ(stat((store_.Tree().RootPath() / "zwillo").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
+  // With every key but "Software" deleted, nothing of the store is left.
   RegDeleteKeyTree(kCU, "Software\\Another");
+  EXPECT_TRUE(zwtest::Exists(file));
+  RegDeleteKeyTree(kCU, kBase);
+  EXPECT_FALSE(zwtest::Exists(file));
+  EXPECT_FALSE(zwtest::Exists((store_.Tree().RootPath() / "zwillo").string()));
 }
 
 TEST_F(RegistryTest, ADamagedFileIsReadAsFarAsItMakesSense) {

@@ -204,6 +204,18 @@ bool MakeFolder(const std::string& folder, OsError* err) {
 // Writes the whole store (the caller holds gMutex): keys sorted, parents
 // before their subkeys, values in the order they were first set.
 bool WriteStoreLocked(Store store, OsError* err) {
+  // Nothing left but the "Software" key every user has (the program's
+  // settings were deleted): the file and its folder go, as if never written.
+  if (std::all_of(store.begin(), store.end(), [](const StoreKey& key) {
+        return key.values.empty() && SameName(key.path, "Software");
+      })) {
+    if (unlink(RegStoreFile().c_str()) != 0 && errno != ENOENT) {
+      if (err) *err = OsError::FromNative(errno);
+      return false;
+    }
+    rmdir(StoreFolder().c_str());  // only when empty
+    return true;
+  }
   std::stable_sort(store.begin(), store.end(), [](const StoreKey& a, const StoreKey& b) {
     return SortKey(a.path) < SortKey(b.path);
   });
