@@ -2,6 +2,8 @@
 // answers questions from a queue (or with their default when it is empty).
 #pragma once
 #include <deque>
+#include <variant>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -68,5 +70,21 @@ class RecordingMessenger : public zw::IMessenger {
   mutable std::mutex mu_;
   std::vector<RecordedMsg> msgs_;
 };
+
+// The recorded messages as one line of words: each message by its name in
+// `names`, with its arguments in brackets ("range(300,260) swap(4,2)").
+inline std::string Said(const RecordingMessenger& msgr,
+                        const std::map<zw::TMsgID, const char*>& names) {
+  std::string out;
+  for (const RecordedMsg& m : msgr.Messages()) {
+    out += (out.empty() ? "" : " ") + std::string(names.at(m.id));
+    std::string args;
+    for (size_t i = 0; i < m.args.size(); ++i)
+      args += (i ? "," : "") +
+              (std::holds_alternative<int64_t>(m.args[i]) ? std::to_string(m.Int(i)) : m.Str(i));
+    out += args.empty() ? "" : "(" + args + ")";
+  }
+  return out;
+}
 
 }  // namespace zwtest

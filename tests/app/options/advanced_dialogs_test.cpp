@@ -30,16 +30,7 @@ std::string Said(const RecordingMessenger& msgr) {
       {msgInvalidNumber, "number"},     {msgInvalidNumberEnterBetween, "between"},
       {msgNumberOutOfRange, "range"},   {askSwapRangeValues, "swap"},
       {msgNoDatePartsChecked, "parts"}, {msgNoSeparatorChar, "separator"}};
-  std::string out;
-  for (const RecordedMsg& m : msgr.Messages()) {
-    out += (out.empty() ? "" : " ") + std::string(names.at(m.id));
-    std::string args;
-    for (size_t i = 0; i < m.args.size(); ++i)
-      args += (i ? "," : "") +
-              (std::holds_alternative<int64_t>(m.args[i]) ? std::to_string(m.Int(i)) : m.Str(i));
-    out += args.empty() ? "" : "(" + args + ")";
-  }
-  return out;
+  return zwtest::Said(msgr, names);
 }
 
 std::string Rec(const TAdvFilenameOptions& r) {
