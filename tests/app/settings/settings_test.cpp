@@ -484,7 +484,7 @@ TEST_F(SettingsTest, AMissingOrMistypedValueEndsTheReadingThere) {
     // What comes before the value was read, what comes after it was not.
     EXPECT_EQ(m.compare.checked, ccFilename | ccDate);
     const bool dateRead = std::string(c.value) != "Comp_DateAdv";
-    EXPECT_EQ(m.compare.date.days, dateRead ? 1000u : defaults.compare.date.days);
+    EXPECT_EQ(uint32_t{m.compare.date.days}, dateRead ? 1000u : uint32_t{defaults.compare.date.days});
     EXPECT_EQ(m.attribMode, dateRead ? uint8_t{fmLimitTo} : defaults.attribMode);
     EXPECT_EQ(m.attrReadOnly, dateRead);
     EXPECT_EQ(m.lessStatus, std::string(c.value) == "Comm_FindEmptyDirs");
