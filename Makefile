@@ -32,7 +32,7 @@ win64: setup build/win64/build.ninja
 
 # Only the program: the 32-bit tests could not run here (see test-windows).
 win32: setup build/win32/build.ninja
-	cmake --build build/win32 -j $(JOBS) --target zwillo
+	cmake --build build/win32 -j $(JOBS) --target zwillo zwillo_gui
 
 windows: win64 win32
 

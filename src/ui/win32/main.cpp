@@ -1,0 +1,6 @@
+// zwillo.exe: the desktop program.
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return 0;
+}
