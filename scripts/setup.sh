@@ -3,12 +3,13 @@
 # Idempotent: does nothing when everything is present.
 set -euo pipefail
 
+# fp-utils brings chmcmd, which compiles the help file Zwillo.chm.
 packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev zlib1g-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
   wine64 xvfb xauth imagemagick
-  zip unzip python3
+  zip unzip python3 fp-utils
   clang-14 libclang-rt-14-dev llvm-14
 )
 
