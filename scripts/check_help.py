@@ -7,7 +7,8 @@ Always: every page of HELP_DIR is listed in zwillo.hhp and every listed file
 exists; every link and picture of the pages, the contents (.hhc) and the index
 (.hhk) leads to a page of the help (and to an anchor that exists there); no
 page links outside the help; the help contexts of the header are exactly the
-[MAP] of the project, and each has an [ALIAS] naming a listed page.
+[MAP] of the project, each has an [ALIAS] naming a listed page, and the
+header's page table (kHelpTopics) names the same page.
 --xml: the project as the help compiler understood it (chmcmd
 --generate-xml) gives every context the number the header gives it, so the
 compiler really read the header.
@@ -154,6 +155,14 @@ def check_contexts(help_dir, project, header, listed):
             fault(f"[ALIAS] {name}={aliases[name]}: not a listed page")
     for name in sorted(set(aliases) - set(wanted)):
         fault(f"[ALIAS] {name} is no context of the header")
+    # The program opens topics by page: its table must name the same pages.
+    with open(header, encoding="utf-8") as f:
+        table = dict(re.findall(r'\{\s*(IDH_\w+)\s*,\s*"([^"]*)"\s*\}', f.read()))
+    for name in sorted(wanted):
+        if table.get(name) != aliases.get(name):
+            fault(f"{name}: the header's page is {table.get(name)!r}, [ALIAS] says {aliases.get(name)!r}")
+    for name in sorted(set(table) - set(wanted)):
+        fault(f"the header's page table names {name}, which has no #define")
     return wanted
 
 
