@@ -446,19 +446,20 @@ def bin_body(c, x0, y0, x1, y1, recycle=True):
     c.fill(poly_edge(pts, lw), BIN_DARK)
     if recycle:
         cx, cy = (x0 + x1) / 2, y0 + (y1 - y0) * 0.55
-        r = w * 0.25
-        aw = max(r * 0.36, c.px * 1.2)
-        for k in range(3):
-            a = k * 120 - 90
-            e = math.radians(a + 78)
-            c.fill(ring(cx, cy, r - aw / 2, r + aw / 2, a + 18, a + 80), PAPER)
+        r = w * 0.24
+        aw = max(r * 0.38, c.px * 1.2)
+        # two arrows chasing each other round a circle
+        for k in range(2):
+            a = k * 180 - 60
+            e = math.radians(a + 125)
+            c.fill(ring(cx, cy, r - aw / 2, r + aw / 2, a + 15, a + 128), PAPER)
             ex = cx + r * math.cos(e)
             ey = cy + r * math.sin(e)
             dx, dy = -math.sin(e), math.cos(e)
             nx, ny = math.cos(e), math.sin(e)
-            s = aw * 1.25
+            s = aw * 1.1
             c.fill(poly([(ex + nx * s, ey + ny * s), (ex - nx * s, ey - ny * s),
-                         (ex + dx * s * 1.3, ey + dy * s * 1.3)]), PAPER)
+                         (ex + dx * s * 1.5, ey + dy * s * 1.5)]), PAPER)
     else:
         n = 3
         for i in range(n):
@@ -636,7 +637,10 @@ def draw_move(c):
     folder_back(c, 9, 12, 31, 30)
     sheet(c, 14, 6, 27, 23, fold=4, lines=0)
     folder_front(c, 9, 12, 31, 30)
-    arrow(c, [(2, 18), (3, 9), (10, 5), (16, 5)], 2.6, 5, GREEN)
+    # a curved arrow from the lower left over into the folder
+    pts = [(13 + 10 * math.cos(math.radians(a)), 21 + 10 * math.sin(math.radians(a)))
+           for a in range(180, 292, 8)]
+    arrow(c, pts, 2.8, 5.5, GREEN)
 
 
 def draw_recycle(c):
