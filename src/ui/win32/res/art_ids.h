@@ -31,7 +31,10 @@
 
 #define ZW_ART_TRANSPARENT_RGB 0x00FF00FF  // COLORREF of magenta
 
-// The check image strip: each image 12 x 15 pixels, in this order.
+// The check image strip: each image 12 x 15 pixels, in this order. Row kind k
+// (0 light, 1 light checked, 2 dark, 3 dark checked) shows image 1 + k. A list
+// view's state image numbers count from 1 (0 = none), so image i of the strip
+// is INDEXTOSTATEIMAGEMASK(i + 1) there.
 #define ZW_CHECK_IMAGE_WIDTH 12
 #define ZW_CHECK_IMAGE_HEIGHT 15
 #define ZW_CHECK_IMAGE_COUNT 9
