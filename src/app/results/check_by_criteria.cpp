@@ -18,6 +18,15 @@ constexpr platform::FileTime kOneDay = 864000000000ULL;
 
 unsigned ShiftOf(uint8_t unit) { return 10u * std::min(unit, kLargestUnit); }
 
+// A silent check: a typed number takes effect (clamped to the unit's range),
+// anything else leaves the held value as it was.
+void TakeTypedNumber(TSizeEditModel& e) {
+  if (const std::optional<int64_t> parsed = ParseSizeNumber(e.text)) {
+    const int64_t value = std::clamp<int64_t>(*parsed, 0, SizeEditLimit(e.unit));
+    e.bytes = static_cast<uint64_t>(value) << ShiftOf(e.unit);
+  }
+}
+
 }  // namespace
 
 void PushMru(std::vector<std::string>& mru, const std::string& text) {
@@ -98,12 +107,7 @@ bool TCheckByCriteriaModel::SizeUnitChanged(int which, uint8_t unit) {
 
 void TCheckByCriteriaModel::SizeKey(int which, TSizeKey key) {
   TSizeEditModel& e = Size(which);
-  // A silent check first: a number takes effect (clamped to the unit's
-  // range), anything else leaves the held value as it was.
-  if (const std::optional<int64_t> parsed = ParseSizeNumber(e.text)) {
-    const int64_t value = std::clamp<int64_t>(*parsed, 0, SizeEditLimit(e.unit));
-    e.bytes = static_cast<uint64_t>(value) << ShiftOf(e.unit);
-  }
+  TakeTypedNumber(e);
   switch (key) {
     case TSizeKey::Up: StepSizeEdit(e, false, 1); break;
     case TSizeKey::Down: StepSizeEdit(e, true, 1); break;
@@ -117,6 +121,9 @@ void TCheckByCriteriaModel::SizeKey(int which, TSizeKey key) {
 }
 
 void TCheckByCriteriaModel::SizeSpin(int which, bool down) {
+  // The spin buttons take no focus, so the field was never left: the number
+  // typed last is the one they step.
+  TakeTypedNumber(Size(which));
   StepSizeEdit(Size(which), down, 10);
 }
 

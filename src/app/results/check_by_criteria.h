@@ -67,6 +67,8 @@ class TCheckByCriteriaModel {
   // Up/Down step by 1, Page Up/Down by 10 (after a silent check), Enter
   // selects the text.
   void SizeKey(int which, TSizeKey key);
+  // The spin buttons: 10 up or down from the typed number (after the same
+  // silent check as the keys).
   void SizeSpin(int which, bool down);
   // Leaving a date field.
   bool DateLeft(int which);  // which: 1 = EDate1, 2 = EDate2

@@ -234,7 +234,9 @@ TEST_F(CheckByCriteriaDialog, KeysAndSpinButtonsStepTheNumber) {
       {[&] { dlg.SizeKey(1, TSizeKey::PageDown); }, "0 1 0"},
       {[&] { dlg.size1.text = "8"; dlg.SizeKey(1, TSizeKey::Up); }, "9 1 9216"},  // typed: counts
       {[&] { dlg.size1.text = "y"; dlg.SizeSpin(1, false); }, "19 1 19456"},  // else the value
-      {[&] { dlg.SizeKey(1, TSizeKey::Enter); }, "19 1 19456"},
+      {[&] { dlg.size1.text = "30"; dlg.SizeSpin(1, true); }, "20 1 20480"},  // spin: typed counts
+      {[&] { dlg.size1.text = "19"; dlg.SizeSpin(1, false); }, "29 1 29696"},
+      {[&] { dlg.SizeKey(1, TSizeKey::Enter); }, "29 1 29696"},
   };
   for (const auto& step : steps) {
     step.press();
