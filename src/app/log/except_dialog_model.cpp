@@ -1,7 +1,6 @@
 #include "app/log/except_dialog_model.h"
 
 #include "app/log/log_window_model.h"
-#include "app/shell/product.h"
 #include "app/text_ids.h"
 #include "platform/files.h"
 
@@ -11,13 +10,13 @@ std::string TExceptDialogTexts::DetailsButton(bool expanded) const {
   return details + (expanded ? " <<" : " >>");
 }
 
-TExceptDialogTexts ExceptDialogTexts(const TStringTable& strings) {
+TExceptDialogTexts ExceptDialogTexts(std::string_view supportAddress, const TStringTable& strings) {
   TExceptDialogTexts t;
   t.caption = TextOr(strings, strError, "Error");
   t.intro = TextOr(strings, lblExceptIntro, "An unhandled exception has occured. Message text:");
   t.outro = TextOr(strings, lblExceptOutro,
-                   std::string("Please save this report or copy it, and mail it to ") +
-                       kSupportAddress +
+                   "Please save this report or copy it, and mail it to " +
+                       std::string(supportAddress) +
                        " together with a description of what you did before the error "
                        "occurred.");
   t.ok = TextOr(strings, lblOK, "OK");

@@ -4,6 +4,7 @@
 #pragma once
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/text/string_table.h"
@@ -28,8 +29,9 @@ struct TExceptDialogTexts {
 };
 
 // The dialog's texts: a language file's where it has them, otherwise the
-// built-in English ones.
-TExceptDialogTexts ExceptDialogTexts(const TStringTable& strings = Strings());
+// built-in English ones, whose outro names `supportAddress`.
+TExceptDialogTexts ExceptDialogTexts(std::string_view supportAddress,
+                                     const TStringTable& strings = Strings());
 
 // The message the dialog shows above the report: the report's second line
 // (the exception's message); empty when the report has none.

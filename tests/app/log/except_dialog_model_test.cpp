@@ -5,7 +5,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/shell/product.h"
 #include "app/text_ids.h"
 #include "support/temp_tree.h"
 
@@ -20,10 +19,10 @@ std::string ReadAll(const std::string& path) {
 
 TEST(ExceptDialogTexts, BuiltInEnglishUntilALanguageNamesThem) {
   zw::TStringTable table;
-  zw::TExceptDialogTexts t = zw::ExceptDialogTexts(table);
+  zw::TExceptDialogTexts t = zw::ExceptDialogTexts("help@example.org", table);
   EXPECT_EQ(t.caption, "Error");
   EXPECT_EQ(t.intro, "An unhandled exception has occured. Message text:");
-  EXPECT_NE(t.outro.find(zw::kSupportAddress), std::string::npos) << t.outro;
+  EXPECT_NE(t.outro.find(" help@example.org "), std::string::npos) << t.outro;
   EXPECT_EQ(t.copy, "Copy report");
   EXPECT_EQ(t.save, "Save report");
   EXPECT_EQ(t.saveTitle, "Save exception report");
@@ -33,7 +32,7 @@ TEST(ExceptDialogTexts, BuiltInEnglishUntilALanguageNamesThem) {
 
   table.Set(zw::lblCopyReport, "Bericht kopieren");
   table.Set(zw::lblDetails, "Einzelheiten");
-  t = zw::ExceptDialogTexts(table);
+  t = zw::ExceptDialogTexts("help@example.org", table);
   EXPECT_EQ(t.copy, "Bericht kopieren");
   EXPECT_EQ(t.DetailsButton(false), "Einzelheiten >>");
   EXPECT_EQ(t.save, "Save report");
