@@ -73,8 +73,10 @@ class TCountdownBox {
   bool HasPauseButton() const { return counting_; }
   int PauseIndex() const;  // -1 without a pause button
   bool ButtonEnabled(int index) const;
-  // The window's close box is there until the box is paused.
-  bool CloseBoxShown() const { return !paused_; }
+  // The window's close box is there while it can do something: in a box
+  // that counts and is not yet paused (it pauses). A box that never counted,
+  // or is paused, closes by an answer button only, so it has none.
+  bool CloseBoxShown() const { return Counting(); }
   // The default button (-1 none), where the focus goes on pausing.
   int DefaultIndex() const { return request_.defaultIndex; }
   // The indices of the buttons that answer (all but the pause button).

@@ -107,6 +107,7 @@ TEST(CountdownBox, CountsDownAndAnswersWithTheDefault) {
 
 TEST(CountdownBox, PauseStopsTheCountAndDisablesPause) {
   TCountdownBox box(Counting(30));
+  EXPECT_TRUE(box.CloseBoxShown());  // the close box pauses a counting box
   box.Tick();
   EXPECT_FALSE(box.Press(2));  // the pause button answers nothing
   EXPECT_TRUE(box.Paused());
@@ -149,6 +150,7 @@ TEST(CountdownBox, WithoutCountdownEveryButtonAnswers) {
   EXPECT_EQ(box.PauseIndex(), -1);
   EXPECT_EQ(box.Text(), r.text);
   EXPECT_EQ(box.AnswerIndices(), (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_FALSE(box.CloseBoxShown());  // only an answer button closes it
   box.Pause();  // Escape in a box that never counted: nothing
   EXPECT_FALSE(box.Paused());
   EXPECT_TRUE(box.ButtonEnabled(3));
