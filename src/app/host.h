@@ -83,6 +83,9 @@ class IHost {
 
   // --- status and progress ---
   virtual void SetStatusText(const std::string& text) = 0;
+  // A status text followed by a path: a window shortens the path in its
+  // middle so that it fits the room the text leaves.
+  virtual void SetStatusPath(const std::string& text, const std::string& path) = 0;
   virtual void SetProgress(int32_t position, int32_t maximum, int percent) = 0;
   virtual void SetTitle(const std::string& title) = 0;
   virtual void SetBusy(bool busy, bool listLocked) = 0;

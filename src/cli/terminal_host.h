@@ -44,6 +44,9 @@ class TTerminalHost : public IHost {
   void ModelChanged() override {}
   void ResultsChanged(bool, bool) override {}
   void SetStatusText(const std::string& text) override;
+  void SetStatusPath(const std::string& text, const std::string& path) override {
+    SetStatusText(text + path);
+  }
   void SetProgress(int32_t position, int32_t maximum, int percent) override;
   void SetTitle(const std::string&) override {}
   void SetBusy(bool busy, bool listLocked) override;

@@ -198,14 +198,12 @@ void TMainForm::HandleStatusEvent(TStatusEvent& ev) {
       // open) or over are dropped.
       if (driver_.SearchManager().State() != TZWThreadManager::tsRunning) return;
       const TStrID id = static_cast<TStrID>(ev.value);
-      std::string text;
-      if (ev.path) {
-        text = id == strCreatingFileList ? Str(strCreatingFileList) + "\t" + Str(strPath) : Str(id);
-        text += *ev.path;
-      } else {
-        text = Str(id);
-      }
-      host_.SetStatusText(text);
+      if (ev.path)
+        host_.SetStatusPath(
+            id == strCreatingFileList ? Str(strCreatingFileList) + "\t" + Str(strPath) : Str(id),
+            *ev.path);
+      else
+        host_.SetStatusText(Str(id));
       return;
     }
     case TStatusMsg::Task:

@@ -52,9 +52,16 @@ class TMainForm : public IScriptEnvironment {
   // What the window tells about its state for exception reports.
   TDebugRecord DebugRecord() const;
 
+  // The status line after the check marks changed (idle only): how many
+  // files are checked and their size.
+  void ShowCheckedStatus();
+
   // The Run and Cancel buttons.
   bool Run() override;
-  void Cancel() { driver_.Cancel(); }
+  // Cancel asks before it stops a scan; while a script runs, its execution
+  // mode would answer that question itself (No, unless mode i asks), so the
+  // click counts as the answer and the scan stops.
+  void Cancel() { driver_.Cancel(!script_.IsRunning() || execMode_ == emInteractive); }
 
   // Where the program learns of an interruption from outside the window (the
   // program without a window: Ctrl+C, SIGINT, SIGTERM): what interrupted
@@ -173,8 +180,6 @@ class TMainForm : public IScriptEnvironment {
 
  private:
   bool Automatic() const;
-  // The status line after the check marks changed.
-  void ShowCheckedStatus();
 
   IHost& host_;
   TZWLog& log_;

@@ -85,6 +85,13 @@ std::vector<THandOverMessage> HandOverMessages(bool withTexts, uint32_t processI
   out.push_back(ItemMessage(kItemProcess, pid));
   out.push_back(ItemMessage(kItemFile, PathBytes(exePath)));
   const std::string folder = platform::ExtractFilePath(exePath);
+  // The window program and the console program share their folder: the
+  // one that is not running goes as well.
+  for (const char* program : {"zwillo.exe", "zwillo-cli.exe"}) {
+    const std::string sibling = platform::JoinPath(folder, program);
+    if (!platform::SamePath(sibling, exePath) && platform::FileExists(sibling))
+      out.push_back(ItemMessage(kItemFile, PathBytes(sibling)));
+  }
   const std::string help = platform::JoinPath(folder, kHelpFileName);
   if (platform::FileExists(help)) out.push_back(ItemMessage(kItemFile, PathBytes(help)));
   for (const std::string& file : languageFiles) out.push_back(ItemMessage(kItemFile, PathBytes(file)));

@@ -48,7 +48,8 @@ std::vector<std::string> UninstallerTexts();
 // One item: kind, 32-bit little-endian length, the bytes.
 THandOverMessage ItemMessage(uint8_t kind, const std::vector<uint8_t>& bytes);
 // Everything sent once the uninstaller reported its window: the texts when
-// `withTexts`, the process id, the executable, the help file when it exists,
+// `withTexts`, the process id, the executable, the other program of the
+// folder (zwillo.exe, zwillo-cli.exe) and the help file when they exist,
 // the language files, the program folder.
 std::vector<THandOverMessage> HandOverMessages(bool withTexts, uint32_t processId,
                                                const std::string& exePath,

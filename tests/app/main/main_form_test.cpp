@@ -366,6 +366,23 @@ TEST(Script, WaitsForTheScanOrIsInterruptedFromOutside) {
   }
 }
 
+// Cancel pressed while a script waits for its scan stops the scan: the
+// script's execution mode would answer the question No by itself.
+TEST(Script, CancelPressedWhileItsScanRunsStopsIt) {
+  TempTree t;
+  for (int i = 0; i < 50; ++i) t.File("a/f" + std::to_string(i), "x");
+  Form f;
+  f.form.SetExecMode(zw::emDefault);
+  ASSERT_TRUE(f.form.RunCommandLine("zwillo -addfolder \"" +
+                                    zw::platform::ExcludeTrailingSep(t.Root()) + "\" -run"));
+  ASSERT_TRUE(f.form.Driver().Scanning());
+  f.form.Cancel();
+  f.Wait();
+  EXPECT_TRUE(f.form.Driver().Canceled());
+  EXPECT_TRUE(f.host.Boxes().empty());
+  EXPECT_EQ(f.form.ScriptOutcome(), zw::TZWScriptRunner::TOutcome::Aborted);
+}
+
 // --- catalog files written from the results ----------------------------------------------
 // (a catalog of scanned folders, scanned against the files themselves, is
 // checked end to end in archives_e2e.sh)

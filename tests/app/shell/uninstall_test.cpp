@@ -65,6 +65,11 @@ TEST(HandOver, TextsAndItemsAreLengthPrefixedLittleEndian) {
   // Without a language file in force no texts; without a help file no item for it.
   std::filesystem::remove(help);
   EXPECT_EQ(HandOverMessages(false, 7, exe, {}).size(), 3u);
+  // The console program beside the window program goes with it.
+  const std::string cli = tree.File("prog/zwillo-cli.exe", "MZ");
+  const auto both = HandOverMessages(false, 7, exe, {});
+  ASSERT_EQ(both.size(), 4u);
+  EXPECT_EQ(both[2].bytes, Bytes({10, n(cli), 0, 0, 0}, cli, true));
 }
 
 class UninstallEntry : public ::testing::Test {

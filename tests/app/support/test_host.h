@@ -112,6 +112,9 @@ class TestHost : public zw::IHost {
     if (onResultsChanged) onResultsChanged();
   }
   void SetStatusText(const std::string& text) override { Record(HostCall::SetStatusText, text); }
+  void SetStatusPath(const std::string& text, const std::string& path) override {
+    Record(HostCall::SetStatusText, text + path);
+  }
   void SetProgress(int32_t position, int32_t maximum, int percent) override {
     Record(HostCall::SetProgress, {}, position, maximum, percent);
   }
