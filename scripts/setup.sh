@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev zlib1g-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
-  wine64 xvfb xauth imagemagick
+  wine64 xvfb xauth imagemagick xdotool
   zip unzip python3 fp-utils
   clang-14 libclang-rt-14-dev llvm-14
 )

@@ -12,7 +12,7 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
   UINT flags = (buttons == MB_OKCANCEL || buttons == MB_YESNOCANCEL || buttons == MB_YESNO
                     ? buttons
                     : MB_OK) |
-               boxes::IconFlags(style);
+               boxes::IconFlags(style) | (style & MB_DEFMASK);  // the default button
   if (!owner) flags |= MB_TASKMODAL;
   MSGBOXPARAMSA params{};
   params.cbSize = sizeof params;
