@@ -5,7 +5,7 @@ CMAKE_GEN := -G Ninja
 ROOT := $(abspath .)
 
 .PHONY: all setup native windows win64 win32 test test-native test-windows sanitize \
-  sanitize-address sanitize-thread fuzz bench demo clean
+  sanitize-address sanitize-thread fuzz bench demo screenshots clean
 
 all: native windows
 
@@ -99,6 +99,10 @@ build/bench/build.ninja:
 bench: setup build/bench/build.ninja
 	cmake --build build/bench -j $(JOBS)
 	bash bench/run.sh build/bench
+
+# Pictures of the desktop program under wine (build/win64/screenshots/).
+screenshots: win64
+	xvfb-run -a -s "-screen 0 1000x700x24" bash scripts/screenshots.sh build/win64
 
 # The main job: build the program and scan a generated demo tree with it
 # (DIR=/some/folder scans that folder instead).
