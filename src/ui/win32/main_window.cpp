@@ -31,6 +31,7 @@
 #include "ui/win32/countdown_dialog.h"
 #include "ui/win32/exception_dialog.h"
 #include "ui/win32/file_dialogs.h"
+#include "ui/win32/font_dialog.h"
 #include "ui/win32/help_contexts.h"
 #include "ui/win32/log_window.h"
 #include "ui/win32/message_boxes.h"
@@ -88,6 +89,7 @@ TForm1::~TForm1() {
   if (font_) DeleteObject(font_);
   if (boldFont_) DeleteObject(boldFont_);
   if (headingFont_) DeleteObject(headingFont_);
+  if (listFont_) DeleteObject(listFont_);
   if (pageBrush_) DeleteObject(pageBrush_);
   if (aboutBitmap_) DeleteObject(aboutBitmap_);
   for (HBITMAP strip : animStrips_)
@@ -217,7 +219,25 @@ void TForm1::CreateResultsPage(HWND page) {
   SendDlgItemMessageA(page, idRadio0, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), FALSE);
   CheckRadioButton(page, idRadio0, idRadio0 + 5, idRadio0);
   results_.Create(page, instance_, idList, *form_, *this, dpi_);
-  results_.SetFont(font_);
+  listFont_ = MakeFont(form_->Model().resultFont, dpi_);
+  results_.SetFont(listFont_ ? listFont_ : font_);
+  results_.chooseFont = [this] {
+    // Apply shows a font at once; Cancel goes back to the one before.
+    TFontModel& model = form_->Model().resultFont;
+    const TFontModel before = model;
+    auto show = [this](const TFontModel& font) {
+      HFONT made = MakeFont(font, dpi_);
+      if (!made) return;
+      results_.SetFont(made);
+      if (listFont_) DeleteObject(listFont_);
+      listFont_ = made;
+    };
+    if (ChooseResultFont(hwnd_, model, dpi_, show))
+      show(model);
+    else
+      show(before);
+  };
+  results_.showColors = [this] { ShowPage(TPage::CommonOptions); };
   results_.checksChanged = [this] { form_->ShowCheckedStatus(); };
   results_.switchTab = [this] {
     const bool uncheck = !form_->Model().results.uncheckTab;

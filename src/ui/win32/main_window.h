@@ -111,6 +111,7 @@ class TForm1 : public IHost {
   HFONT font_ = nullptr;
   HFONT boldFont_ = nullptr;
   HFONT headingFont_ = nullptr;
+  HFONT listFont_ = nullptr;  // the result list's
   HBRUSH pageBrush_ = nullptr;
 
   HWND tabs_ = nullptr;

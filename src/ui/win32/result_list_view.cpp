@@ -449,6 +449,12 @@ bool TResultListView::OnCommand(int id) {
       break;
     case kCmdAltPath: model.SetAltPathShortening(!form_->Model().results.altPathShortening); break;
     case kCmdDisplaySecs: model.SetDisplaySecs(!form_->Model().results.displaySecs); break;
+    case kCmdFont:
+      if (chooseFont) chooseFont();
+      break;
+    case kCmdColors:
+      if (showColors) showColors();
+      break;
     case kCmdHideExtensions:
       form_->Model().results.hideExtensions = !form_->Model().results.hideExtensions;
       break;

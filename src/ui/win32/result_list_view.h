@@ -57,6 +57,8 @@ class TResultListView {
   std::function<void()> switchTab;       // Ctrl+Shift+C
   std::function<void()> createCatfile;   // the create-catalog dialog
   std::function<void(const std::string&)> hint;  // a hint to show briefly
+  std::function<void()> chooseFont;      // the font dialog
+  std::function<void()> showColors;      // the colour boxes of the options
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
