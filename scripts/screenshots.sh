@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of the desktop program under wine, for looking at what a user
 # sees: every page, the results during and after a scan, the countdown box,
-# the check-by-criteria dialog, the scan log and the exception report.
+# the check-by-criteria dialog, the scan log, the exception report and a help
+# topic opened with F1.
 #   scripts/screenshots.sh BUILD_DIR      (run under a display, e.g. xvfb-run)
 # Writes BUILD_DIR/screenshots/*.png. Wine draws the window frames in a
 # virtual desktop of its own; every program is ended after its picture.
@@ -71,6 +72,7 @@ shot page-scan 10 "-addfolder \"$T\" -page 3"
 shot page-common 10 "-page 4"
 shot page-help 10 "-page 5"
 shot page-about 10 "-page 5" Right
+shot help-topic 10 "-page 5" F1
 shot countdown 14 "-addfolder \"$T\" -run -checklast -deletechecked c"
 shot check-by-criteria 12 "-addfolder \"$T\" -run" ctrl+shift+b
 shot scan-log 12 "-addfolder \"$T\" -run -showlog"

@@ -113,7 +113,7 @@ struct TWindowPlacement {
 // columns (file name, path, size, date, CRC32) are shown and their widths.
 struct TColumnsModel {
   uint8_t order[5] = {0, 1, 2, 3, 4};
-  int16_t widths[5] = {138, 138, 66, 110, 76};
+  int16_t widths[5] = {138, 138, 66, 124, 76};
 };
 
 // The "store settings" group of the common options and what the program

@@ -245,7 +245,7 @@ void TForm1::CreateResultsPage(HWND page) {
     TabCtrl_SetCurSel(GetDlgItem(pages_[0], idCheckTabs), uncheck ? 1 : 0);
     ShowCheckDirection();
   };
-  results_.openCriteria = [this] { OnCommand(idCheckByCriteria, BN_CLICKED, nullptr); };
+  results_.openCriteria = [this] { OnCommand(idCheckByCriteria, BN_CLICKED); };
   results_.createCatfile = [this] {
     TCatalogDialogModel model;
     TCatFileOptions options;
@@ -309,7 +309,7 @@ void TForm1::CreateOptionPages() {
                                               {"lblCBDate", "date"},
                                               {"lblCBContent", "content"}};
   for (int i = 0; i < 4; ++i)
-    criteria_[i] = Add(pages_[1], "BUTTON", kCriteria[i][1], BS_AUTOCHECKBOX | WS_TABSTOP,
+    criteriaBoxes_[i] = Add(pages_[1], "BUTTON", kCriteria[i][1], BS_AUTOCHECKBOX | WS_TABSTOP,
                        idCriteria0 + i);
   Add(pages_[2], "STATIC", "'fresh' - compared among themselves", SS_LEFT, 0);
   freshList_ = Add(pages_[2], "LISTBOX", "", WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT,
@@ -422,7 +422,7 @@ void TForm1::ApplyCaptions() {
                                               {"lblCBDate", "date"},
                                               {"lblCBContent", "content"}};
   for (int i = 0; i < 4; ++i)
-    SetWindowTextA(criteria_[i], Caption(kCriteria[i][0], kCriteria[i][1]).c_str());
+    SetWindowTextA(criteriaBoxes_[i], Caption(kCriteria[i][0], kCriteria[i][1]).c_str());
   SetWindowTextA(scanArchives_, Caption("lblCBScanArchives", "scan archives (*.zip)").c_str());
   SetWindowTextA(lessStatus_,
                  Caption("lblCBDisableStatus", "less detailed status (slightly faster)").c_str());
@@ -472,7 +472,7 @@ void TForm1::Layout() {
     }
     (void)page;
   };
-  column({{criteria_[0], 20}, {criteria_[1], 20}, {criteria_[2], 20}, {criteria_[3], 20}}, pages_[1]);
+  column({{criteriaBoxes_[0], 20}, {criteriaBoxes_[1], 20}, {criteriaBoxes_[2], 20}, {criteriaBoxes_[3], 20}}, pages_[1]);
   const int listHeight = std::max<int>(S(40), (inner.bottom - inner.top - S(110)) / 2);
   HWND scanChildren[5];
   int n = 0;
@@ -585,23 +585,19 @@ int TForm1::Run(const std::string& firstArgument, const std::string& commandLine
   ModelChanged();
   // When the window is first shown: the result list file named first, then
   // the command line.
+  startFirst_ = firstArgument;
+  startLine_ = commandLine;
   PostMessageA(hwnd_, kStartMessage, 0, 0);
-  struct TStart {
-    std::string first, line;
-  };
-  static TStart start;
-  start = {firstArgument, commandLine};
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (msg.hwnd == hwnd_ && msg.message == kStartMessage) {
-      started_ = true;
       try {
         // For the screenshots of the exception report: a start that fails.
         if (const char* raise = std::getenv("ZWILLO_TEST_EXCEPTION"); raise && *raise)
           throw std::runtime_error("ZWILLO_TEST_EXCEPTION is set: this start raises an exception");
-        if (TResultFiles::IsStartFile(start.first) && form_->ImportStartFile(start.first))
+        if (TResultFiles::IsStartFile(startFirst_) && form_->ImportStartFile(startFirst_))
           ResultsChanged(false, false);
-        if (!form_->RunCommandLine(start.line)) exitCode_ = 1;
+        if (!form_->RunCommandLine(startLine_)) exitCode_ = 1;
         if (form_->CloseRequested() && IsWindow(hwnd_)) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
       } catch (...) {
         ReportException();
@@ -742,7 +738,7 @@ LRESULT TForm1::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_COMMAND:
-      OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+      OnCommand(LOWORD(wp), HIWORD(wp));
       return 0;
     case WM_NOTIFY:
       return OnNotify(reinterpret_cast<NMHDR*>(lp));
@@ -854,9 +850,8 @@ void TForm1::OnTimer(UINT_PTR id) {
   }
 }
 
-void TForm1::OnCommand(int id, int code, HWND control) {
+void TForm1::OnCommand(int id, int code) {
   TWindowModel& model = form_->Model();
-  HWND page = pages_[0];
   if (id >= idRadio0 && id < idRadio0 + 6 && code == BN_CLICKED) {
     uint8_t mode = static_cast<uint8_t>(kRadios[id - idRadio0].tag);
     if (KeyDown(VK_SHIFT) && mode == kModeName) mode = kModeNameLength;
@@ -889,10 +884,12 @@ void TForm1::OnCommand(int id, int code, HWND control) {
     case idCheckFirst: form_->CheckFiles(TCheckRule::First, check); return;
     case idCheckLast: form_->CheckFiles(TCheckRule::Last, check); return;
     case idCheckByCriteria: {
-      static TCheckByCriteriaModel* criteria = nullptr;
-      if (!criteria)
-        criteria = new TCheckByCriteriaModel(form_->Messenger(), platform::UtcToLocal(platform::NowUtc()),
-                                             model.mruFiles, model.mruPaths);
+      // The dialog keeps what was typed for the whole run.
+      if (!criteria_)
+        criteria_ = std::make_unique<TCheckByCriteriaModel>(
+            form_->Messenger(), platform::UtcToLocal(platform::NowUtc()), model.mruFiles,
+            model.mruPaths);
+      TCheckByCriteriaModel* criteria = criteria_.get();
       model.mruUsed = true;
       TCheckCriteria out;
       if (CheckByCriteriaDialog(hwnd_, *criteria, form_->Results(), model.results.uncheckTab,
@@ -939,8 +936,6 @@ void TForm1::OnCommand(int id, int code, HWND control) {
     if (id == idDisplaySecs || id == idAltPath || id == idSizeUnit)
       InvalidateRect(results_.Handle(), nullptr, FALSE);
   }
-  (void)control;
-  (void)page;
 }
 
 LRESULT TForm1::OnNotify(NMHDR* hdr) {
@@ -1048,10 +1043,10 @@ void TForm1::ShowPage(TPage page) {
 void TForm1::FocusControl(TControl control) {
   HWND target = nullptr;
   switch (control) {
-    case TControl::CBFilename: target = criteria_[0]; break;
-    case TControl::CBSize: target = criteria_[1]; break;
-    case TControl::CBDate: target = criteria_[2]; break;
-    case TControl::CBContent: target = criteria_[3]; break;
+    case TControl::CBFilename: target = criteriaBoxes_[0]; break;
+    case TControl::CBSize: target = criteriaBoxes_[1]; break;
+    case TControl::CBDate: target = criteriaBoxes_[2]; break;
+    case TControl::CBContent: target = criteriaBoxes_[3]; break;
     case TControl::CLBoxFo: target = freshList_; break;
     case TControl::ClBoxFo2: target = libraryList_; break;
     case TControl::CBScanArchives: target = scanArchives_; break;
@@ -1074,7 +1069,7 @@ void TForm1::ModelChanged() {
   const TWindowModel& model = form_->Model();
   for (int i = 0; i < 4; ++i) {
     static const uint8_t kBits[4] = {ccFilename, ccSize, ccDate, ccContent};
-    Button_SetCheck(criteria_[i], model.compare.On(kBits[i]) ? BST_CHECKED : BST_UNCHECKED);
+    Button_SetCheck(criteriaBoxes_[i], model.compare.On(kBits[i]) ? BST_CHECKED : BST_UNCHECKED);
   }
   auto fill = [](HWND box, const TFolderListModel& list) {
     SendMessageA(box, WM_SETREDRAW, FALSE, 0);
@@ -1107,7 +1102,7 @@ void TForm1::ReadControls() {
   TWindowModel& model = form_->Model();
   static const uint8_t kBits[4] = {ccFilename, ccSize, ccDate, ccContent};
   for (int i = 0; i < 4; ++i) {
-    const bool on = Button_GetCheck(criteria_[i]) == BST_CHECKED;
+    const bool on = Button_GetCheck(criteriaBoxes_[i]) == BST_CHECKED;
     if (on)
       model.compare.checked |= kBits[i];
     else

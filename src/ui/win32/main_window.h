@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "app/host.h"
 #include "app/main/main_form.h"
 #include "app/main/program.h"
+#include "app/results/check_by_criteria.h"
 #include "ui/win32/result_list_view.h"
 
 namespace zw::win {
@@ -82,7 +84,7 @@ class TForm1 : public IHost {
   void ApplyCaptions();
   std::string Caption(const char* key, const char* english) const;
 
-  void OnCommand(int id, int code, HWND control);
+  void OnCommand(int id, int code);
   LRESULT OnNotify(NMHDR* hdr);
   void OnTimer(UINT_PTR id);
   bool PreTranslate(MSG& msg);
@@ -123,7 +125,7 @@ class TForm1 : public IHost {
   HWND run_ = nullptr;
   HWND cancel_ = nullptr;
   // Comparison, scan and common options: the controls the form state needs.
-  std::array<HWND, 4> criteria_{};
+  std::array<HWND, 4> criteriaBoxes_{};
   HWND freshList_ = nullptr, libraryList_ = nullptr, scanArchives_ = nullptr;
   HWND lessStatus_ = nullptr, displaySecs_ = nullptr, altPath_ = nullptr, sizeUnit_ = nullptr;
   HWND saveSettings_ = nullptr, findEmptyDirs_ = nullptr, languageBox_ = nullptr;
@@ -133,19 +135,22 @@ class TForm1 : public IHost {
   HBITMAP aboutBitmap_ = nullptr;
 
   TResultListView results_;
+  std::unique_ptr<TCheckByCriteriaModel> criteria_;
   std::string statusText_;
   std::string statusPath_;
   int helpState_ = 0;
   std::string helpFile_;
   bool busy_ = false;
   bool listLocked_ = false;
-  bool started_ = false;
   bool closing_ = false;
   bool closeAfterRun_ = false;
   int animFrame_ = 0;
   int animKind_ = 0;
   std::array<HBITMAP, 3> animStrips_{};  // searching, moving, deleting
   int exitCode_ = 0;
+  // What runs when the window first shows.
+  std::string startFirst_;
+  std::string startLine_;
 };
 
 }  // namespace zw::win
