@@ -5,8 +5,6 @@
 
 #include <cstring>
 
-#include "app/host.h"  // TZWExceptInfo
-#include "ui/win32/exception_dialog.h"
 
 namespace zw::win::boxes {
 
@@ -110,92 +108,6 @@ void TDialogTemplate::Add(const char* className, DWORD style, short x, short y, 
 }
 
 // --- the dialog ---------------------------------------------------------------
-
-INT_PTR TDialog::RunModal(HWND owner, const TDialogTemplate& tmpl) {
-  return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), tmpl.Get(), owner, &TDialog::Proc,
-                                 reinterpret_cast<LPARAM>(this));
-}
-
-HWND TDialog::CreateModeless(HWND owner, const TDialogTemplate& tmpl) {
-  return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), tmpl.Get(), owner, &TDialog::Proc,
-                                    reinterpret_cast<LPARAM>(this));
-}
-
-int TDialog::DluX(int dlu) const {
-  RECT r{0, 0, dlu, 0};
-  MapDialogRect(hwnd_, &r);
-  return r.right;
-}
-
-int TDialog::DluY(int dlu) const {
-  RECT r{0, 0, 0, dlu};
-  MapDialogRect(hwnd_, &r);
-  return r.bottom;
-}
-
-INT_PTR CALLBACK TDialog::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  TDialog* self = nullptr;
-  if (msg == WM_INITDIALOG) {
-    self = reinterpret_cast<TDialog*>(lp);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, DWLP_USER, lp);
-  } else {
-    self = reinterpret_cast<TDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-  }
-  if (!self) return FALSE;
-  INT_PTR result = FALSE;
-  try {
-    result = self->Dispatch(msg, wp, lp);
-  } catch (...) {
-    ReportCurrentException(hwnd, self->Name());
-    result = FALSE;
-  }
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, DWLP_USER, 0);
-    self->hwnd_ = nullptr;
-    self->OnDestroyed();  // may delete the object: nothing after it
-  }
-  return result;
-}
-
-INT_PTR TDialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
-  INT_PTR result = FALSE;
-  if (msg == WM_INITDIALOG) return OnInit() ? TRUE : FALSE;
-  if (msg == WM_COMMAND && OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)))
-    return TRUE;
-  if (OnMessage(msg, wp, lp, result)) {
-    // Messages with a result of their own return it; the others report it
-    // through DWLP_MSGRESULT.
-    switch (msg) {
-      case WM_CTLCOLORBTN:
-      case WM_CTLCOLORDLG:
-      case WM_CTLCOLOREDIT:
-      case WM_CTLCOLORLISTBOX:
-      case WM_CTLCOLORSCROLLBAR:
-      case WM_CTLCOLORSTATIC:
-      case WM_COMPAREITEM:
-      case WM_VKEYTOITEM:
-      case WM_CHARTOITEM:
-      case WM_QUERYDRAGICON:
-        return result;
-      default:
-        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
-        return TRUE;
-    }
-  }
-  return FALSE;
-}
-
-void ReportCurrentException(HWND hwnd, const char* where) {
-  try {
-    const auto info = TZWExceptInfo::FromCurrent(std::string("window ") + where);
-    HWND top = hwnd ? GetAncestor(hwnd, GA_ROOTOWNER) : nullptr;
-    ShowExceptionDialog(top, *info);
-  } catch (...) {
-    // Reporting failed as well (no memory): nothing more can be done here,
-    // and nothing may leave the window procedure.
-  }
-}
 
 // --- icons, sounds, files, clipboard ------------------------------------------
 

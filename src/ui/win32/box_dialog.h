@@ -5,6 +5,8 @@
 #pragma once
 #include <windows.h>
 
+#include "ui/win32/dialog_base.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,53 +46,9 @@ class TDialogTemplate {
   std::vector<WORD> data_;
 };
 
-// A dialog window: forwards its messages to the object, which owns nothing
-// beyond the window handle. The static procedure stores `this` at
-// WM_INITDIALOG. An exception thrown while handling a message never leaves
-// the procedure: it is reported in the exception dialog.
-class TDialog {
- public:
-  virtual ~TDialog() = default;
-  TDialog() = default;
-  TDialog(const TDialog&) = delete;
-  TDialog& operator=(const TDialog&) = delete;
-
-  HWND Handle() const { return hwnd_; }
-  // A modal dialog owned by `owner`; returns what EndDialog was given, -1
-  // when the dialog could not be made.
-  INT_PTR RunModal(HWND owner, const TDialogTemplate& tmpl);
-  // A modeless dialog; null when it could not be made.
-  HWND CreateModeless(HWND owner, const TDialogTemplate& tmpl);
-
-  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
-  void SetItemText(int id, const std::string& text) const { SetDlgItemTextA(hwnd_, id, text.c_str()); }
-  // Pixels of dialog units of this dialog's font.
-  int DluX(int dlu) const;
-  int DluY(int dlu) const;
-
- protected:
-  // WM_INITDIALOG; true lets the system focus the first control.
-  virtual bool OnInit() { return true; }
-  // WM_COMMAND; true when handled.
-  virtual bool OnCommand(int id, int code, HWND control) { return false; }
-  // Any message; returns true (and sets `result`, for messages that have
-  // one) when handled.
-  virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) { return false; }
-  // After WM_NCDESTROY: the window is gone.
-  virtual void OnDestroyed() {}
-  // What the dialog was doing, for the state line of an exception report.
-  virtual const char* Name() const = 0;
-
-  HWND hwnd_ = nullptr;
-
- private:
-  static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  INT_PTR Dispatch(UINT msg, WPARAM wp, LPARAM lp);
-};
-
-// Reports the exception being handled (call only inside a catch block) in
-// the exception dialog, owned by the top window of `hwnd`.
-void ReportCurrentException(HWND hwnd, const char* where);
+// The dialog class of every box (templates built in memory).
+using zw::win::TDialog;
+using zw::win::ReportCurrentException;
 
 // The MB_ICON... bits of a box style's icon nibble (0 for none).
 UINT IconFlags(uint32_t style);

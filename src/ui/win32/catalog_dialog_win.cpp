@@ -24,6 +24,7 @@ class TCatalogDialog : public TDialog {
  protected:
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
+  const char* Name() const override { return "create catalog"; }
 
  private:
   void ReadControls();

@@ -29,7 +29,8 @@ class TCheckDialog : public TDialog {
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
   bool OnNotify(const NMHDR& hdr, LRESULT& result) override;
-  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  const char* Name() const override { return "check by criteria"; }
 
  private:
   static LRESULT CALLBACK FieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -218,7 +219,7 @@ bool TCheckDialog::OnNotify(const NMHDR& hdr, LRESULT& result) {
   return true;
 }
 
-bool TCheckDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+bool TCheckDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   if (msg == kLeftField) {
     FieldLeft(static_cast<int>(wParam));
     return true;

@@ -15,7 +15,7 @@ constexpr int kIdIcon = 11;
 constexpr int kIdFirstButton = 100;
 constexpr UINT_PTR kTimer = 1;
 
-class TCountdownDialog : public boxes::TDialog {
+class TCountdownDialog : public TDialog {
  public:
   explicit TCountdownDialog(const TCountdownRequest& request) : box_(request) {}
 
@@ -32,7 +32,7 @@ class TCountdownDialog : public boxes::TDialog {
       tmpl.Add(boxes::TDialogTemplate::kButton, style, static_cast<short>(7 + 54 * i), 35, 50, 14,
                kIdFirstButton + i);
     }
-    const INT_PTR result = RunModal(owner, tmpl);
+    const INT_PTR result = RunModal(owner, tmpl.Get());
     return result < 0 || result >= n ? -1 : static_cast<int>(result);
   }
 

@@ -1,21 +1,42 @@
-#include "dialog_base.h"
+#include "ui/win32/dialog_base.h"
 
 #include <utility>
 #include <vector>
 
 #include "app/text/language_files.h"
 #include "app/text/string_table.h"
+#include "app/host.h"  // TZWExceptInfo
+#include "ui/win32/exception_dialog.h"
 
 namespace zw::win {
 
 INT_PTR TDialog::DoModal(HWND owner, int templateId) {
   owner_ = owner;
+  modal_ = true;
   error_ = nullptr;
-  const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
-                                         owner, &TDialog::Proc, reinterpret_cast<LPARAM>(this));
+  return FinishModal(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
+                                     owner, &TDialog::Proc, reinterpret_cast<LPARAM>(this)));
+}
+
+INT_PTR TDialog::RunModal(HWND owner, const DLGTEMPLATE* tmpl) {
+  owner_ = owner;
+  modal_ = true;
+  error_ = nullptr;
+  return FinishModal(DialogBoxIndirectParamA(GetModuleHandleA(nullptr), tmpl, owner,
+                                             &TDialog::Proc, reinterpret_cast<LPARAM>(this)));
+}
+
+INT_PTR TDialog::FinishModal(INT_PTR result) {
   hwnd_ = nullptr;
   if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
   return result;
+}
+
+HWND TDialog::CreateModeless(HWND owner, const DLGTEMPLATE* tmpl) {
+  owner_ = owner;
+  modal_ = false;
+  return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), tmpl, owner, &TDialog::Proc,
+                                    reinterpret_cast<LPARAM>(this));
 }
 
 std::string TDialog::ItemText(int id) const {
@@ -49,6 +70,18 @@ void TDialog::FocusItem(int id, int selStart, int selLength) {
     SendMessageA(item, CB_SETEDITSEL, 0, MAKELPARAM(selStart, end));
 }
 
+int TDialog::DluX(int dlu) const {
+  RECT r{0, 0, dlu, 0};
+  MapDialogRect(hwnd_, &r);
+  return r.right;
+}
+
+int TDialog::DluY(int dlu) const {
+  RECT r{0, 0, 0, dlu};
+  MapDialogRect(hwnd_, &r);
+  return r.bottom;
+}
+
 void TDialog::ApplyText(int id, TStrID text) {
   if (DialogsUseStringTable()) SetDlgItemTextA(hwnd_, id, Str(text).c_str());
 }
@@ -57,56 +90,102 @@ void TDialog::ApplyCaption(TStrID text) {
   if (DialogsUseStringTable()) SetWindowTextA(hwnd_, Str(text).c_str());
 }
 
-INT_PTR CALLBACK TDialog::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK TDialog::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   TDialog* self = nullptr;
   if (msg == WM_INITDIALOG) {
-    self = reinterpret_cast<TDialog*>(lParam);
+    self = reinterpret_cast<TDialog*>(lp);
     self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    SetWindowLongPtrA(hwnd, DWLP_USER, lp);
   } else {
     self = reinterpret_cast<TDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   }
   if (!self) return FALSE;
-  if (self->error_) return FALSE;  // ending after a failure: nothing more runs
-  try {
-    return self->Dispatch(msg, wParam, lParam);
-  } catch (...) {
-    self->error_ = std::current_exception();
-    EndDialog(hwnd, IDCANCEL);
-    return msg == WM_INITDIALOG ? TRUE : FALSE;
+  INT_PTR result = FALSE;
+  if (!self->error_) {  // a modal dialog ending after a failure runs nothing more
+    try {
+      result = self->Dispatch(msg, wp, lp);
+    } catch (...) {
+      if (self->modal_) {
+        self->error_ = std::current_exception();
+        EndDialog(hwnd, IDCANCEL);
+      } else {
+        ReportCurrentException(hwnd, self->Name());
+      }
+      result = msg == WM_INITDIALOG ? TRUE : FALSE;
+    }
   }
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    self->hwnd_ = nullptr;
+    self->OnDestroyed();  // may delete the object: nothing after it
+  }
+  return result;
 }
 
-INT_PTR TDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+INT_PTR TDialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+  INT_PTR result = 0;
   switch (msg) {
     case WM_INITDIALOG:
       if (helpContext_) SetWindowContextHelpId(hwnd_, static_cast<DWORD>(helpContext_));
       return OnInit() ? TRUE : FALSE;
     case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      if (OnCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return TRUE;
-      if (id == IDCANCEL) {
+      const int id = LOWORD(wp);
+      if (OnCommand(id, HIWORD(wp), reinterpret_cast<HWND>(lp))) return TRUE;
+      if (id == IDCANCEL && modal_) {
         End(IDCANCEL);
         return TRUE;
       }
       return FALSE;
     }
     case WM_NOTIFY: {
-      LRESULT result = 0;
-      if (!OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return FALSE;
+      LRESULT notifyResult = 0;
+      if (OnNotify(*reinterpret_cast<const NMHDR*>(lp), notifyResult)) {
+        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, notifyResult);
+        return TRUE;
+      }
+      break;
+    }
+    case WM_HELP:
+      if (OnMessage(msg, wp, lp, result)) return TRUE;
+      // The owner opens the help; it learns the page from the context.
+      if (owner_) {
+        HELPINFO info = *reinterpret_cast<const HELPINFO*>(lp);
+        if (helpContext_) info.dwContextId = static_cast<DWORD_PTR>(helpContext_);
+        SendMessageA(owner_, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+      }
+      return TRUE;
+    default:
+      break;
+  }
+  if (!OnMessage(msg, wp, lp, result)) return FALSE;
+  // Messages with a result of their own return it; the others report it
+  // through DWLP_MSGRESULT.
+  switch (msg) {
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+      return result;
+    default:
       SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
       return TRUE;
-    }
-    case WM_HELP: {
-      // The owner opens the help; it learns the page from the context.
-      if (!owner_) return TRUE;
-      HELPINFO info = *reinterpret_cast<const HELPINFO*>(lParam);
-      if (helpContext_) info.dwContextId = static_cast<DWORD_PTR>(helpContext_);
-      SendMessageA(owner_, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
-      return TRUE;
-    }
-    default:
-      return OnMessage(msg, wParam, lParam) ? TRUE : FALSE;
+  }
+}
+
+void ReportCurrentException(HWND hwnd, const char* where) {
+  try {
+    const auto info = TZWExceptInfo::FromCurrent(std::string("window ") + where);
+    HWND top = hwnd ? GetAncestor(hwnd, GA_ROOTOWNER) : nullptr;
+    ShowExceptionDialog(top, *info);
+  } catch (...) {
+    // Reporting failed as well (no memory): nothing more can be done here,
+    // and nothing may leave the window procedure.
   }
 }
 

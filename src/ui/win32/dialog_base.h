@@ -1,8 +1,13 @@
-// A modal dialog from an .rc template: a small class that owns nothing but
-// its window handle and hands the dialog's messages to virtual handlers.
-// The static procedure stores `this` at WM_INITDIALOG. No exception leaves
-// the procedure: a handler that throws ends the dialog, and DoModal throws
-// the exception again in its caller, whose own procedure reports it.
+// The one dialog class of the window program: a small class that owns
+// nothing but its window handle and hands the dialog's messages to virtual
+// handlers. The static procedure stores `this` at WM_INITDIALOG. Dialogs
+// come from .rc templates (DoModal) or from templates built in memory
+// (RunModal, CreateModeless).
+//
+// No exception leaves the procedure. In a modal dialog a handler that
+// throws ends the dialog, and DoModal / RunModal throw the exception again
+// in their caller, whose own procedure reports it; a modeless dialog has no
+// caller waiting, so it reports the exception itself.
 #pragma once
 #include <windows.h>
 
@@ -20,9 +25,14 @@ class TDialog {
   TDialog& operator=(const TDialog&) = delete;
   virtual ~TDialog() = default;
 
-  // Shows template `templateId` of the program modally to `owner`; returns
-  // the value End was given (-1 when the dialog could not be created).
+  // Template `templateId` of the program, modal to `owner`; returns the
+  // value End was given (-1 when the dialog could not be created).
   INT_PTR DoModal(HWND owner, int templateId);
+  // The same from a template in memory.
+  INT_PTR RunModal(HWND owner, const DLGTEMPLATE* tmpl);
+  // A modeless dialog from a template in memory; null when it could not be
+  // made.
+  HWND CreateModeless(HWND owner, const DLGTEMPLATE* tmpl);
 
   HWND Handle() const { return hwnd_; }
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
@@ -37,6 +47,9 @@ class TDialog {
   // follows), and selects text of an edit or of a combo box's edit.
   void FocusItem(int id, int selStart = 0, int selLength = -1);
   void End(INT_PTR result) { EndDialog(hwnd_, result); }
+  // Pixels of dialog units of this dialog's font.
+  int DluX(int dlu) const;
+  int DluY(int dlu) const;
 
  protected:
   // A caption from the string table while a language other than the
@@ -44,26 +57,38 @@ class TDialog {
   void ApplyText(int id, TStrID text);
   void ApplyCaption(TStrID text);
 
-  // WM_INITDIALOG; the return value as the message wants it (true: the
-  // dialog focuses its first control).
+  // WM_INITDIALOG; true lets the system focus the first control.
   virtual bool OnInit() { return true; }
-  // WM_COMMAND; true when handled. IDCANCEL not handled ends the dialog.
+  // WM_COMMAND; true when handled. An IDCANCEL nobody handled ends a modal
+  // dialog.
   virtual bool OnCommand(int id, int code, HWND control) { return false; }
   // WM_NOTIFY; true when handled, with `result` the message's result.
   virtual bool OnNotify(const NMHDR& hdr, LRESULT& result) { return false; }
-  // Any other message; true when handled.
-  virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return false; }
+  // Any other message (and WM_NOTIFY that OnNotify left); true when handled,
+  // with `result` for messages that have one.
+  virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) { return false; }
+  // After WM_NCDESTROY: the window is gone (the object may delete itself).
+  virtual void OnDestroyed() {}
+  // What the dialog is, for the state line of an exception report.
+  virtual const char* Name() const { return "dialog"; }
 
-  // The help context WM_HELP names when it goes to the owner.
+  // The help context: F1 that the dialog does not handle itself goes to
+  // the owner with it.
   int helpContext_ = 0;
+  HWND hwnd_ = nullptr;
 
  private:
-  static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+  static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  INT_PTR Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+  INT_PTR FinishModal(INT_PTR result);
 
-  HWND hwnd_ = nullptr;
   HWND owner_ = nullptr;
+  bool modal_ = false;
   std::exception_ptr error_;
 };
+
+// Reports the exception being handled (call only inside a catch block) in
+// the exception dialog, owned by the top window of `hwnd`.
+void ReportCurrentException(HWND hwnd, const char* where);
 
 }  // namespace zw::win

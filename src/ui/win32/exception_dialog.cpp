@@ -24,7 +24,7 @@ constexpr int kIdCopy = 15;
 constexpr int kIdSave = 16;
 constexpr int kIdReport = 17;
 
-class TExceptionDialog : public boxes::TDialog {
+class TExceptionDialog : public TDialog {
  public:
   explicit TExceptionDialog(std::vector<std::string> lines) : lines_(std::move(lines)) {}
 
@@ -49,7 +49,7 @@ class TExceptionDialog : public boxes::TDialog {
              WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
                  ES_AUTOVSCROLL | ES_AUTOHSCROLL,
              7, 80, 306, 110, kIdReport);
-    RunModal(owner, tmpl);
+    RunModal(owner, tmpl.Get());
   }
 
  private:
@@ -283,7 +283,12 @@ void ShowExceptionDialog(HWND owner, const TZWExceptInfo& info) {
   TReportSlot slot;
   if (!slot.Held()) return;
   TExceptionDialog dialog(BuildExceptReport(info));
-  dialog.Run(owner);
+  try {
+    dialog.Run(owner);
+  } catch (...) {
+    // The report could not be shown; it is in the scan log, and reporting
+    // this failure would only ask for the same dialog again.
+  }
 }
 
 }  // namespace zw::win

@@ -33,7 +33,7 @@ struct TPostBox {
   std::atomic<bool> pending{false};
 };
 
-class TLogWindow : public boxes::TDialog {
+class TLogWindow : public TDialog {
  public:
   TLogWindow(TZWLog& log, IHost* host) : log_(log), host_(host) {}
 
@@ -47,7 +47,7 @@ class TLogWindow : public boxes::TDialog {
     tmpl.Add(boxes::TDialogTemplate::kStatic, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 7, 170, 286, 9, kIdHint);
     tmpl.Add(boxes::TDialogTemplate::kButton, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 189, 189, 50, 14, kIdSave);
     tmpl.Add(boxes::TDialogTemplate::kButton, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 243, 189, 50, 14, IDOK);
-    return CreateModeless(owner, tmpl) != nullptr;
+    return CreateModeless(owner, tmpl.Get()) != nullptr;
   }
 
   void BringToFront() {
