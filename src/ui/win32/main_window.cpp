@@ -24,6 +24,7 @@
 #include "platform/files.h"
 #include "platform/filetime.h"
 #include "platform/shell.h"
+#include "ui/win32/box_dialog.h"
 #include "ui/win32/captions.h"
 #include "art_ids.h"
 #include "ui/win32/catalog_dialog_win.h"
@@ -1250,19 +1251,7 @@ void TForm1::ReportException() {
   }
 }
 
-void TForm1::SetClipboardText(const std::string& text) {
-  if (!OpenClipboard(hwnd_)) return;
-  EmptyClipboard();
-  // Unicode for every program that reads it; the UTF-8 bytes convert.
-  const int wide = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(wide) * sizeof(wchar_t))) {
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, static_cast<wchar_t*>(GlobalLock(mem)),
-                        wide);
-    GlobalUnlock(mem);
-    if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
-  }
-  CloseClipboard();
-}
+void TForm1::SetClipboardText(const std::string& text) { boxes::CopyToClipboard(hwnd_, text); }
 
 int TForm1::ShellOpen(const std::string& target, const std::string& workingFolder) {
   platform::OsError err;
