@@ -334,10 +334,9 @@ void TForm1::CreateOptionPages() {
   altPath_ = Add(common, "BUTTON", "alternative path shortening", BS_AUTOCHECKBOX | WS_TABSTOP,
                  idAltPath);
   sizeUnit_ = Add(common, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, idSizeUnit);
-  static const char* const kUnits[] = {"bytes",  "kbytes", "Mbytes", "Gbytes",
-                                       "Tbytes", "Pbytes", "Ebytes"};
-  for (const char* unit : kUnits)
-    SendMessageA(sizeUnit_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit));
+  for (int unit = 0; unit < 7; ++unit)
+    SendMessageA(sizeUnit_, CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(Strings().UnitName(unit).c_str()));
   if (form_->ResultView().SizeUnitCount() > 7)
     SendMessageA(sizeUnit_, CB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(Str(lblBestFittingUnit).c_str()));
@@ -464,16 +463,15 @@ void TForm1::Layout() {
   LayoutResultsPage(inner.right - inner.left, inner.bottom - inner.top);
 
   // Option pages: a simple column.
-  auto column = [&](const std::vector<std::pair<HWND, int>>& items, HWND page) {
+  auto column = [&](const std::vector<std::pair<HWND, int>>& items) {
     int y = S(12);
     for (auto [control, height] : items) {
       if (!control) continue;
       MoveWindow(control, S(12), y, inner.right - inner.left - S(24), S(height), TRUE);
       y += S(height) + S(6);
     }
-    (void)page;
   };
-  column({{criteriaBoxes_[0], 20}, {criteriaBoxes_[1], 20}, {criteriaBoxes_[2], 20}, {criteriaBoxes_[3], 20}}, pages_[1]);
+  column({{criteriaBoxes_[0], 20}, {criteriaBoxes_[1], 20}, {criteriaBoxes_[2], 20}, {criteriaBoxes_[3], 20}});
   const int listHeight = std::max<int>(S(40), (inner.bottom - inner.top - S(110)) / 2);
   HWND scanChildren[5];
   int n = 0;
@@ -482,16 +480,9 @@ void TForm1::Layout() {
   if (n == 5)
     column({{scanChildren[0], 16}, {scanChildren[1], MulDiv(listHeight, 96, dpi_)},
             {scanChildren[2], 16}, {scanChildren[3], MulDiv(listHeight, 96, dpi_)},
-            {scanChildren[4], 20}},
-           pages_[2]);
-  column({{languageBox_, 200}, {lessStatus_, 20}, {findEmptyDirs_, 20}, {displaySecs_, 20},
-          {altPath_, 20}, {sizeUnit_, 200}, {saveSettings_, 20}},
-         pages_[3]);
-  // The combo boxes' drop-down height is in their window height; their row
-  // takes a line only.
-  RECT lr{};
-  GetWindowRect(languageBox_, &lr);
-  MapWindowPoints(nullptr, pages_[3], reinterpret_cast<POINT*>(&lr), 2);
+            {scanChildren[4], 20}});
+  // Common options. A combo box's window height holds its drop-down list;
+  // its row takes one line.
   MoveWindow(languageBox_, S(12), S(12), S(220), S(200), TRUE);
   int y = S(44);
   for (HWND c : {lessStatus_, findEmptyDirs_, displaySecs_, altPath_}) {
@@ -1159,8 +1150,7 @@ void TForm1::DrawStatus(const DRAWITEMSTRUCT& item) {
   if (!statusPath_.empty()) {
     RECT pr = r;
     pr.left = measure.right;
-    std::string path = statusPath_;
-    DrawTextA(dc, path.c_str(), -1, &pr, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_PATH_ELLIPSIS);
+    DrawTextA(dc, statusPath_.c_str(), -1, &pr, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_PATH_ELLIPSIS);
   }
   SelectObject(dc, old);
 }

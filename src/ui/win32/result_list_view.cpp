@@ -410,10 +410,11 @@ void TResultListView::OnContextMenu(HWND owner, POINT screen) {
   item(display, kCmdDisplaySecs, Caption("lblCBDisplaySeconds", "display seconds with file dates"), true, view.displaySecs);
   item(display, kCmdHideExtensions, Caption("lblPopHideExtensions", "hide extensions when renaming"), true, view.hideExtensions);
   HMENU units = CreatePopupMenu();
-  static const char* const kUnits[] = {"bytes",  "kbytes", "Mbytes", "Gbytes",
-                                       "Tbytes", "Pbytes", "Ebytes", "best fitting unit"};
-  for (int u = 0; u < model.SizeUnitCount(); ++u)
-    AppendMenuA(units, MF_STRING | (view.sizeUnit == u ? MF_CHECKED : 0), kCmdUnit0 + u, kUnits[u]);
+  for (int u = 0; u < model.SizeUnitCount(); ++u) {
+    const std::string unit = u < 7 ? Strings().UnitName(u) : Str(lblBestFittingUnit);
+    AppendMenuA(units, MF_STRING | (view.sizeUnit == u ? MF_CHECKED : 0), kCmdUnit0 + u,
+                unit.c_str());
+  }
   AppendMenuA(display, MF_POPUP, reinterpret_cast<UINT_PTR>(units), Caption("lblPopFilesizeUnit", "filesize display unit").c_str());
   item(display, kCmdColors, Caption("lblPopBgColors", "background colors..."), true);
   item(display, kCmdFont, Caption("lblPopResultFont", "result list font..."), true);
@@ -514,8 +515,6 @@ bool TResultListView::Key(WPARAM vk) {
   key.ctrl = ctrl;
   key.shift = shift;
   key.scrollLock = (GetKeyState(VK_SCROLL) & 1) != 0;
-  const int32_t focusedBefore = model.FocusedRow();
-  (void)focusedBefore;
   const TKeyResult result =
       HandleResultKey(form_->Results(), form_->Model().results, key, form_->Messenger());
   if (result.checksChanged) {
