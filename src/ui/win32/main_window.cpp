@@ -58,10 +58,7 @@ enum : int {
   idCheckTabs = idRadio0 + 6, idCheckBar, idActionBar,
   idCheckAll = 300, idCheckSelected, idCheckFirst, idCheckLast, idCheckByCriteria,
   idMove = 320, idRecycle, idDelete, idReplace,
-  idCriteria0 = 400,  // .. +3
-  idFresh = 420, idLibrary, idScanArchives,
-  idLessStatus = 440, idDisplaySecs, idAltPath, idSizeUnit, idSaveSettings, idFindEmptyDirs,
-  idLanguage,
+  // The option pages' controls use 400 to 799 (see the pages).
   idHelpButton = 460, idAboutText, idVersion, idAboutPicture,
 };
 
@@ -303,45 +300,31 @@ void TForm1::CreateResultsPage(HWND page) {
 }
 
 void TForm1::CreateOptionPages() {
-  // The controls the form state and the settings need; the pages' full
-  // contents are built over these.
-  static const char* const kCriteria[4][2] = {{"lblCBFilename", "file name"},
-                                              {"lblCBSize", "size"},
-                                              {"lblCBDate", "date"},
-                                              {"lblCBContent", "content"}};
-  for (int i = 0; i < 4; ++i)
-    criteriaBoxes_[i] = Add(pages_[1], "BUTTON", kCriteria[i][1], BS_AUTOCHECKBOX | WS_TABSTOP,
-                       idCriteria0 + i);
-  Add(pages_[2], "STATIC", "'fresh' - compared among themselves", SS_LEFT, 0);
-  freshList_ = Add(pages_[2], "LISTBOX", "", WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT,
-                   idFresh, WS_EX_CLIENTEDGE);
-  Add(pages_[2], "STATIC", "'library' - compared against 'fresh' only", SS_LEFT, 0);
-  libraryList_ = Add(pages_[2], "LISTBOX", "", WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT,
-                     idLibrary, WS_EX_CLIENTEDGE);
-  scanArchives_ = Add(pages_[2], "BUTTON", "scan archives (*.zip)", BS_AUTOCHECKBOX | WS_TABSTOP,
-                      idScanArchives);
+  pageContext_.form = form_;
+  pageContext_.host = this;
+  pageContext_.instance = instance_;
+  pageContext_.owner = hwnd_;
+  pageContext_.dpi = dpi_;
+  pageContext_.font = font_;
+  pageContext_.boldFont = boldFont_;
+  pageContext_.displayChanged = [this] { InvalidateRect(results_.Handle(), nullptr, FALSE); };
+  pageContext_.languageApplied = [this] {
+    ApplyCaptions();
+    UpdateHelpPage();
+  };
+  pageContext_.closeWindow = [this] { Close(); };
+  pageContext_.openHelp = [this](int context) { OpenHelp(context); };
+  pageContext_.chooseResultFont = [this] { results_.chooseFont(); };
+  optionPages_[0] = MakeComparisonPage(pageContext_);
+  optionPages_[1] = MakeScanOptionsPage(pageContext_);
+  optionPages_[2] = MakeCommonOptionsPage(pageContext_);
+  for (size_t i = 0; i < optionPages_.size(); ++i) optionPages_[i]->Create(pages_[i + 1]);
+}
 
-  HWND common = pages_[3];
-  languageBox_ = Add(common, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, idLanguage);
-  for (const TLanguageEntry& entry : form_->Languages())
-    SendMessageA(languageBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.caption.c_str()));
-  lessStatus_ = Add(common, "BUTTON", "less detailed status (slightly faster)",
-                    BS_AUTOCHECKBOX | WS_TABSTOP, idLessStatus);
-  findEmptyDirs_ = Add(common, "BUTTON", "find empty directories", BS_AUTOCHECKBOX | WS_TABSTOP,
-                       idFindEmptyDirs);
-  displaySecs_ = Add(common, "BUTTON", "display seconds with file dates",
-                     BS_AUTOCHECKBOX | WS_TABSTOP, idDisplaySecs);
-  altPath_ = Add(common, "BUTTON", "alternative path shortening", BS_AUTOCHECKBOX | WS_TABSTOP,
-                 idAltPath);
-  sizeUnit_ = Add(common, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, idSizeUnit);
-  for (int unit = 0; unit < 7; ++unit)
-    SendMessageA(sizeUnit_, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(Strings().UnitName(unit).c_str()));
-  if (form_->ResultView().SizeUnitCount() > 7)
-    SendMessageA(sizeUnit_, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(Str(lblBestFittingUnit).c_str()));
-  saveSettings_ = Add(common, "BUTTON", "save settings in registry", BS_AUTOCHECKBOX | WS_TABSTOP,
-                      idSaveSettings);
+TOptionPage* TForm1::OptionPageOf(HWND page) const {
+  for (size_t i = 0; i < optionPages_.size(); ++i)
+    if (pages_[i + 1] == page && optionPages_[i]) return optionPages_[i].get();
+  return nullptr;
 }
 
 void TForm1::CreateHelpAndAboutPages() {
@@ -417,22 +400,7 @@ void TForm1::ApplyCaptions() {
   button(idActionBar, idRecycle, Caption("lblBtnRecycle", " move to recycle bin"));
   button(idActionBar, idDelete, Caption("lblBtnDelete", " delete checked files"));
   button(idActionBar, idReplace, Caption("lblBtnReplace", " replace by shortcut"));
-  static const char* const kCriteria[4][2] = {{"lblCBFilename", "file name"},
-                                              {"lblCBSize", "size"},
-                                              {"lblCBDate", "date"},
-                                              {"lblCBContent", "content"}};
-  for (int i = 0; i < 4; ++i)
-    SetWindowTextA(criteriaBoxes_[i], Caption(kCriteria[i][0], kCriteria[i][1]).c_str());
-  SetWindowTextA(scanArchives_, Caption("lblCBScanArchives", "scan archives (*.zip)").c_str());
-  SetWindowTextA(lessStatus_,
-                 Caption("lblCBDisableStatus", "less detailed status (slightly faster)").c_str());
-  SetWindowTextA(findEmptyDirs_,
-                 Caption("lblCBFindEmptyDirs", "find empty directories").c_str());
-  SetWindowTextA(displaySecs_,
-                 Caption("lblCBDisplaySeconds", "display seconds with file dates").c_str());
-  SetWindowTextA(altPath_,
-                 Caption("lblCBAltPathShortening", "alternative path shortening").c_str());
-  SetWindowTextA(saveSettings_, Caption("lblCBSaveOptions", "save settings in registry").c_str());
+  for (auto& optionPage : optionPages_) optionPage->ApplyCaptions();
   Layout();
 }
 
@@ -462,35 +430,8 @@ void TForm1::Layout() {
   MoveWindow(cancel_, w - S(92), row, S(84), S(25), TRUE);
   LayoutResultsPage(inner.right - inner.left, inner.bottom - inner.top);
 
-  // Option pages: a simple column.
-  auto column = [&](const std::vector<std::pair<HWND, int>>& items) {
-    int y = S(12);
-    for (auto [control, height] : items) {
-      if (!control) continue;
-      MoveWindow(control, S(12), y, inner.right - inner.left - S(24), S(height), TRUE);
-      y += S(height) + S(6);
-    }
-  };
-  column({{criteriaBoxes_[0], 20}, {criteriaBoxes_[1], 20}, {criteriaBoxes_[2], 20}, {criteriaBoxes_[3], 20}});
-  const int listHeight = std::max<int>(S(40), (inner.bottom - inner.top - S(110)) / 2);
-  HWND scanChildren[5];
-  int n = 0;
-  for (HWND c = GetWindow(pages_[2], GW_CHILD); c && n < 5; c = GetWindow(c, GW_HWNDNEXT))
-    scanChildren[n++] = c;
-  if (n == 5)
-    column({{scanChildren[0], 16}, {scanChildren[1], MulDiv(listHeight, 96, dpi_)},
-            {scanChildren[2], 16}, {scanChildren[3], MulDiv(listHeight, 96, dpi_)},
-            {scanChildren[4], 20}});
-  // Common options. A combo box's window height holds its drop-down list;
-  // its row takes one line.
-  MoveWindow(languageBox_, S(12), S(12), S(220), S(200), TRUE);
-  int y = S(44);
-  for (HWND c : {lessStatus_, findEmptyDirs_, displaySecs_, altPath_}) {
-    MoveWindow(c, S(12), y, inner.right - inner.left - S(24), S(20), TRUE);
-    y += S(24);
-  }
-  MoveWindow(sizeUnit_, S(12), y + S(4), S(160), S(200), TRUE);
-  MoveWindow(saveSettings_, S(12), y + S(36), inner.right - inner.left - S(24), S(20), TRUE);
+  for (auto& optionPage : optionPages_)
+    optionPage->Layout(inner.right - inner.left, inner.bottom - inner.top);
 
   // Help: heading, text sized to its wrapped lines, the button 10 below it.
   const int pw = inner.right - inner.left - S(40);
@@ -693,6 +634,17 @@ LRESULT CALLBACK TForm1::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
   auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  // An option page handles its own controls' messages first.
+  if (TOptionPage* optionPage = self ? self->OptionPageOf(hwnd) : nullptr) {
+    try {
+      bool handled = false;
+      const LRESULT result = optionPage->Message(msg, wp, lp, handled);
+      if (handled) return result;
+    } catch (...) {
+      self->ReportException();
+      return 0;
+    }
+  }
   switch (msg) {
     case WM_COMMAND:
     case WM_NOTIFY:
@@ -908,25 +860,8 @@ void TForm1::OnCommand(int id, int code) {
           break;
       }
       return;
-    case idLanguage:
-      if (code == CBN_SELCHANGE) {
-        const int index = static_cast<int>(SendMessageA(languageBox_, CB_GETCURSEL, 0, 0));
-        if (index >= 0 && form_->LoadLanguage(static_cast<size_t>(index)) ==
-                              TMainForm::TLanguageLoad::Applied) {
-          ApplyCaptions();
-          UpdateHelpPage();
-        }
-        ModelChanged();
-      }
-      return;
     default:
       break;
-  }
-  if (code == BN_CLICKED || code == CBN_SELCHANGE) {
-    // Options: the control's value goes into the model.
-    ReadControls();
-    if (id == idDisplaySecs || id == idAltPath || id == idSizeUnit)
-      InvalidateRect(results_.Handle(), nullptr, FALSE);
   }
 }
 
@@ -935,6 +870,12 @@ LRESULT TForm1::OnNotify(NMHDR* hdr) {
     bool handled = false;
     const LRESULT result = results_.OnNotify(hdr, handled);
     if (handled) return result;
+  }
+  if (hdr->hwndFrom == tabs_ && hdr->code == TCN_SELCHANGING) {
+    // A page may keep the user (a mask typed but not added).
+    const int current = TabCtrl_GetCurSel(tabs_);
+    if (current >= 1 && current <= 3 && !optionPages_[current - 1]->Leaving()) return TRUE;
+    return FALSE;
   }
   if (hdr->hwndFrom == tabs_ && hdr->code == TCN_SELCHANGE) {
     ShowPageIndex(TabCtrl_GetCurSel(tabs_));
@@ -1035,82 +976,30 @@ void TForm1::ShowPage(TPage page) {
 void TForm1::FocusControl(TControl control) {
   HWND target = nullptr;
   switch (control) {
-    case TControl::CBFilename: target = criteriaBoxes_[0]; break;
-    case TControl::CBSize: target = criteriaBoxes_[1]; break;
-    case TControl::CBDate: target = criteriaBoxes_[2]; break;
-    case TControl::CBContent: target = criteriaBoxes_[3]; break;
-    case TControl::CLBoxFo: target = freshList_; break;
-    case TControl::ClBoxFo2: target = libraryList_; break;
-    case TControl::CBScanArchives: target = scanArchives_; break;
-    case TControl::CheckBoxStatus: target = lessStatus_; break;
     case TControl::ButtonRun: target = run_; break;
     case TControl::ButtonCancel: target = cancel_; break;
     case TControl::ListView1: target = results_.Handle(); break;
     default: break;
   }
+  for (auto& optionPage : optionPages_)
+    if (!target) target = optionPage->ControlFor(control);
   if (target && IsWindowEnabled(target)) SetFocus(target);
 }
 
 void TForm1::ShowFolderRow(TFolderList list, int32_t row) {
-  HWND box = list == TFolderList::Fresh ? freshList_ : libraryList_;
-  SendMessageA(box, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  optionPages_[1]->ShowFolderRow(list, row);
 }
 
 void TForm1::ModelChanged() {
   if (!hwnd_) return;
-  const TWindowModel& model = form_->Model();
-  for (int i = 0; i < 4; ++i) {
-    static const uint8_t kBits[4] = {ccFilename, ccSize, ccDate, ccContent};
-    Button_SetCheck(criteriaBoxes_[i], model.compare.On(kBits[i]) ? BST_CHECKED : BST_UNCHECKED);
-  }
-  auto fill = [](HWND box, const TFolderListModel& list) {
-    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(box, LB_RESETCONTENT, 0, 0);
-    static const char kStates[] = "rsxi";
-    for (const TDirRow& row : list.rows) {
-      std::string text = "[";
-      text += row.state < 4 ? kStates[row.state] : '?';
-      text += "] " + row.caption;
-      SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
-    if (list.selected >= 0) SendMessageA(box, LB_SETCURSEL, static_cast<WPARAM>(list.selected), 0);
-    SendMessageA(box, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(box, nullptr, TRUE);
-  };
-  fill(freshList_, model.fresh);
-  fill(libraryList_, model.library);
-  Button_SetCheck(scanArchives_, model.scanArchives ? BST_CHECKED : BST_UNCHECKED);
-  Button_SetCheck(lessStatus_, model.lessStatus ? BST_CHECKED : BST_UNCHECKED);
-  Button_SetCheck(findEmptyDirs_, model.findEmptyDirs ? BST_CHECKED : BST_UNCHECKED);
-  Button_SetCheck(displaySecs_, model.results.displaySecs ? BST_CHECKED : BST_UNCHECKED);
-  Button_SetCheck(altPath_, model.results.altPathShortening ? BST_CHECKED : BST_UNCHECKED);
-  Button_SetCheck(saveSettings_, model.saveSettings ? BST_CHECKED : BST_UNCHECKED);
-  SendMessageA(sizeUnit_, CB_SETCURSEL, model.results.sizeUnit, 0);
-  SendMessageA(languageBox_, CB_SETCURSEL, form_->SelectedLanguage(), 0);
-  TabCtrl_SetCurSel(GetDlgItem(pages_[0], idCheckTabs), model.results.uncheckTab ? 1 : 0);
+  for (auto& optionPage : optionPages_) optionPage->ModelToControls();
+  TabCtrl_SetCurSel(GetDlgItem(pages_[0], idCheckTabs), form_->Model().results.uncheckTab ? 1 : 0);
 }
 
 void TForm1::ReadControls() {
-  TWindowModel& model = form_->Model();
-  static const uint8_t kBits[4] = {ccFilename, ccSize, ccDate, ccContent};
-  for (int i = 0; i < 4; ++i) {
-    const bool on = Button_GetCheck(criteriaBoxes_[i]) == BST_CHECKED;
-    if (on)
-      model.compare.checked |= kBits[i];
-    else
-      model.compare.checked &= static_cast<uint8_t>(~kBits[i]);
-  }
-  model.scanArchives = Button_GetCheck(scanArchives_) == BST_CHECKED;
-  model.lessStatus = Button_GetCheck(lessStatus_) == BST_CHECKED;
-  model.findEmptyDirs = Button_GetCheck(findEmptyDirs_) == BST_CHECKED;
-  form_->ResultView().SetDisplaySecs(Button_GetCheck(displaySecs_) == BST_CHECKED);
-  form_->ResultView().SetAltPathShortening(Button_GetCheck(altPath_) == BST_CHECKED);
-  model.saveSettings = Button_GetCheck(saveSettings_) == BST_CHECKED;
-  const LRESULT unit = SendMessageA(sizeUnit_, CB_GETCURSEL, 0, 0);
-  if (unit >= 0) form_->ResultView().SetSizeUnit(static_cast<uint8_t>(unit));
+  for (auto& optionPage : optionPages_) optionPage->ControlsToModel();
   results_.StoreColumns();
 }
-
 void TForm1::ResultsChanged(bool scrollToFocus, bool focusOnTop) {
   if (!hwnd_) return;
   // The radio of the grouping mode, without running its handler.
@@ -1176,7 +1065,8 @@ void TForm1::SetFormState(bool busy, bool listLocked) {
   HWND page = pages_[0];
   // Every control of the option pages follows busy; the results page's
   // follow the checking state, the action bar and grouping the actions.
-  for (size_t p = 1; p < pages_.size(); ++p)
+  for (auto& optionPage : optionPages_) optionPage->SetBusy(busy);
+  for (size_t p = 4; p < pages_.size(); ++p)
     for (HWND c = GetWindow(pages_[p], GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
       EnableWindow(c, !busy);
   EnableWindow(results_.Handle(), !listLocked);
@@ -1193,7 +1083,7 @@ void TForm1::SetFormState(bool busy, bool listLocked) {
                  actions && (kRadios[i].tag != kModeCrc || form_->Model().results.crcAvailable));
   // Display options stay usable during a run, and help.
   if (busy) {
-    for (HWND c : {displaySecs_, altPath_, sizeUnit_, lessStatus_, helpButton_}) EnableWindow(c, TRUE);
+    EnableWindow(helpButton_, TRUE);
   }
   EnableWindow(run_, !busy);
   EnableWindow(cancel_, busy);

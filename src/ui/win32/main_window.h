@@ -16,6 +16,7 @@
 #include "app/main/main_form.h"
 #include "app/main/program.h"
 #include "app/results/check_by_criteria.h"
+#include "ui/win32/option_page.h"
 #include "ui/win32/result_list_view.h"
 
 namespace zw::win {
@@ -104,6 +105,8 @@ class TForm1 : public IHost {
   void SaveWindowPlace();
   void RestoreWindowPlace(int showCommand);
   void ReadControls();
+  // The option page shown in page window `page`, or nullptr.
+  TOptionPage* OptionPageOf(HWND page) const;
 
   TProgram& program_;
   TMainForm* form_ = nullptr;
@@ -124,11 +127,9 @@ class TForm1 : public IHost {
   HWND percent_ = nullptr;
   HWND run_ = nullptr;
   HWND cancel_ = nullptr;
-  // Comparison, scan and common options: the controls the form state needs.
-  std::array<HWND, 4> criteriaBoxes_{};
-  HWND freshList_ = nullptr, libraryList_ = nullptr, scanArchives_ = nullptr;
-  HWND lessStatus_ = nullptr, displaySecs_ = nullptr, altPath_ = nullptr, sizeUnit_ = nullptr;
-  HWND saveSettings_ = nullptr, findEmptyDirs_ = nullptr, languageBox_ = nullptr;
+  // Comparison, scan and common options (pages 1 to 3).
+  TPageContext pageContext_;
+  std::array<std::unique_ptr<TOptionPage>, 3> optionPages_;
   // Help and About.
   HWND helpHeading_ = nullptr, helpText_ = nullptr, helpButton_ = nullptr;
   HWND version_ = nullptr, aboutText_ = nullptr, aboutPicture_ = nullptr;
