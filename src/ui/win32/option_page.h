@@ -38,6 +38,10 @@ struct TPageContext {
   // The result list's font dialog (Apply shows each font at once).
   std::function<void()> chooseResultFont;
 
+  // Makes a folder list box a drag source and a drop target (set by the
+  // main window; the scan options page calls it for both lists).
+  std::function<void(HWND list, TFolderList which)> attachFolderList;
+
   int Scale(int pixels) const { return MulDiv(pixels, dpi, 96); }
 };
 
