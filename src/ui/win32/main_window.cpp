@@ -34,6 +34,7 @@
 #include "ui/win32/file_dialogs.h"
 #include "ui/win32/font_dialog.h"
 #include "ui/win32/help_contexts.h"
+#include "ui/win32/keyboardable_toolbar.h"
 #include "ui/win32/log_window.h"
 #include "ui/win32/message_boxes.h"
 
@@ -283,6 +284,7 @@ void TForm1::CreateResultsPage(HWND page) {
       button.iString = reinterpret_cast<INT_PTR>("");
       SendMessageA(bar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
     }
+    MakeKeyboardable(bar);
     return bar;
   };
   static const int kCheckIds[] = {idCheckAll, idCheckSelected, idCheckFirst, idCheckLast,
