@@ -10,6 +10,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "$1" && pwd)"
 prog="$build/zwillo.exe"
+drive="$build/tests/zwdrive.exe"
 wine="$root/scripts/wine-run.sh"
 out="$build/screenshots"
 work="$build/screenshots-work"
@@ -53,7 +54,12 @@ shot() {
   "$wine" explorer /desktop=zwillo,1000x700 cmd /c "$(win "$work/run.bat")" >/dev/null 2>&1 &
   local pid=$!
   sleep "$wait"
-  if [ $# -gt 0 ]; then
+  if [ "${1:-}" = drive ]; then
+    # Steps of the test driver: clicks and keys through the input queue.
+    shift
+    "$wine" "$drive" "window=Zwillo Pro" "$@" >/dev/null 2>&1 || echo "  ($name: a step failed)"
+    sleep 2
+  elif [ $# -gt 0 ]; then
     xdotool key --delay 300 "$@" || true
     sleep 2
   fi
@@ -77,4 +83,16 @@ shot countdown 14 "-addfolder \"$T\" -run -checklast -deletechecked c"
 shot check-by-criteria 12 "-addfolder \"$T\" -run" ctrl+shift+b
 shot scan-log 12 "-addfolder \"$T\" -run -showlog"
 ZWILLO_TEST_EXCEPTION=1 shot exception 10 ""
+# The option pages' dialogs, opened by clicks.
+shot adv-filename 10 "-page 2" drive "click=advanced...@0"
+shot adv-size 10 "-page 2" drive "click=advanced...@1"
+shot adv-date 10 "-page 2" drive "click=advanced...@2"
+shot adv-content 10 "-page 2" drive "click=advanced...@3"
+shot add-folder 10 "-page 3" drive "click=+@0"
+shot reg-filetypes 10 "-page 4" drive "click=save settings in registry" "click=..."
+# German captions.
+shot page-comparison-de 10 "-lang \"de\" -page 2"
+shot page-scan-de 10 "-lang \"de\" -addfolder \"$T\" -page 3"
+shot page-common-de 10 "-lang \"de\" -page 4"
+shot results-de 12 "-lang \"de\" -addfolder \"$T\" -run -checkfirst"
 rm -rf "$work"
