@@ -212,6 +212,16 @@ class TAdvDialog : public TDialog {
     FitWidth();
     WriteControls();
     PlaceBesideButton();
+    // The focus starts on the chosen radio button (the size dialog's first
+    // one when none is chosen).
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (ClassIs(child, "Button") &&
+          (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON &&
+          SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(child), TRUE);
+        return false;
+      }
+    }
     return true;
   }
 

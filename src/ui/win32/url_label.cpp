@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "platform/errors.h"
 #include "platform/shell.h"
 #include "ui/win32/box_dialog.h"
@@ -25,6 +27,17 @@ void RegisterClassOnce(HINSTANCE instance) {
   wc.hCursor = nullptr;  // WM_SETCURSOR chooses
   wc.lpszClassName = kClass;
   RegisterClassExA(&wc);
+}
+
+// The program's texts are UTF-8; the label draws them as such whatever the
+// ANSI code page of the system is.
+std::wstring Wide(const std::string& text) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0);
+  std::wstring out(static_cast<size_t>(std::max(n, 0)), L'\0');
+  if (n > 0)
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
 }
 
 bool MouseOver(HWND hwnd) {
@@ -60,8 +73,7 @@ HWND TUrlLabel::Create(HWND parent, int id, HFONT font, DWORD exStyle) {
 
 void TUrlLabel::SetCaption(const std::string& text) {
   if (!hwnd_) return;
-  SetWindowTextA(hwnd_, text.c_str());
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  SetWindowTextA(hwnd_, text.c_str());  // WM_SETTEXT keeps it in caption_
 }
 
 void TUrlLabel::SetFont(HFONT font) {
@@ -84,12 +96,11 @@ void TUrlLabel::Enable(bool on) {
 
 int TUrlLabel::TextWidth() const {
   if (!hwnd_) return 0;
-  char text[512] = {};
-  const int length = GetWindowTextA(hwnd_, text, sizeof text);
+  const std::wstring text = Wide(caption_);
   HDC dc = GetDC(hwnd_);
   HGDIOBJ old = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
   SIZE size{};
-  GetTextExtentPoint32A(dc, text, length, &size);
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   SelectObject(dc, old);
   ReleaseDC(hwnd_, dc);
   return size.cx;
@@ -166,9 +177,8 @@ void TUrlLabel::Paint() {
                                           : (font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT)));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, textColour);
-  char text[512] = {};
-  const int length = GetWindowTextA(hwnd_, text, sizeof text);
-  DrawTextA(dc, text, length, &r,
+  const std::wstring text = Wide(caption_);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
             DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
   SelectObject(dc, old);
   EndPaint(hwnd_, &ps);
@@ -187,6 +197,7 @@ LRESULT TUrlLabel::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
     case WM_SETTEXT: {
+      caption_ = lp ? reinterpret_cast<const char*>(lp) : "";
       const LRESULT result = DefWindowProcA(hwnd_, msg, wp, lp);
       InvalidateRect(hwnd_, nullptr, TRUE);
       return result;

@@ -73,6 +73,7 @@ class TUrlLabel {
   void ContextMenu(LPARAM lp);
 
   HWND hwnd_ = nullptr;
+  std::string caption_;  // UTF-8
   HFONT font_ = nullptr;
   HFONT hoverFont_ = nullptr;  // owned
   bool hover_ = false;
