@@ -7,6 +7,7 @@
 #include "engine/scan/scan_job.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "app/text/string_table.h"
 #include "app/text_ids.h"
 
 namespace zw {
@@ -280,28 +281,76 @@ bool AddDroppedPath(TWindowModel& model, IHost& host, IMessenger& msgr, TFolderL
   return false;
 }
 
-bool OpenAddFolderDialog(TWindowModel& model, IHost& host, IMessenger& msgr, TFolderList list,
+bool OpenAddFolderDialog(TWindowModel& model, IHost& host, IMessenger& msgr,
+                         const TAddFolderDialog& dialog, TFolderList list,
                          std::string_view path, uint8_t state) {
-  const std::optional<std::string> chosen = host.PickFolder("add folder", std::string(path));
-  if (!chosen || chosen->empty()) return false;
-  std::string full = platform::FullPath(*chosen);
-  if (full.empty()) full = *chosen;
-  return AddFolder(model, host, msgr, list, full, kAppendRow, false, state);
+  TAddFolderChoice choice{list, std::string(path), state};
+  if (!dialog(choice) || choice.path.empty()) return false;
+  std::string full = platform::FullPath(choice.path);
+  if (full.empty()) full = choice.path;
+  return AddFolder(model, host, msgr, choice.list, full, kAppendRow, false, choice.state);
 }
 
-bool AddFolderButton(TWindowModel& model, IHost& host, IMessenger& msgr) {
+namespace {
+
+// The host's folder picker as an add-folder dialog: it chooses the folder
+// only.
+TAddFolderDialog HostPicker(IHost& host) {
+  return [&host](TAddFolderChoice& choice) {
+    const std::optional<std::string> chosen = host.PickFolder("add folder", choice.path);
+    if (!chosen) return false;
+    choice.path = *chosen;
+    return true;
+  };
+}
+
+}  // namespace
+
+bool OpenAddFolderDialog(TWindowModel& model, IHost& host, IMessenger& msgr, TFolderList list,
+                         std::string_view path, uint8_t state) {
+  return OpenAddFolderDialog(model, host, msgr, HostPicker(host), list, path, state);
+}
+
+bool AddFolderButton(TWindowModel& model, IHost& host, IMessenger& msgr,
+                     const TAddFolderDialog& dialog) {
   TFolderList list = TFolderList::Fresh;
   int32_t row = -1;
   if (SelectedFolderRow(model, list, row)) {
     const TDirRow r = model.Folders(list).rows[static_cast<size_t>(row)];
-    return OpenAddFolderDialog(model, host, msgr, list, r.caption, r.state);
+    return OpenAddFolderDialog(model, host, msgr, dialog, list, r.caption, r.state);
   }
-  return OpenAddFolderDialog(model, host, msgr, TFolderList::Fresh, "", dsRecursive);
+  return OpenAddFolderDialog(model, host, msgr, dialog, TFolderList::Fresh, "", dsRecursive);
+}
+
+bool AddFolderButton(TWindowModel& model, IHost& host, IMessenger& msgr) {
+  return AddFolderButton(model, host, msgr, HostPicker(host));
+}
+
+bool AddFolderFromEmptyArea(TWindowModel& model, IHost& host, IMessenger& msgr,
+                            const TAddFolderDialog& dialog, TFolderList list) {
+  return OpenAddFolderDialog(model, host, msgr, dialog, list, "", dsRecursive);
 }
 
 bool AddFolderFromEmptyArea(TWindowModel& model, IHost& host, IMessenger& msgr,
                             TFolderList list) {
-  return OpenAddFolderDialog(model, host, msgr, list, "", dsRecursive);
+  return AddFolderFromEmptyArea(model, host, msgr, HostPicker(host), list);
+}
+
+std::string ArchiveDialogTitle() { return Str(lblAddCatfileCpt); }
+
+std::string ArchiveDialogFilter() {
+  return Str(lblAllSupportedFilter) + " (*.zwc, *.zip)|*.zwc;*.zip|" + Str(lblCatFilter) +
+         " (.zwc)|*.zwc|" + Str(lblArchiveFilter) + "|*.zip";
+}
+
+TFolderEntry CheckFolderEntry(std::string_view text, bool typing) {
+  TFolderEntry entry;
+  if (text.empty()) return entry;
+  entry.network = text.size() >= 2 && platform::IsPathSep(text[0]) && platform::IsPathSep(text[1]);
+  entry.full = platform::FullPath(text);
+  if (entry.full.empty()) entry.full = std::string(text);
+  entry.valid = (entry.network && typing) || platform::FolderExists(entry.full);
+  return entry;
 }
 
 int AddArchiveFiles(TWindowModel& model, IHost& host, IMessenger& msgr,

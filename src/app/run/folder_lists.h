@@ -142,6 +142,39 @@ bool AddFolderButton(TWindowModel& model, IHost& host, IMessenger& msgr);
 bool AddFolderFromEmptyArea(TWindowModel& model, IHost& host, IMessenger& msgr,
                             TFolderList list);
 
+// A window's own add-folder dialog, in which the user also chooses the list
+// and the state: it starts with `choice` and, on OK, leaves the chosen
+// folder, list and state in it. False: cancelled.
+struct TAddFolderChoice {
+  TFolderList list = TFolderList::Fresh;
+  std::string path;
+  uint8_t state = dsRecursive;
+};
+using TAddFolderDialog = std::function<bool(TAddFolderChoice& choice)>;
+// The same three operations through such a dialog: the chosen folder (made
+// a full path) is added to the chosen list with the chosen state at the
+// end, without replacing.
+bool OpenAddFolderDialog(TWindowModel& model, IHost& host, IMessenger& msgr,
+                         const TAddFolderDialog& dialog, TFolderList list,
+                         std::string_view path, uint8_t state);
+bool AddFolderButton(TWindowModel& model, IHost& host, IMessenger& msgr,
+                     const TAddFolderDialog& dialog);
+
+// The folder typed or chosen in the add-folder dialog: the text made a full
+// path, and whether the dialog may take it. Empty text is invalid; a network
+// path (two separators at the start) counts as valid while the user types
+// (`typing`), and is looked at only when the user confirms; any other path is
+// valid when the folder exists.
+struct TFolderEntry {
+  std::string full;
+  bool valid = false;
+  bool network = false;
+};
+TFolderEntry CheckFolderEntry(std::string_view text, bool typing);
+
+bool AddFolderFromEmptyArea(TWindowModel& model, IHost& host, IMessenger& msgr,
+                            const TAddFolderDialog& dialog, TFolderList list);
+
 // ButtonAddCat: the chosen files go to the library list as archive or
 // catalog rows (state 4), each at the end, without replacing. Returns how
 // many rows were added.
@@ -151,6 +184,10 @@ int AddArchiveFiles(TWindowModel& model, IHost& host, IMessenger& msgr,
 // catalog row, else of the last one of the fresh list, else of the library
 // list; empty when there is none.
 std::string ArchiveDialogFolder(const TWindowModel& model);
+// The archive file dialog's title and filter ("text|*.ext|..." form), in the
+// language in force.
+std::string ArchiveDialogTitle();
+std::string ArchiveDialogFilter();
 
 // ---------------------------------------------------------------------------
 // States and removal.

@@ -328,6 +328,67 @@ TEST_F(FolderListsTest, AddButtonStartsAtTheSelectedRowAndUsesItsListAndState) {
   EXPECT_EQ(Messages(), "msgDirNotFound vanished");
 }
 
+TEST_F(FolderListsTest, TheWindowsDialogChoosesListAndStateAndStartsAtTheSelectedRow) {
+  SetLists("f:r | a:x");
+  std::vector<TAddFolderChoice> starts;
+  std::optional<TAddFolderChoice> answer;
+  const TAddFolderDialog dialog = [&](TAddFolderChoice& choice) {
+    starts.push_back(choice);
+    if (!answer) return false;
+    choice = *answer;
+    return true;
+  };
+  // The selected library row gives the start; the user picks another list and state.
+  SelectFolderRow(model, kLib, 0);
+  answer = TAddFolderChoice{kFresh, pf::IncludeTrailingSep(Folder("b")), dsSingle};
+  ASSERT_TRUE(AddFolderButton(model, host, msgr(), dialog));
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].list, kLib);
+  EXPECT_EQ(starts[0].path, Folder("a"));
+  EXPECT_EQ(starts[0].state, dsExclude);
+  // A double click in the empty library area starts there with a recursive folder.
+  answer = TAddFolderChoice{kLib, Folder("c"), dsInactive};
+  ASSERT_TRUE(AddFolderFromEmptyArea(model, host, msgr(), dialog, kLib));
+  EXPECT_EQ(starts[1].list, kLib);
+  EXPECT_EQ(starts[1].path, "");
+  EXPECT_EQ(starts[1].state, dsRecursive);
+  EXPECT_EQ(Lists(), "f:r b:s | a:x c:i");
+  // The overlap rules hold: c inside f (recursive) comes in inactive.
+  answer = TAddFolderChoice{kLib, Folder("f/sub"), dsRecursive};
+  ASSERT_TRUE(AddFolderFromEmptyArea(model, host, msgr(), dialog, kLib));
+  EXPECT_EQ(Messages(), "msgNewFolderIsSubdirOfExisting f/sub f");
+  // Cancelled: nothing changes and the host's picker is never asked.
+  answer.reset();
+  EXPECT_FALSE(AddFolderButton(model, host, msgr(), dialog));
+  EXPECT_EQ(Lists(), "f:r b:s | a:x c:i f/sub:i");
+  EXPECT_TRUE(host.CallsOf(zwtest::HostCall::PickFolder).empty());
+}
+
+TEST_F(FolderListsTest, TheDialogsFolderEntryIsAFullPathOfAnExistingFolder) {
+  const std::string folder = Folder("d");
+  EXPECT_FALSE(CheckFolderEntry("", true).valid);
+  const TFolderEntry typed = CheckFolderEntry(pf::IncludeTrailingSep(folder), true);
+  EXPECT_TRUE(typed.valid);
+  EXPECT_FALSE(typed.network);
+  EXPECT_EQ(pf::ExcludeTrailingSep(typed.full), folder);
+  EXPECT_FALSE(CheckFolderEntry(tree.PathOf("missing"), true).valid);
+  EXPECT_FALSE(CheckFolderEntry(tree.File("a.txt", "x"), false).valid);
+  // A network path is taken while typing and looked at on confirming.
+  std::string share = "//no-such-server-zw/share";
+  if (pf::kPathSep == '\\') share = "\\\\no-such-server-zw\\share";
+  const TFolderEntry typing = CheckFolderEntry(share, true);
+  EXPECT_TRUE(typing.valid);
+  EXPECT_TRUE(typing.network);
+  EXPECT_FALSE(CheckFolderEntry(share, false).valid);
+}
+
+TEST(ArchiveDialogTest, FilterOffersBothTypesThenEachInTheLanguageInForce) {
+  EXPECT_EQ(ArchiveDialogTitle(), "add archive / catalog file");
+  EXPECT_EQ(ArchiveDialogFilter(),
+            "All supported types (*.zwc, *.zip)|*.zwc;*.zip|Zwillo Catalog files (.zwc)|*.zwc|"
+            "Compressed archive (e.g. ZIP)|*.zip");
+}
+
 TEST_F(FolderListsTest, ArchiveFilesGoToTheLibraryAndTheirDialogStartsAtOne) {
   EXPECT_EQ(ArchiveDialogFolder(model), "");
   const std::string a = tree.File("x/a.zip"), b = tree.File("y/b.zwc"), c = tree.File("z/c.zip");
