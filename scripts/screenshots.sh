@@ -57,7 +57,9 @@ shot() {
   if [ "${1:-}" = drive ]; then
     # Steps of the test driver: clicks and keys through the input queue.
     shift
-    "$wine" "$drive" "window=Zwillo Pro" "$@" >/dev/null 2>&1 || echo "  ($name: a step failed)"
+    # (in the same virtual desktop, where it sees the program's windows)
+    "$wine" explorer /desktop=zwillo,1000x700 "$drive" "window=Zwillo Pro" "$@" >/dev/null 2>&1 ||
+      echo "  ($name: a step failed)"
     sleep 2
   elif [ $# -gt 0 ]; then
     xdotool key --delay 300 "$@" || true

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The desktop program end to end, driven by its own command line under wine
 # with a display (run it under xvfb-run):
-#   window_e2e.sh ZWILLO.EXE WINE
+#   window_e2e.sh ZWILLO.EXE WINE ZWDRIVE.EXE
 # A scan whose results are exported before the window closes, a result list
-# named as the first argument, a delete whose countdown box is answered, and
-# settings written on closing and read by the next start. Every run has a
+# named as the first argument, a delete whose countdown box is answered,
+# settings written on closing and read by the next start, and the option
+# pages set by clicks and keys (through the test driver) before a run. Every run has a
 # time limit, and wine is ended afterwards, so no process stays behind.
 set -u
 prog="$1"
 wine="$2"
+drive="${3:-}"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zwillo-window.XXXXXX")"
 finish() {
   "$wine" --restart >/dev/null 2>&1
@@ -88,6 +90,40 @@ check "closing writes the settings" eval '[ $rc -eq 0 ] && "$wine" reg query "HK
 runw "-run -exportresults \"$W\\stored.txt\" t -close"
 check "the next start scans the stored folder" eval '[ $rc -eq 0 ] && grep -q "s2-twin.bin" "$work/stored.txt"'
 clear_settings
+
+# 5. The option pages by clicks and keys: the file name criterion with its
+# advanced option "the first 5 chars", a folder added in the add-folder
+# dialog, an exclude mask typed and added with Enter, a run, and the
+# settings stored on closing.
+if [ -n "$drive" ]; then
+  opt="$work/opt"
+  mkdir -p "$opt/a" "$opt/b"
+  mk() { head -c "$2" /dev/urandom > "$opt/a/$1"; cp "$opt/a/$1" "$opt/b/$3"; }
+  mk report.txt 3001 report.txt   # same name and bytes
+  mk photo1.jpg 3002 photo2.jpg   # the first 5 chars agree
+  mk notes.txt 3003 other.txt     # names differ in their first 5 chars
+  mk x.tmp 3004 x.tmp             # excluded by the mask
+  O="$(p "$opt")"
+  printf '@start "" %s -clearfolders\r\n' "$(p "$prog")" > "$work/open.bat"
+  timeout 120 "$wine" cmd /c "$(p "$work/open.bat")" >/dev/null 2>&1
+  timeout 240 "$wine" "$drive" "window=Zwillo Pro" \
+    "tab=Comparison Options" "click=file name" "click=advanced...@0" \
+    "window=advanced file name" "click=the" "focus=Edit#2" key=HOME key=SHIFT+END \
+    type=5 "click=OK" "gone=advanced file name" "window=Zwillo Pro" \
+    "tab=Scan Options" "click=+@0" "window=add folder" "focus=Edit#0" key=HOME key=SHIFT+END "type=$O" \
+    "click=scan this directory including all subdirectories" "click='fresh'" "click=OK" \
+    "gone=add folder" "window=Zwillo Pro" "focus=Edit#1" "type=*.tmp" key=RETURN \
+    "tab=Common Options" "click=save settings in registry" \
+    "click=Run" sleep=1500 "enabled=Run" "tab=Zwillo" "list=$(p "$work/list.txt")" \
+    close "gone=Zwillo Pro" 2>"$work/drive.err"
+  rc=$?
+  check "the driver clicked and typed through the pages" eval '[ $rc -eq 0 ] || { cat "$work/drive.err"; false; }'
+  check "names agreeing in their first 5 chars are duplicates" eval 'grep -q "photo1.jpg" "$work/list.txt" && grep -q "photo2.jpg" "$work/list.txt" && grep -q "report.txt" "$work/list.txt"'
+  check "names differing there are not, and the mask excludes" eval '! grep -q -e "notes.txt" -e "other.txt" -e "x.tmp" "$work/list.txt"'
+  runw "-run -exportresults \"$W\\stored2.txt\" t -close"
+  check "the next start scans with the stored options" eval '[ $rc -eq 0 ] && grep -q photo2.jpg "$work/stored2.txt" && ! grep -q -e other.txt -e x.tmp "$work/stored2.txt"'
+  clear_settings
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

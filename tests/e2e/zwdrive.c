@@ -13,7 +13,8 @@
  *   tab=TEXT         a click on the tab of a tab control whose text is TEXT
  *   type=TEXT        types TEXT into the focused control
  *   key=NAME         presses a key: RETURN, ESCAPE, TAB, SPACE, DELETE, UP,
- *                    DOWN, LEFT, RIGHT, HOME, END
+ *                    DOWN, LEFT, RIGHT, HOME, END, BACK, each also with
+ *                    SHIFT+ and CTRL+ in front
  *   sleep=MS         waits
  *   enabled=TEXT     waits (up to 300 s) until the control TEXT is enabled
  *   gone=TITLE       waits (up to 30 s) until no visible top-level window's
@@ -107,16 +108,32 @@ static void Front(void) {
   BringWindowToTop(target);
 }
 
-static void ClickAt(int x, int y, int right) {
+/* Returns 0 when the pointer could not be put there (wine's virtual
+ * desktop ignores another program's pointer moves); the caller then posts
+ * the control's own click message instead. */
+static int ClickAt(int x, int y, int right) {
   INPUT in[2];
   memset(in, 0, sizeof in);
-  SetCursorPos(x, y);
+  /* An absolute move through the input queue (SetCursorPos from another
+   * program does not move the pointer of wine's virtual desktop). */
+  INPUT move;
+  memset(&move, 0, sizeof move);
+  move.type = INPUT_MOUSE;
+  move.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  move.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &move, sizeof move);
   Sleep(50);
+  POINT at;
+  GetCursorPos(&at);
+  if (getenv("ZWDRIVE_DEBUG")) fprintf(stderr, "click at %d,%d (pointer %ld,%ld)\n", x, y, at.x, at.y);
+  if (labs(at.x - x) > 2 || labs(at.y - y) > 2) return 0;
   in[0].type = in[1].type = INPUT_MOUSE;
   in[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
   in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
   SendInput(2, in, sizeof(INPUT));
   Sleep(150);
+  return 1;
 }
 
 static void ClickControl(HWND h, int right) {
@@ -131,16 +148,34 @@ static void ClickControl(HWND h, int right) {
   if (_stricmp(cls, "Button") == 0 && kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON &&
       kind != BS_GROUPBOX)
     x = r.left + 6;
-  ClickAt(x, (r.top + r.bottom) / 2, right);
+  if (ClickAt(x, (r.top + r.bottom) / 2, right)) return;
+  if (!right && _stricmp(cls, "Button") == 0) {
+    PostMessageA(h, BM_CLICK, 0, 0);
+  } else {
+    LPARAM at = MAKELPARAM(x - r.left, (r.bottom - r.top) / 2);
+    PostMessageA(h, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, at);
+    PostMessageA(h, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
+  }
+  Sleep(150);
 }
 
-static void Key(WORD vk) {
-  INPUT in[2];
-  memset(in, 0, sizeof in);
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
+static void Press(WORD vk, int up) {
+  INPUT in;
+  memset(&in, 0, sizeof in);
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof(INPUT));
+}
+
+/* A key with the modifiers held (mods: bit 0 Shift, bit 1 Ctrl). */
+static void Key(WORD vk, int mods) {
+  if (mods & 1) Press(VK_SHIFT, 0);
+  if (mods & 2) Press(VK_CONTROL, 0);
+  Press(vk, 0);
+  Press(vk, 1);
+  if (mods & 2) Press(VK_CONTROL, 1);
+  if (mods & 1) Press(VK_SHIFT, 1);
   Sleep(80);
 }
 
@@ -211,7 +246,7 @@ static int ClickTab(const char* text) {
       CloseRemote(&r);
       POINT p = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
       ClientToScreen(tabs, &p);
-      ClickAt(p.x, p.y, 0);
+      if (!ClickAt(p.x, p.y, 0)) PostMessageA(tabs, TCM_SETCURFOCUS, (WPARAM)i, 0);
       return 1;
     }
     CloseRemote(&r);
@@ -253,7 +288,7 @@ static WORD KeyCode(const char* name) {
   static const struct { const char* name; WORD vk; } keys[] = {
       {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"TAB", VK_TAB},   {"SPACE", VK_SPACE},
       {"DELETE", VK_DELETE}, {"UP", VK_UP},         {"DOWN", VK_DOWN}, {"LEFT", VK_LEFT},
-      {"RIGHT", VK_RIGHT},   {"HOME", VK_HOME},     {"END", VK_END}};
+      {"RIGHT", VK_RIGHT},   {"HOME", VK_HOME},     {"END", VK_END},   {"BACK", VK_BACK}};
   for (size_t i = 0; i < sizeof keys / sizeof keys[0]; ++i)
     if (strcmp(keys[i].name, name) == 0) return keys[i].vk;
   return 0;
@@ -295,9 +330,21 @@ static int Step(const char* step) {
     return 1;
   }
   if (strcmp(verb, "key") == 0) {
+    int mods = 0;
+    for (;;) {
+      if (strncmp(arg, "SHIFT+", 6) == 0) {
+        mods |= 1;
+        arg += 6;
+      } else if (strncmp(arg, "CTRL+", 5) == 0) {
+        mods |= 2;
+        arg += 5;
+      } else {
+        break;
+      }
+    }
     WORD vk = KeyCode(arg);
     if (!vk) return 0;
-    Key(vk);
+    Key(vk, mods);
     return 1;
   }
   if (!target) return 0;
