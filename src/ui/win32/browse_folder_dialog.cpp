@@ -244,8 +244,10 @@ bool TFrmBrowseFolder::OnNotify(const NMHDR& hdr, LRESULT& result) {
     return true;
   }
   if ((hdr.code == TVN_SELCHANGEDA || hdr.code == TVN_SELCHANGEDW) && !moving_) {
-    // The chosen folder goes into the edit.
+    // The folder the user chose goes into the edit (not the first drive
+    // the tree selects by itself when it gets the focus).
     const auto& tv = reinterpret_cast<const NMTREEVIEWA&>(hdr);
+    if (tv.action == TVC_UNKNOWN) return true;
     settingText_ = true;
     SetItemText(IDC_BF_EFOLDER, NodePath(tv.itemNew.hItem));
     settingText_ = false;
