@@ -134,7 +134,11 @@ void TFrmBrowseFolder::FillNode(HTREEITEM item) {
   const std::string folder = platform::IncludeTrailingSep(paths_[index]);
   std::vector<std::string> names;
   WIN32_FIND_DATAA data;
+  // A drive without a disk answers with an error, not with a system box.
+  DWORD oldMode = 0;
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
   HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+  SetThreadErrorMode(oldMode, nullptr);
   if (find != INVALID_HANDLE_VALUE) {
     do {
       const std::string name = data.cFileName;
