@@ -450,6 +450,8 @@ void TScanOptionsPage::Layout(int width, int height) {
     move(row.unit, cx, cy, unitWidth, S(200));
     cy += S(26);
   }
+  // Controls moved over places others left: the whole page paints anew.
+  RedrawWindow(page_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TScanOptionsPage::ModelToControls() {
