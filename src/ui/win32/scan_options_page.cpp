@@ -774,6 +774,11 @@ HWND TScanOptionsPage::ControlFor(TControl control) const {
 
 bool TScanOptionsPage::Leaving() {
   ControlsToModel();
+  // The question focuses the edit with its text selected; an edit that has
+  // the focus already (the page left with the keyboard) gives it up first,
+  // so that the selection is applied when the focus comes back.
+  for (const TMaskPanel& panel : masks_)
+    if (GetFocus() == panel.edit && GetWindowTextLengthA(panel.edit) > 0) SetFocus(page_);
   // The question may add a mask; the page is left either way.
   AskPendingMasks(Model(), Host(), Msgr());
   return true;
