@@ -20,4 +20,21 @@ TScreenPoint PlaceAtButton(const TScreenRect& button, int32_t width, int32_t hei
   return at;
 }
 
+std::vector<std::string> PackedListItems(std::string_view packed,
+                                         const std::vector<std::string>& english) {
+  std::vector<std::string> items;
+  size_t start = 0;
+  for (size_t end; items.size() < english.size() &&
+                   (end = packed.find('\n', start)) != std::string_view::npos;
+       start = end + 1) {
+    std::string_view piece = packed.substr(start, end - start);
+    if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);
+    items.emplace_back(piece);
+  }
+  items.resize(english.size());
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i].empty()) items[i] = english[i];
+  return items;
+}
+
 }  // namespace zw

@@ -3,6 +3,9 @@
 // opens.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/common/criteria_options.h"
 
@@ -29,5 +32,13 @@ struct TScreenPoint {
 // keeps its top-left corner on the screen (its title bar stays reachable).
 TScreenPoint PlaceAtButton(const TScreenRect& button, int32_t width, int32_t height,
                            const TScreenRect& screen);
+
+// The items of a list box of the advanced dialogs from a language's packed
+// text ("first\nlast\n"): each piece followed by a line break (a trailing
+// "\r" dropped), as many as `english` has; an item the text does not give,
+// or gives empty, is the English one. A last piece without a line break is
+// not an item, as with the unit names.
+std::vector<std::string> PackedListItems(std::string_view packed,
+                                         const std::vector<std::string>& english);
 
 }  // namespace zw

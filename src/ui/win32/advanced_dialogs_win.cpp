@@ -32,26 +32,9 @@ std::string Text(TStrID id, const char* english) {
   return DialogsUseStringTable() ? Str(id) : std::string(english);
 }
 
-// The items of a list from a packed text ("first\nlast\n"): each piece
-// followed by a line break; the English for what the text does not give.
-std::vector<std::string> Items(TStrID id, std::initializer_list<const char*> english) {
-  std::vector<std::string> items;
-  if (DialogsUseStringTable()) {
-    const std::string packed = Str(id);
-    size_t start = 0;
-    for (size_t end; (end = packed.find('\n', start)) != std::string::npos; start = end + 1) {
-      std::string piece = packed.substr(start, end - start);
-      if (!piece.empty() && piece.back() == '\r') piece.pop_back();
-      items.push_back(piece);
-    }
-  }
-  items.resize(english.size());
-  size_t i = 0;
-  for (const char* text : english) {
-    if (items[i].empty()) items[i] = text;
-    ++i;
-  }
-  return items;
+// The items of a list: a language's packed text, or the window's English.
+std::vector<std::string> Items(TStrID id, const std::vector<std::string>& english) {
+  return DialogsUseStringTable() ? PackedListItems(Str(id), english) : english;
 }
 
 std::vector<std::string> UnitItems() {

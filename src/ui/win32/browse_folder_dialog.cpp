@@ -134,7 +134,11 @@ void TFrmBrowseFolder::FillNode(HTREEITEM item) {
   const std::string folder = platform::IncludeTrailingSep(paths_[index]);
   std::vector<std::string> names;
   WIN32_FIND_DATAA data;
+  // A drive without a disk answers with an error, not with a system box.
+  DWORD oldMode = 0;
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
   HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+  SetThreadErrorMode(oldMode, nullptr);
   if (find != INVALID_HANDLE_VALUE) {
     do {
       const std::string name = data.cFileName;
@@ -244,8 +248,10 @@ bool TFrmBrowseFolder::OnNotify(const NMHDR& hdr, LRESULT& result) {
     return true;
   }
   if ((hdr.code == TVN_SELCHANGEDA || hdr.code == TVN_SELCHANGEDW) && !moving_) {
-    // The chosen folder goes into the edit.
+    // The folder the user chose goes into the edit (not the first drive
+    // the tree selects by itself when it gets the focus).
     const auto& tv = reinterpret_cast<const NMTREEVIEWA&>(hdr);
+    if (tv.action == TVC_UNKNOWN) return true;
     settingText_ = true;
     SetItemText(IDC_BF_EFOLDER, NodePath(tv.itemNew.hItem));
     settingText_ = false;

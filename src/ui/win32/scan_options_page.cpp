@@ -450,6 +450,8 @@ void TScanOptionsPage::Layout(int width, int height) {
     move(row.unit, cx, cy, unitWidth, S(200));
     cy += S(26);
   }
+  // Controls moved over places others left: the whole page paints anew.
+  RedrawWindow(page_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TScanOptionsPage::ModelToControls() {
@@ -772,6 +774,11 @@ HWND TScanOptionsPage::ControlFor(TControl control) const {
 
 bool TScanOptionsPage::Leaving() {
   ControlsToModel();
+  // The question focuses the edit with its text selected; an edit that has
+  // the focus already (the page left with the keyboard) gives it up first,
+  // so that the selection is applied when the focus comes back.
+  for (const TMaskPanel& panel : masks_)
+    if (GetFocus() == panel.edit && GetWindowTextLengthA(panel.edit) > 0) SetFocus(page_);
   // The question may add a mask; the page is left either way.
   AskPendingMasks(Model(), Host(), Msgr());
   return true;

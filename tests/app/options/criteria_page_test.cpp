@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 using namespace zw;
 
@@ -75,5 +77,26 @@ INSTANTIATE_TEST_SUITE_P(
         PlaceCase{"noWrap", {kMax - 10, kMax - 10, kMax, kMax}, 300, 200, {kMin, kMin, kMax, kMax},
                   kMax - 300, kMax - 200}),
     [](const ::testing::TestParamInfo<PlaceCase>& info) { return std::string(info.param.name); });
+
+// A language's list items: pieces ended by a line break, English for the rest.
+TEST(PackedListItems, PiecesEndedByALineBreakElseEnglish) {
+  const std::vector<std::string> english = {"first", "last"};
+  struct Case {
+    const char* packed;
+    std::vector<std::string> items;
+  } const cases[] = {
+      {"ersten\r\nletzten\r\n", {"ersten", "letzten"}},
+      {"ersten\nletzten\n", {"ersten", "letzten"}},
+      // A last piece without a line break is no item.
+      {"ersten\r\nletzten", {"ersten", "last"}},
+      {"", {"first", "last"}},
+      {"nur eins", {"first", "last"}},
+      // An empty piece keeps the English item; more pieces than items are
+      // left over.
+      {"\r\nletzten\r\n", {"first", "letzten"}},
+      {"a\r\nb\r\nc\r\n", {"a", "b"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PackedListItems(c.packed, english), c.items) << c.packed;
+}
 
 }  // namespace
