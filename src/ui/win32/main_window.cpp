@@ -37,6 +37,7 @@
 #include "ui/win32/keyboardable_toolbar.h"
 #include "ui/win32/log_window.h"
 #include "ui/win32/message_boxes.h"
+#include "ui/win32/url_label.h"
 
 namespace zw::win {
 
@@ -60,7 +61,7 @@ enum : int {
   idCheckAll = 300, idCheckSelected, idCheckFirst, idCheckLast, idCheckByCriteria,
   idMove = 320, idRecycle, idDelete, idReplace,
   // The option pages' controls use 400 to 799 (see the pages).
-  idHelpButton = 460, idAboutText, idVersion, idAboutPicture,
+  idHelpButton = 460, idAboutText, idVersion, idAboutPicture, idMailLink, idSiteLink,
 };
 
 // Page tabs in their order, with their help contexts.
@@ -346,8 +347,16 @@ void TForm1::CreateHelpAndAboutPages() {
                    std::string("Finds duplicate files and helps you remove them safely: a file is "
                                "only ever deleted, recycled, moved or replaced while another copy "
                                "with the same bytes stays.\r\n\r\n") +
-                       kPublisher + "\r\n" + kSupportAddress,
+                       kPublisher,
                    SS_LEFT | SS_NOPREFIX, idAboutText);
+  // The maker's address and web page as links.
+  mailLink_.URL = std::string("mailto:") + kSupportAddress;
+  mailLink_.URLClipboard = kSupportAddress;
+  mailLink_.Create(about, idMailLink, font_);
+  mailLink_.SetCaption(kSupportAddress);
+  siteLink_.URL = ProductPage(Str(strWebsiteLang));
+  siteLink_.Create(about, idSiteLink, font_);
+  siteLink_.SetCaption(siteLink_.URL);
 }
 
 std::string TForm1::Caption(const char* key, const char* english) const {
@@ -403,6 +412,10 @@ void TForm1::ApplyCaptions() {
   button(idActionBar, idDelete, Caption("lblBtnDelete", " delete checked files"));
   button(idActionBar, idReplace, Caption("lblBtnReplace", " replace by shortcut"));
   for (auto& optionPage : optionPages_) optionPage->ApplyCaptions();
+  mailLink_.CaptionLaunch = Caption("lblPopMailLaunch", "&Open eMail Program");
+  mailLink_.CaptionCopy = Caption("lblPopMailCopy", "&Copy eMail Address");
+  siteLink_.CaptionLaunch = Caption("lblPopWebLaunch", "&Open in Browser");
+  siteLink_.CaptionCopy = Caption("lblPopWebCopy", "&Copy Link Location");
   Layout();
 }
 
@@ -450,8 +463,15 @@ void TForm1::Layout() {
   MoveWindow(helpButton_, S(20), S(60) + tr.bottom + S(10), S(160), S(25), TRUE);
   int ay = S(20);
   for (HWND c = GetWindow(pages_[5], GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    const int height = c == aboutText_ ? S(120) : c == aboutPicture_ ? S(96) : S(28);
-    MoveWindow(c, S(20), ay, c == aboutPicture_ ? S(96) : pw, height, TRUE);
+    const bool link = c == mailLink_.Handle() || c == siteLink_.Handle();
+    const int height = c == aboutText_     ? S(64)
+                       : c == aboutPicture_ ? S(96)
+                       : link               ? S(18)
+                                            : S(28);
+    const int width = c == aboutPicture_ ? S(96)
+                      : link ? (c == mailLink_.Handle() ? mailLink_ : siteLink_).TextWidth() + S(4)
+                             : pw;
+    MoveWindow(c, S(20), ay, width, height, TRUE);
     ay += height + S(8);
   }
 }

@@ -18,6 +18,7 @@
 #include "app/results/check_by_criteria.h"
 #include "ui/win32/option_page.h"
 #include "ui/win32/result_list_view.h"
+#include "ui/win32/url_label.h"
 
 namespace zw::win {
 
@@ -134,6 +135,7 @@ class TForm1 : public IHost {
   HWND helpHeading_ = nullptr, helpText_ = nullptr, helpButton_ = nullptr;
   HWND version_ = nullptr, aboutText_ = nullptr, aboutPicture_ = nullptr;
   HBITMAP aboutBitmap_ = nullptr;
+  TUrlLabel mailLink_, siteLink_;  // UrlLabelMail, UrlLabelSite
 
   TResultListView results_;
   std::unique_ptr<TCheckByCriteriaModel> criteria_;

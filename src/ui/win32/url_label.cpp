@@ -171,6 +171,10 @@ void TUrlLabel::Paint() {
         reinterpret_cast<LPARAM>(hwnd_)));
     FillRect(dc, &r, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
     textColour = GetSysColor(enabled ? COLOR_HOTLIGHT : COLOR_GRAYTEXT);
+    // A hot-tracking colour too light to read on the page (some systems'
+    // default) gives way to the usual link blue.
+    if (enabled && GetRValue(textColour) + GetGValue(textColour) + GetBValue(textColour) > 480)
+      textColour = RGB(0, 102, 204);
   }
   const bool hovering = hover_ && enabled && (styles & ulsHoverEffect) && hoverFont_;
   HGDIOBJ old = SelectObject(dc, hovering ? hoverFont_
