@@ -414,8 +414,8 @@ void TForm1::ApplyCaptions() {
   for (auto& optionPage : optionPages_) optionPage->ApplyCaptions();
   mailLink_.CaptionLaunch = Caption("lblPopMailLaunch", "&Open eMail Program");
   mailLink_.CaptionCopy = Caption("lblPopMailCopy", "&Copy eMail Address");
-  siteLink_.CaptionLaunch = Caption("lblPopWebLaunch", "&Open in Browser");
-  siteLink_.CaptionCopy = Caption("lblPopWebCopy", "&Copy Link Location");
+  siteLink_.CaptionLaunch = Str(lblPopWebLaunch);
+  siteLink_.CaptionCopy = Str(lblPopWebCopy);
   Layout();
 }
 
