@@ -2,7 +2,7 @@
 // command line is the same script language as the program without a window.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
+#include <ole2.h>
 
 #include <cstdlib>
 #include <memory>
@@ -13,7 +13,7 @@
 #include "ui/win32/main_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  OleInitialize(nullptr);  // COM in this thread, and the OLE drag and drop
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES |
                                                      ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES |
                                                      ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
@@ -35,6 +35,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         form1.Create(line.commandLine, showCommand))
       status = form1.Run(line.firstArgument, line.commandLine, line.options);
   }
-  CoUninitialize();
+  OleUninitialize();
   return status;
 }

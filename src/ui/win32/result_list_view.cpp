@@ -12,6 +12,7 @@
 #include "app/text/string_table.h"
 #include "app/text_ids.h"
 #include "ui/win32/captions.h"
+#include "ui/win32/drag_drop.h"
 #include "ui/win32/rename_in_place.h"
 #include "art_ids.h"
 
@@ -125,7 +126,59 @@ void TResultListView::Create(HWND parent, HINSTANCE instance, int id, TMainForm&
   for (int c = 0; c < 5; ++c) order[c] = columns.order[c];
   ListView_SetColumnOrderArray(hwnd_, 5, order);
   SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  DragAcceptFiles(hwnd_, TRUE);
   form.ResultView().SetSystemColors(GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT));
+}
+
+void TResultListView::SetBusy(bool busy) {
+  busy_ = busy;
+  if (hwnd_ && !dragging_) DragAcceptFiles(hwnd_, !busy);
+}
+
+void TResultListView::DragOut(int row, POINT start, bool rightButton) {
+  if (dragging_ || form_->Model().listLocked) return;
+  dragging_ = true;
+  DragAcceptFiles(hwnd_, FALSE);
+  const TResultDragEnd end = DragFilesOutOfResultList(hwnd_, form_->Results(), row, start,
+                                                      rightButton);
+  dragging_ = false;
+  DragAcceptFiles(hwnd_, !busy_);
+  if (end.removed) {
+    const int32_t count = form_->ResultView().RowCount();
+    TResultViewModel& view = form_->Model().results;
+    if (view.focused >= count) view.focused = count - 1;
+    if (view.topRow >= count) view.topRow = count > 0 ? count - 1 : 0;
+    Sync(false, false);
+    ReselectFromModel();
+    if (checksChanged) checksChanged();
+  }
+  if (!end.note.empty())
+    host_->SetStatusText(end.note);
+  else
+    form_->ShowCheckedStatus();
+}
+
+void TResultListView::ReselectFromModel() {
+  TResultListModel& model = form_->ResultView();
+  std::vector<int32_t> rows;
+  for (int32_t row = 0; row < model.RowCount(); ++row)
+    if (model.IsSelected(row)) rows.push_back(row);
+  // Clearing the control's selection clears the model's: the rows were
+  // noted first.
+  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED);
+  for (int32_t row : rows) ListView_SetItemState(hwnd_, row, LVIS_SELECTED, LVIS_SELECTED);
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void TResultListView::DropFiles(HDROP drop) {
+  const std::vector<std::string> files = DroppedFiles(drop);
+  DragFinish(drop);
+  if (busy_ || dragging_) return;
+  std::string file;
+  // The same import as a double click on the empty list.
+  if (form_->ResultFiles().AcceptDrop(files, file) && form_->ImportResults(file))
+    Sync(false, false);
+  if (checksChanged) checksChanged();
 }
 
 void TResultListView::SetFont(HFONT font) {
@@ -350,6 +403,12 @@ LRESULT TResultListView::OnNotify(NMHDR* hdr, bool& handled) {
       }
       return 0;
     }
+    case LVN_BEGINDRAG:
+    case LVN_BEGINRDRAG: {
+      auto* nm = reinterpret_cast<NMLISTVIEW*>(hdr);
+      DragOut(nm->iItem, nm->ptAction, hdr->code == LVN_BEGINRDRAG);
+      return 0;
+    }
     case LVN_BEGINLABELEDITA: {
       auto* nm = reinterpret_cast<NMLVDISPINFOA*>(hdr);
       TSingleFileCommands commands(*host_, form_->Messenger(), form_->Model(), form_->Results());
@@ -547,6 +606,9 @@ LRESULT CALLBACK TResultListView::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, L
       // Keys the handler took leave no character behind for type-ahead.
       if ((GetKeyState(VK_CONTROL) & 0x8000) || wp == ' ') return 0;
       break;
+    case WM_DROPFILES:
+      self->DropFiles(reinterpret_cast<HDROP>(wp));
+      return 0;
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, SubclassProc, 1);
       break;

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -41,7 +42,8 @@ class TResultListView {
   void ApplyMovedSelection();
   // Reads the columns' widths and order into the window model.
   void StoreColumns();
-  void SetBusy(bool busy) { busy_ = busy; }
+  // While busy the list takes no dropped files.
+  void SetBusy(bool busy);
 
   LRESULT OnNotify(NMHDR* hdr, bool& handled);
   void OnContextMenu(HWND owner, POINT screen);
@@ -69,6 +71,12 @@ class TResultListView {
   void ColumnSort(int column, bool descending);
   void StartRename(int row);
   std::string PathFitted(int row, int width);
+  // ListView1BeginDrag: the selected files dragged out of the list.
+  void DragOut(int row, POINT start, bool rightButton);
+  // ListView1DropFiles: a result list file dropped on the list is imported.
+  void DropFiles(HDROP drop);
+  // The control's selection from the model's, after entries left the list.
+  void ReselectFromModel();
 
   TMainForm* form_ = nullptr;
   IHost* host_ = nullptr;
@@ -77,6 +85,7 @@ class TResultListView {
   HFONT font_ = nullptr;
   int dpi_ = 96;
   bool busy_ = false;
+  bool dragging_ = false;  // a drag out of the list runs: no files are taken
   int32_t shownCount_ = 0;
   int menuRow_ = -1;
   std::string cell_;  // the text handed to the control lives here until the next request
