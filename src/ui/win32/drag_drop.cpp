@@ -351,31 +351,46 @@ class TShellDataObject : public IDataObject {
 };
 
 // TDirListDataObject: one folder-list row, and the shell's data for its path.
+// It asks the shell for a shortcut by default ("Preferred DropEffect"): a
+// row dropped on a shell folder by mistake must not move or copy the user's
+// real folder unless the user asks for that with the keys. The folder lists
+// themselves take the row as the drag's own effect says.
 class TDirListDataObject : public TShellDataObject {
  public:
   explicit TDirListDataObject(const TDirListEntry& entry)
-      : TShellDataObject(false), entry_(entry), format_(Format(kDirListEntriesFormat)) {
+      : TShellDataObject(false),
+        entry_(entry),
+        format_(Format(kDirListEntriesFormat)),
+        preferred_(Format("Preferred DropEffect")) {
     Add(entry.path);  // a path the shell does not know still drags as a row
   }
 
  protected:
   bool OwnFormat(const FORMATETC& fmt) const override {
-    return fmt.cfFormat == format_ && (fmt.tymed & TYMED_HGLOBAL) &&
-           fmt.dwAspect == DVASPECT_CONTENT;
+    return (fmt.cfFormat == format_ || fmt.cfFormat == preferred_) &&
+           (fmt.tymed & TYMED_HGLOBAL) && fmt.dwAspect == DVASPECT_CONTENT;
   }
-  HRESULT OwnData(const FORMATETC&, STGMEDIUM& medium) override {
+  HRESULT OwnData(const FORMATETC& fmt, STGMEDIUM& medium) override {
     medium.tymed = TYMED_HGLOBAL;
-    medium.hGlobal = BlockOf(EncodeDirListEntries({entry_}));
+    if (fmt.cfFormat == preferred_) {
+      const DWORD link = DROPEFFECT_LINK;
+      medium.hGlobal = BlockOf(std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(&link),
+                                                    reinterpret_cast<const uint8_t*>(&link + 1)));
+    } else {
+      medium.hGlobal = BlockOf(EncodeDirListEntries({entry_}));
+    }
     medium.pUnkForRelease = nullptr;
     return medium.hGlobal ? S_OK : E_OUTOFMEMORY;
   }
   void AddOwnFormats(std::vector<FORMATETC>& formats) const override {
     formats.push_back(HGlobalFormat(format_));
+    formats.push_back(HGlobalFormat(preferred_));
   }
 
  private:
   TDirListEntry entry_;
   CLIPFORMAT format_;
+  CLIPFORMAT preferred_;
 };
 
 // The drag source: the drag ends when its button is let go, and is

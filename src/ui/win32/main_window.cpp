@@ -30,6 +30,7 @@
 #include "ui/win32/catalog_dialog_win.h"
 #include "ui/win32/check_dialog.h"
 #include "ui/win32/countdown_dialog.h"
+#include "ui/win32/drag_drop.h"
 #include "ui/win32/exception_dialog.h"
 #include "ui/win32/file_dialogs.h"
 #include "ui/win32/font_dialog.h"
@@ -318,6 +319,9 @@ void TForm1::CreateOptionPages() {
   pageContext_.closeWindow = [this] { Close(); };
   pageContext_.openHelp = [this](int context) { OpenHelp(context); };
   pageContext_.chooseResultFont = [this] { results_.chooseFont(); };
+  pageContext_.attachFolderList = [this](HWND list, TFolderList which) {
+    AttachFolderListDragDrop(list, which, pageContext_);
+  };
   optionPages_[0] = MakeComparisonPage(pageContext_);
   optionPages_[1] = MakeScanOptionsPage(pageContext_);
   optionPages_[2] = MakeCommonOptionsPage(pageContext_);
@@ -603,6 +607,14 @@ bool TForm1::PreTranslate(MSG& msg) {
     const bool ctrl = KeyDown(VK_CONTROL), alt = KeyDown(VK_MENU);
     if (vk == VK_F11) {
       ShowWindow(hwnd_, IsZoomed(hwnd_) ? SW_RESTORE : SW_MAXIMIZE);
+      return true;
+    }
+    if (ctrl && !alt && vk == VK_TAB) {
+      // Ctrl+Tab and Ctrl+Shift+Tab go round the pages, as the tab would.
+      const int count = static_cast<int>(pages_.size());
+      const int current = TabCtrl_GetCurSel(tabs_);
+      if (current >= 1 && current <= 3 && !optionPages_[current - 1]->Leaving()) return true;
+      ShowPageIndex((current + (KeyDown(VK_SHIFT) ? count - 1 : 1)) % count);
       return true;
     }
     if (alt && !ctrl && vk == 'R') {
