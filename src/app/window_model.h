@@ -32,6 +32,8 @@ enum class TControl : uint16_t {
   ELimitSize1, ELimitSize2, ComboBoxLimitSizeUnit1, ComboBoxLimitSizeUnit2,
   CBScanArchives, CheckBoxStatus, CBFindEmptyDirs,
   ButtonRun, ButtonCancel, ListView1,
+  // The colour boxes of the row kinds light, light checked, dark, dark checked.
+  CBListLight, CBListLightChecked, CBListDark, CBListDarkChecked,
 };
 
 // Which of the two folder lists.

@@ -271,7 +271,12 @@ int TResultListModel::ChooseCustomColor(int rowKind, uint32_t color) {
 
 uint32_t TResultListModel::LastCustomColor(int rowKind) const {
   if (!ValidKind(rowKind)) return windowColor_;
-  return haveCustom_[rowKind] ? lastCustom_[rowKind] : DefaultRowColor(rowKind, windowColor_);
+  if (haveCustom_[rowKind]) return lastCustom_[rowKind];
+  // A stored colour that no named item has was a custom colour of an
+  // earlier run: "custom..." holds it.
+  const uint32_t stored = view_.colors[rowKind];
+  if (ColorItemFor(stored) == kColorItemCustom) return stored & 0xFFFFFF;
+  return DefaultRowColor(rowKind, windowColor_);
 }
 
 std::array<std::string, 3> TResultListModel::CustomColorSlots(int rowKind) const {

@@ -159,7 +159,9 @@ class TResultListModel {
   // The colour dialog's OK: stores the colour and remembers it as the last
   // custom colour; returns the combo item to select.
   int ChooseCustomColor(int rowKind, uint32_t color);
-  // The colour the dialog starts at (at first the row kind's default).
+  // The colour the dialog starts at and "custom..." shows: the last custom
+  // colour; before any, a stored colour that no named item has, else the
+  // row kind's default.
   uint32_t LastCustomColor(int rowKind) const;
   // The dialog's custom-colour slots: "ColorA=..." the current colour,
   // "ColorB=..." the last custom colour, "ColorC=..." the default colour.

@@ -246,7 +246,8 @@ void ReadCurrentKey(TValueReader& r, TWindowModel& model, const TSettingsSystem&
       const uint8_t flags = static_cast<uint8_t>(r.Int("Comm_RegFiletypes") & 0xFF);
       model.store.fileTypesRegistered = flags;
       model.store.fileTypesWanted = flags;
-      if (flags & 0x01) model.store.regFiletypes = true;
+      // The box shows what the stored flags want, ticked or not.
+      model.store.regFiletypes = (flags & 0x01) != 0;
     }
   }
 

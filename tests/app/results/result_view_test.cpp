@@ -355,6 +355,11 @@ TEST_F(ResultViewTest, ChoosingColoursStoresThemForTheRowKind) {
   EXPECT_EQ(view.colors[kRowLight], TResultViewModel::kDefaultColor);
 
   EXPECT_EQ(model.LastCustomColor(kRowDark), 0xEEEEEEu);  // at first the default
+  view.colors[kRowLightChecked] = 0xABCDEF;  // a custom colour of an earlier run
+  EXPECT_EQ(model.LastCustomColor(kRowLightChecked), 0xABCDEFu);
+  view.colors[kRowLightChecked] = 0x008000;  // a named one is not custom
+  EXPECT_EQ(model.LastCustomColor(kRowLightChecked), 0xFFFFFFu);
+  view.colors[kRowLightChecked] = TResultViewModel::kDefaultColor;
   EXPECT_EQ(model.ChooseCustomColor(kRowDark, 0x008000), 4);  // green
   EXPECT_EQ(model.ChooseCustomColor(kRowLight, 0x123456), kColorItemCustom);
   EXPECT_EQ(view.colors[kRowLight], 0x123456u);

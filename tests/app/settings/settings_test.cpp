@@ -288,6 +288,21 @@ TEST_F(SettingsTest, SavedValuesAreTheExpectedBytesAndLoadBackTheModel) {
   EXPECT_EQ(named.language, 0x409);
 }
 
+TEST_F(SettingsTest, TheRegisterBoxShowsWhetherTheStoredFlagsSwitchRegistrationOn) {
+  sys_.isAdmin = true;  // an administrator's box starts ticked
+  for (const uint8_t flags : {uint8_t{0x06}, uint8_t{0x07}}) {
+    SCOPED_TRACE(int(flags));
+    TWindowModel m;
+    m.saveSettings = true;
+    m.store.fileTypesWanted = flags;
+    ASSERT_TRUE(SaveSettings(m, sys_, {}, kKeys));
+    TWindowModel loaded;
+    Load(loaded);
+    EXPECT_EQ(loaded.store.fileTypesWanted, flags);
+    EXPECT_EQ(loaded.store.regFiletypes, (flags & 1) != 0);
+  }
+}
+
 TEST_F(SettingsTest, OptionsThatAreOffAreStoredAsNothingStored) {
   TWindowModel m;
   m.saveSettings = true;
