@@ -238,7 +238,17 @@ void TForm1::CreateResultsPage(HWND page) {
     else
       show(before);
   };
-  results_.showColors = [this] { ShowPage(TPage::CommonOptions); };
+  results_.showColors = [this] {
+    // The colour box of the focused row's kind opens (light without one).
+    ShowPage(TPage::CommonOptions);
+    const int kind = std::max(0, form_->ResultView().RowKind(form_->Model().results.focused));
+    HWND box = optionPages_[2]->ControlFor(
+        static_cast<TControl>(static_cast<int>(TControl::CBListLight) + std::min(kind, 3)));
+    if (box && IsWindowEnabled(box)) {
+      SetFocus(box);
+      SendMessageA(box, CB_SHOWDROPDOWN, TRUE, 0);
+    }
+  };
   results_.checksChanged = [this] { form_->ShowCheckedStatus(); };
   results_.switchTab = [this] {
     const bool uncheck = !form_->Model().results.uncheckTab;
