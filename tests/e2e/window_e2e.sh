@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # The desktop program end to end, driven by its own command line under wine
 # with a display (run it under xvfb-run):
-#   window_e2e.sh ZWILLO.EXE WINE ZWDRIVE.EXE
+#   window_e2e.sh ZWILLO.EXE WINE ZWDRIVE.EXE DROP_FILES.EXE
 # A scan whose results are exported before the window closes, a result list
 # named as the first argument, a delete whose countdown box is answered,
 # settings written on closing and read by the next start, and the option
-# pages set by clicks and keys (through the test driver) before a run. Every run has a
+# pages set by clicks and keys (through the test driver) before a run, a
+# folder dropped on the 'library' list, and a file dragged out of the result
+# list into a folder that moves it. Every run has a
 # time limit, and wine is ended afterwards, so no process stays behind.
 set -u
 prog="$1"
 wine="$2"
 drive="${3:-}"
+dropper="${4:-}"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zwillo-window.XXXXXX")"
 finish() {
   "$wine" --restart >/dev/null 2>&1
@@ -123,6 +126,47 @@ if [ -n "$drive" ]; then
   runw "-run -exportresults \"$W\\stored2.txt\" t -close"
   check "the next start scans with the stored options" eval '[ $rc -eq 0 ] && grep -q photo2.jpg "$work/stored2.txt" && ! grep -q -e other.txt -e x.tmp "$work/stored2.txt"'
   clear_settings
+fi
+
+# 6. Drag and drop through OLE: a folder dropped from another program on the
+# 'library' list becomes a row (stored on closing); a copy dragged out of
+# the result list onto a folder that moves it leaves the list, and its
+# bytes are in that folder.
+if [ -n "$drive" ] && [ -n "$dropper" ]; then
+  dnd="$work/dnd"
+  mkdir -p "$dnd/a" "$dnd/b" "$work/dest"
+  head -c 5000 /dev/urandom > "$dnd/a/one.dat"
+  cp "$dnd/a/one.dat" "$dnd/b/one.dat"
+  head -c 6000 /dev/urandom > "$dnd/a/two.dat"
+  cp "$dnd/a/two.dat" "$dnd/b/two.dat"
+  D="$(p "$dnd")"
+  printf '@%s --save-settings -clearfolders -page 3\r\n' "$(p "$prog")" > "$work/open.bat"
+  timeout 120 "$wine" cmd /c "$(p "$work/open.bat")" >/dev/null 2>&1 &
+  opened=$!
+  timeout 60 "$wine" "$drive" "window=Zwillo Pro" sleep=1000 >/dev/null 2>&1
+  timeout 60 "$wine" "$dropper" --library "$D" >/dev/null 2>&1
+  rc=$?
+  timeout 60 "$wine" "$drive" "window=Zwillo Pro" close "gone=Zwillo Pro" >/dev/null 2>&1
+  wait "$opened" 2>/dev/null
+  check "a folder dropped on the library list is taken" eval '[ $rc -eq 0 ]'
+  check "and stored as a library row" eval '"$wine" reg query "HKCU\\Software\\Corvanta\\Zwillo Pro" /v Scan_DirsS 2>/dev/null | grep -qi "dnd"'
+  clear_settings
+
+  printf '@%s -clearfolders -addfolder "%s" -run\r\n' "$(p "$prog")" "$D" > "$work/open.bat"
+  timeout 180 "$wine" cmd /c "$(p "$work/open.bat")" >/dev/null 2>&1 &
+  opened=$!
+  timeout 120 "$wine" "$dropper" --target "$(p "$work/dest")" >/dev/null 2>&1 &
+  target=$!
+  sleep 2
+  timeout 120 "$wine" "$drive" "window=Zwillo Pro" sleep=3000 "enabled=Run" \
+    "list=$(p "$work/before.txt")" "dragrow=1@70,70" sleep=4000 "window=Zwillo Pro" \
+    "list=$(p "$work/after.txt")" close "gone=Zwillo Pro" >/dev/null 2>"$work/drive.err"
+  rc=$?
+  wait "$target" 2>/dev/null
+  wait "$opened" 2>/dev/null
+  check "a result row is dragged onto a folder" eval '[ $rc -eq 0 ] && [ "$(wc -l < "$work/before.txt")" -eq 4 ]'
+  check "the folder moved the file, its bytes are kept" eval '[ ! -e "$dnd/b/one.dat" ] && cmp -s "$dnd/a/one.dat" "$work/dest/one.dat"'
+  check "the moved file left the list, the others stay" eval '[ "$(wc -l < "$work/after.txt")" -eq 3 ] && ! grep -q "b.one.dat" "$work/after.txt" && grep -q "one.dat" "$work/after.txt"'
 fi
 
 echo "$passed passed, $failed failed"

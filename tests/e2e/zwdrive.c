@@ -19,6 +19,9 @@
  *   enabled=TEXT     waits (up to 300 s) until the control TEXT is enabled
  *   gone=TITLE       waits (up to 30 s) until no visible top-level window's
  *                    title starts with TITLE
+ *   dragrow=N@X,Y    presses the left button on row N of the window's list
+ *                    view, moves the pointer in steps to the screen point
+ *                    X,Y and lets go there
  *   list=FILE        writes the rows of the window's list view to FILE, a
  *                    line each, columns separated by tabs
  *   close            asks the window to close
@@ -284,6 +287,59 @@ static int DumpList(const char* file) {
   return 1;
 }
 
+static void MoveTo(int x, int y) {
+  SetCursorPos(x, y);
+  INPUT move;
+  memset(&move, 0, sizeof move);
+  move.type = INPUT_MOUSE;
+  move.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  move.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &move, sizeof move);
+}
+
+static void Button(int up) {
+  INPUT in;
+  memset(&in, 0, sizeof in);
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = up ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &in, sizeof in);
+}
+
+static int DragRow(const char* arg) {
+  int row = 0, x = 0, y = 0;
+  if (sscanf(arg, "%d@%d,%d", &row, &x, &y) != 3) return 0;
+  HWND list = ChildOf(NULL, WC_LISTVIEWA, 0, 10);
+  if (!list) return 0;
+  struct Remote r;
+  if (!OpenRemote(list, &r, 4096)) return 0;
+  RECT rect;
+  rect.left = LVIR_LABEL;
+  WriteProcessMemory(r.process, r.base, &rect, sizeof rect, NULL);
+  LRESULT ok = SendMessageA(list, LVM_GETITEMRECT, (WPARAM)row, (LPARAM)r.base);
+  ReadProcessMemory(r.process, r.base, &rect, sizeof rect, NULL);
+  CloseRemote(&r);
+  if (!ok) return 0;
+  POINT from = {rect.left + 10, (rect.top + rect.bottom) / 2};
+  ClientToScreen(list, &from);
+  Front();
+  MoveTo(from.x, from.y);
+  Sleep(200);
+  Button(0);
+  Sleep(200);
+  /* Away from the start in small steps, so that the list sees a drag. */
+  for (int i = 1; i <= 30; ++i) {
+    MoveTo(from.x + (x - from.x) * i / 30, from.y + (y - from.y) * i / 30);
+    Sleep(40);
+  }
+  Sleep(500);
+  MoveTo(x + 1, y + 1);
+  Sleep(300);
+  Button(1);
+  Sleep(1500);
+  return 1;
+}
+
 static WORD KeyCode(const char* name) {
   static const struct { const char* name; WORD vk; } keys[] = {
       {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"TAB", VK_TAB},   {"SPACE", VK_SPACE},
@@ -391,6 +447,7 @@ static int Step(const char* step) {
     return 0;
   }
   if (strcmp(verb, "list") == 0) return DumpList(arg);
+  if (strcmp(verb, "dragrow") == 0) return DragRow(arg);
   if (strcmp(verb, "close") == 0) {
     PostMessageA(target, WM_CLOSE, 0, 0);
     return 1;
