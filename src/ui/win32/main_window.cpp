@@ -488,6 +488,9 @@ void TForm1::Layout() {
     MoveWindow(c, S(20), ay, width, height, TRUE);
     ay += height + S(8);
   }
+  // Everything anew: a maximised window otherwise keeps blanks where
+  // controls stood before they moved (seen under wine).
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TForm1::LayoutResultsPage(int width, int height) {
