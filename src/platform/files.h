@@ -123,6 +123,14 @@ class File {
   // deleting by others (Windows: sequential-scan hint). A folder is refused
   // (Windows: access denied; POSIX: EISDIR, kind AccessDenied).
   bool OpenRead(const std::string& path, OsError& err);
+  // Opens a file that was just listed as a file, to read it once through,
+  // in as few system calls as the system allows: nothing checks that it is
+  // not a folder or a pipe by now (POSIX: reading one then fails, and a pipe
+  // never blocks), and the sequential-read hint is given only for a long read.
+  // A folder that OpenRead would have refused fails its first read instead,
+  // with an error for which ReadRefusedFolder is true.
+  bool OpenReadListed(const std::string& path, bool longRead, OsError& err);
+  static bool ReadRefusedFolder(const OsError& err);
   // Opens an existing file for reading and writing; on Windows no one else
   // may open it meanwhile. A read-only file or a folder is refused.
   bool OpenReadWrite(const std::string& path, OsError& err);

@@ -2,11 +2,14 @@
 // channel, manager and a recording messenger (attribute filter "ignore", no
 // masks, no size limit). Run starts it and collects every entry it pushes
 // while serving the status queue, as the main loop of a host does (SetMaximum
-// and exception reports wait until the queue handles them).
+// and exception reports wait until the queue handles them). Every status text
+// the thread posts is kept in `postedTexts` too, also those that a later text
+// replaced in the queue before they were shown.
 #pragma once
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -29,7 +32,8 @@ class BrowseRun {
  public:
   BrowseRun()
       : events([this](zw::TStatusEvent& ev) { statusEvents.push_back(ev); }),
-        status(&events),
+        tap(this),
+        status(&tap),
         thread(std::make_shared<zw::TThreadBrowse>()) {
     thread->SetQueue(&queue);
     thread->SetStatus(&status);
@@ -77,12 +81,27 @@ class BrowseRun {
 
   zw::TJobQueue queue;
   zw::TEventQueue events;
+  // Between the thread and the queue: notes the texts, passes everything on.
+  struct Tap : zw::IStatusTarget {
+    explicit Tap(BrowseRun* run) : run(run) {}
+    void Post(zw::TStatusEvent ev) override {
+      if (ev.kind == zw::TStatusMsg::StatusText) {
+        std::lock_guard<std::mutex> lock(run->postedLock);
+        run->postedTexts.push_back(ev);
+      }
+      run->events.Post(std::move(ev));
+    }
+    void Send(zw::TStatusEvent& ev) override { run->events.Send(ev); }
+    BrowseRun* run;
+  } tap;
   zw::TZWStatusServer status;
   zw::TZWThreadManager manager;
   RecordingMessenger messenger;
   std::shared_ptr<zw::TThreadBrowse> thread;
   std::vector<Found> found;
   std::vector<zw::TStatusEvent> statusEvents;
+  std::mutex postedLock;
+  std::vector<zw::TStatusEvent> postedTexts;
 
  private:
   zw::TFileInfos* PopServing() {

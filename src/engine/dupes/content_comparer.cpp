@@ -145,6 +145,7 @@ TContentComparer::TContentComparer(TResultManager* next, const TAdvContentOption
     : next_(next), settings_(settings) {
   const uint8_t methods = settings_.methods & (acmCRC32 | acmByteByByte);
   if (methods != 0) small_.reset(new uint8_t[kSmallBufferSize]);
+  if (methods & acmCRC32) read_.reset(new (std::nothrow) uint8_t[kReadBufferSize]);
   if (methods & acmByteByByte) large_.reset(new (std::nothrow) uint8_t[kLargeBufferSize]);
 }
 
@@ -240,6 +241,21 @@ void LogIO(IMessenger* messenger, TMsgID id, int code, const std::string& path) 
   if (messenger) messenger->LogMsg(id, {TFmtArg(int64_t{code}), TFmtArg(path)});
 }
 
+// Opens a file to read `length` bytes of it at once. Where the open leaves
+// a folder in the file's place to its first read, a range that reads nothing
+// opens the careful way, so that a folder is refused all the same.
+bool OpenToRead(platform::File& file, const std::string& path, int64_t length,
+                platform::OsError& err) {
+  return length > 0 ? file.OpenReadListed(path, length > (int64_t{1} << 20), err)
+                    : file.OpenRead(path, err);
+}
+
+// A failed first read of a folder is what a failed open was before.
+void LogFirstRead(IMessenger* messenger, const platform::OsError& err, const std::string& path) {
+  LogIO(messenger, platform::File::ReadRefusedFolder(err) ? logIOErrorOnOpen : logIOErrorOnRead,
+        err.code, path);
+}
+
 }  // namespace
 
 bool TContentComparer::ReadSample(uint32_t i) {
@@ -247,22 +263,40 @@ bool TContentComparer::ReadSample(uint32_t i) {
   Item& it = items_[i];
   const std::string path = it.e->FullName();
   PostStatus(strPiM, &path);
-  platform::File file;
-  platform::OsError err;
-  if (!file.OpenRead(path, err)) {
-    LogIO(messenger_, logIOErrorOnOpen, err.code, path);
-    SetIOError(i);
-    return false;
-  }
   // Four bytes around the middle of the range; a range of four bytes or less
   // is read whole.
   const uint64_t at = static_cast<uint64_t>(it.len > 4 ? it.off + it.len / 2 - 2 : it.off);
   const size_t want = static_cast<size_t>(std::min<int64_t>(it.len, 4));
+  platform::File file;
+  platform::OsError err;
+  if (!OpenToRead(file, path, static_cast<int64_t>(want), err)) {
+    LogIO(messenger_, logIOErrorOnOpen, err.code, path);
+    SetIOError(i);
+    return false;
+  }
   uint8_t bytes[4] = {0, 0, 0, 0};
   size_t got = 0;
-  if (want > 0 && (!file.ReadAt(at, bytes, want, got, err) || got < want)) {
+  const uint8_t methods = settings_.methods & (acmCRC32 | acmByteByByte);
+  if (methods == acmCRC32 && read_ && it.len > 4 && it.len <= kWholeReadLength) {
+    // The whole range at once: the sample from its middle, and its CRC32 for
+    // later. Should the file have become shorter, only what the sample alone
+    // would have found counts: a missing middle makes it unreadable, a
+    // missing end is noticed when the CRC32 is read.
+    const size_t len = static_cast<size_t>(it.len);
+    if (!file.ReadAt(static_cast<uint64_t>(it.off), read_.get(), len, got, err) ||
+        got < at - static_cast<uint64_t>(it.off) + want) {
+      LogFirstRead(messenger_, err, path);
+      SetIOError(i);
+      return false;
+    }
+    std::memcpy(bytes, read_.get() + (at - static_cast<uint64_t>(it.off)), want);
+    if (got == len) {
+      it.fullCrc = Crc32(read_.get(), len);
+      it.hasFull = true;
+    }
+  } else if (want > 0 && (!file.ReadAt(at, bytes, want, got, err) || got < want)) {
     // A file shorter than when it was listed counts as unreadable, too.
-    LogIO(messenger_, logIOErrorOnRead, err.code, path);
+    LogFirstRead(messenger_, err, path);
     SetIOError(i);
     return false;
   }
@@ -281,7 +315,7 @@ bool TContentComparer::RangeCrc(uint32_t i, int64_t length, uint8_t* buf, size_t
   PostStatus(strCalcCRC32, &path);
   platform::File file;
   platform::OsError err;
-  if (!file.OpenRead(path, err)) {
+  if (!OpenToRead(file, path, length, err)) {
     LogIO(messenger_, logIOErrorOnOpen, err.code, path);
     SetIOError(i);
     return false;
@@ -298,7 +332,10 @@ bool TContentComparer::RangeCrc(uint32_t i, int64_t length, uint8_t* buf, size_t
     const size_t want = static_cast<size_t>(std::min<int64_t>(length - done, static_cast<int64_t>(bufSize)));
     size_t got = 0;
     if (!file.ReadAt(static_cast<uint64_t>(off + done), buf, want, got, err) || got < want) {
-      LogIO(messenger_, logIOErrorOnRead, err.code, path);
+      if (done == 0)
+        LogFirstRead(messenger_, err, path);
+      else
+        LogIO(messenger_, logIOErrorOnRead, err.code, path);
       SetIOError(i);
       return false;
     }
@@ -327,7 +364,13 @@ bool TContentComparer::EnsureCrc(uint32_t i) {
   uint32_t crc = 0;
   if (it.len <= 4 && it.HasSample()) {
     crc = CrcOfSample(*it.e, it.len);  // the sample holds the whole range
-  } else if (!RangeCrc(i, it.len, small_.get(), kSmallBufferSize, crc)) {
+  } else if (it.hasFull) {
+    crc = it.fullCrc;  // read with the sample
+    if (Stopped()) return false;
+    const std::string path = it.e->FullName();
+    PostStatus(strCalcCRC32, &path);
+  } else if (!(read_ ? RangeCrc(i, it.len, read_.get(), kReadBufferSize, crc)
+                     : RangeCrc(i, it.len, small_.get(), kSmallBufferSize, crc))) {
     return false;
   }
   Publish(i, crc);

@@ -24,10 +24,16 @@
 // whatever their entries claim.
 //
 // Buffers: one comparer serves a whole search (the pool makes it once), and it
-// allocates its two read buffers once, in the constructor, from the methods:
-// the small one (2048 bytes) when CRC32 or byte-per-byte is a method, the large
-// one (12 MiB) when byte-per-byte is. Should the large one not be available,
-// byte-per-byte still works, in small pieces.
+// allocates its read buffers once, in the constructor, from the methods: the
+// small one (2048 bytes, the piece byte-per-byte compares without the large
+// one) when CRC32 or byte-per-byte is a method, the read buffer (256 KiB, the
+// piece in which a CRC32 is computed without the large one) when CRC32 is,
+// the large one (12 MiB) when byte-per-byte is. Should the large one not be
+// available, byte-per-byte still works, in small pieces.
+//
+// With CRC32 alone, a range of at most kWholeReadLength bytes is read whole
+// when its sample is taken, and its CRC32 kept, unpublished, for when a head
+// needs it: one opening of the file instead of two.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -58,7 +64,9 @@ TContentRange ContentRangeOf(const TAdvContentOptions& settings, uint64_t fileSi
 class TContentComparer : public TResultManager {
  public:
   static constexpr size_t kSmallBufferSize = 2048;
+  static constexpr size_t kReadBufferSize = 256 * 1024;
   static constexpr size_t kLargeBufferSize = 0xC00000;  // 12 MiB
+  static constexpr int64_t kWholeReadLength = 32768;
   // Files whose ranges are longer than this are first told apart by the CRC32
   // of their first kPrefixLength bytes.
   static constexpr int64_t kPrefixLength = 32768;
@@ -142,6 +150,7 @@ class TContentComparer : public TResultManager {
   TZWStatusServer* status_ = nullptr;
   IMessenger* messenger_ = nullptr;
   std::unique_ptr<uint8_t[]> small_;
+  std::unique_ptr<uint8_t[]> read_;
   std::unique_ptr<uint8_t[]> large_;
 
   // State of the set being split (kept between sets to reuse the memory).

@@ -10,6 +10,17 @@ TEventQueue::~TEventQueue() { Close(); }
 void TEventQueue::Post(TStatusEvent ev) {
   std::lock_guard<std::mutex> lock(mu_);
   if (closed_) return;
+  if (ev.kind == TStatusMsg::StatusText) {
+    // A status text wakes no one: the owner shows the latest one when it
+    // next looks (its wait ends within its tick anyway), and a text not yet
+    // shown is replaced by a newer one right behind it. A worker reading
+    // file after file would otherwise wake the owner for every file.
+    if (!items_.empty() && !items_.back().sender && items_.back().ev.kind == TStatusMsg::StatusText)
+      items_.back().ev = std::move(ev);
+    else
+      items_.push_back(Item{std::move(ev), nullptr, 0});
+    return;
+  }
   items_.push_back(Item{std::move(ev), nullptr, 0});
   arrived_.notify_one();
 }

@@ -56,7 +56,9 @@ class IStatusTarget {
 // A blocking queue of status events for hosts that have no window message
 // loop. Workers Post and Send from any thread; the owning thread (the one
 // that created the queue) drains it with Dispatch. A Send from the owning
-// thread itself is handled at once, so it can never wait for itself.
+// thread itself is handled at once, so it can never wait for itself. A
+// posted status text does not end a wait, and replaces a status text queued
+// right before it: the owner sees the latest one at its next dispatch.
 class TEventQueue : public IStatusTarget {
  public:
   using Handler = std::function<void(TStatusEvent&)>;

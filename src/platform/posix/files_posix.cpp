@@ -419,6 +419,26 @@ bool File::OpenRead(const std::string& path, OsError& err) {
   return true;
 }
 
+bool File::OpenReadListed(const std::string& path, bool longRead, OsError& err) {
+  Close();
+  // O_NONBLOCK stays: reads of a regular file ignore it, and a pipe put in
+  // the file's place fails its first read instead of waiting for a writer.
+  fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd_ < 0) {
+    err = FailErrno();
+    return false;
+  }
+  err = OsError{};
+#ifdef POSIX_FADV_SEQUENTIAL
+  if (longRead) posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+#else
+  (void)longRead;
+#endif
+  return true;
+}
+
+bool File::ReadRefusedFolder(const OsError& err) { return err.code == EISDIR; }
+
 bool File::OpenReadWrite(const std::string& path, OsError& err) {
   Close();
   fd_ = OpenChecked(path, O_RDWR, true, err);

@@ -260,6 +260,12 @@ bool File::OpenRead(const std::string& path, OsError& err) {
   return IsOpen();
 }
 
+bool File::OpenReadListed(const std::string& path, bool, OsError& err) {
+  return OpenRead(path, err);  // one call here anyway; the hint costs nothing
+}
+
+bool File::ReadRefusedFolder(const OsError&) { return false; }  // OpenRead refused it
+
 bool File::OpenReadWrite(const std::string& path, OsError& err) {
   Close();
   // Windows refuses to write a read-only file; say so here as well, for file

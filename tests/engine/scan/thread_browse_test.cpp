@@ -228,10 +228,9 @@ TEST(BrowseReports, FreshEntriesComeFirstCountsAreLoggedAndFoldersPostTheirPaths
     r.thread->library.Add(zw::dsRecursive, t.Dir("b"));
     r.Run();
     int withPath = 0, maximum = -1;
-    for (const auto& ev : r.statusEvents) {
-      withPath += ev.kind == zw::TStatusMsg::StatusText && ev.path;
+    for (const auto& ev : r.postedTexts) withPath += ev.path != nullptr;
+    for (const auto& ev : r.statusEvents)
       if (ev.kind == zw::TStatusMsg::ProgressMax && maximum < 0) maximum = ev.value;
-    }
     EXPECT_EQ(withPath, quiet ? 0 : 3);  // a, b, b/sub
     EXPECT_EQ(maximum, 2);               // the included rows of both lists
     ASSERT_EQ(r.found.size(), 3u);
