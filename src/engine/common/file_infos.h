@@ -30,7 +30,14 @@ struct TFileInfos {
   uint32_t Attr = 0;
   uint32_t Crc = 0;
   uint32_t Middle = 0;
+  // What the search read of a file on disk ahead of the content comparison,
+  // while the folders were still being listed (Ahead: 1 the sample of the
+  // content range, 2 also the CRC32 of the range). Only the comparison uses
+  // it; nothing stores or copies it. (The entry's allocation has room for it.)
+  uint32_t AheadMiddle = 0;
+  uint32_t AheadCrc = 0;
   uint8_t Flags = 0;
+  uint8_t Ahead = 0;
 
   TFileInfos() = default;
   TFileInfos(const TFileInfos&) = delete;

@@ -263,6 +263,18 @@ bool TContentComparer::ReadSample(uint32_t i) {
   Item& it = items_[i];
   const std::string path = it.e->FullName();
   PostStatus(strPiM, &path);
+  const uint8_t methods = settings_.methods & (acmCRC32 | acmByteByByte);
+  if (it.e->Ahead != 0) {
+    // Read by the search while the folders were still being listed.
+    it.e->Middle = it.e->AheadMiddle;
+    it.e->Flags |= fiflag::kMiddleValid;
+    if (it.e->Ahead == 2 && methods == acmCRC32) {
+      it.fullCrc = it.e->AheadCrc;
+      it.hasFull = true;
+    }
+    AddToClass(i);
+    return true;
+  }
   // Four bytes around the middle of the range; a range of four bytes or less
   // is read whole.
   const uint64_t at = static_cast<uint64_t>(it.len > 4 ? it.off + it.len / 2 - 2 : it.off);
@@ -276,7 +288,6 @@ bool TContentComparer::ReadSample(uint32_t i) {
   }
   uint8_t bytes[4] = {0, 0, 0, 0};
   size_t got = 0;
-  const uint8_t methods = settings_.methods & (acmCRC32 | acmByteByByte);
   if (methods == acmCRC32 && read_ && it.len > 4 && it.len <= kWholeReadLength) {
     // The whole range at once: the sample from its middle, and its CRC32 for
     // later. Should the file have become shorter, only what the sample alone

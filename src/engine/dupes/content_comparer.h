@@ -33,7 +33,8 @@
 //
 // With CRC32 alone, a range of at most kWholeReadLength bytes is read whole
 // when its sample is taken, and its CRC32 kept, unpublished, for when a head
-// needs it: one opening of the file instead of two.
+// needs it: one opening of the file instead of two. What the search read
+// ahead of the comparison (see read_ahead.h) is taken instead of reading.
 #pragma once
 #include <cstdint>
 #include <memory>

@@ -3,6 +3,7 @@
 #include <sstream>
 #include <thread>
 
+#include "engine/dupes/read_ahead.h"
 #include "engine/threads/worker_report.h"
 #include "platform/debug_output.h"
 
@@ -60,20 +61,48 @@ void TThreadFindDupes::SetUp() {
 }
 
 void TThreadFindDupes::Feed() {
+  // The size pool keeps every fresh entry until the search ends, so what is
+  // read ahead of them stays theirs.
+  std::unique_ptr<TReadAhead> ahead;
+  if (readAhead_ && settings_.contentOn && pool_->Kind() == TPoolKind::BySize)
+    ahead = std::make_unique<TReadAhead>(settings_.content);
   bool library = false;
-  while (TFileInfos* entry = queue_->Pop()) {
-    if (CheckStop()) {
-      FreeFileInfos(entry);
-      break;
+  for (;;) {
+    TFileInfos* list = nullptr;
+    if (ahead && ahead->HasWork()) {
+      // Between the browse thread's batches: read ahead, one file at a time.
+      bool closed = false;
+      list = queue_->TryPopAll(closed);
+      if (!list && !closed) {
+        if (CheckStop()) break;
+        ahead->ReadNext();
+        continue;
+      }
+    } else {
+      list = queue_->PopAll();
     }
-    // Every fresh entry comes before the first library entry; from that one
-    // on, everything is taken as library.
-    library = library || entry->IsLibrary();
-    if (library)
-      pool_->AddLibrary(entry);
-    else
-      pool_->AddFresh(entry);
+    if (!list) break;
+    while (list) {
+      TFileInfos* entry = list;
+      list = entry->Next;
+      entry->Next = nullptr;
+      if (CheckStop()) {
+        FreeFileInfos(entry);
+        FreeFileInfosList(list);
+        return;
+      }
+      // Every fresh entry comes before the first library entry; from that
+      // one on, everything is taken as library.
+      library = library || entry->IsLibrary();
+      if (library) {
+        pool_->AddLibrary(entry);
+      } else {
+        pool_->AddFresh(entry);
+        if (ahead) ahead->Note(entry);
+      }
+    }
   }
+  if (ahead) readAheadCount_ = ahead->ReadCount();
 }
 
 void TThreadFindDupes::ReportException() { ReportWorkerException(2, step_, status_, messenger_); }

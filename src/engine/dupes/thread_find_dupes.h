@@ -29,6 +29,11 @@ class TThreadFindDupes : public TSuspdSafeThread {
   void SetMessenger(IMessenger* messenger) { messenger_ = messenger; }
   // Replaces the local time the date pool measures ages from (tests).
   void SetNowLocal(platform::FileTime now) { nowLocal_ = now; }
+  // Whether the search reads files ahead of the comparison while browsing
+  // goes on (on by default; tests switch it off to compare), and how many
+  // files it read so.
+  void SetReadAhead(bool on) { readAhead_ = on; }
+  size_t ReadAheadCount() const { return readAheadCount_; }
 
   // How far the search got, for the exception report: 1 set-up, 2 feeding,
   // 3 fed, 4 finishing, 5 done.
@@ -54,6 +59,8 @@ class TThreadFindDupes : public TSuspdSafeThread {
   platform::FileTime nowLocal_ = 0;
   std::unique_ptr<TFilePool> pool_;
   uint8_t step_ = 0;
+  bool readAhead_ = true;
+  size_t readAheadCount_ = 0;
 };
 
 }  // namespace zw

@@ -71,6 +71,14 @@ TFileInfos* TJobQueue::PopAll() {
   return list;
 }
 
+TFileInfos* TJobQueue::TryPopAll(bool& closed) {
+  std::lock_guard<std::mutex> lock(lock_);
+  TFileInfos* list = head_;
+  head_ = tail_ = nullptr;
+  closed = closed_;
+  return list;
+}
+
 bool TJobQueue::Closed() const {
   std::lock_guard<std::mutex> lock(lock_);
   return closed_;

@@ -28,6 +28,9 @@ class TJobQueue {
   // Takes everything queued now as one list (waiting like Pop while empty
   // and open); null means closed and drained.
   TFileInfos* PopAll();
+  // Takes everything queued now without waiting: null when nothing is, and
+  // then `closed` tells whether anything can still come.
+  TFileInfos* TryPopAll(bool& closed);
 
   bool Closed() const;
 

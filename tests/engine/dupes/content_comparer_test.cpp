@@ -2,6 +2,7 @@
 // files are read, stops, and random sets of near-collisions against the plain
 // comparison (content_oracle.h).
 #include "engine/dupes/content_comparer.h"
+#include "engine/dupes/read_ahead.h"
 
 #include <gtest/gtest.h>
 
@@ -567,6 +568,25 @@ TEST(ContentComparerDifferential, SameSetsFlagsStepsAndLogsAsThePlainComparison)
     };
     if (!late) {
       ASSERT_EQ(lines(actualLog), lines(expectedLog)) << where;
+    }
+    // The same with what the search reads ahead while folders are listed.
+    Collector aheadSets;
+    zwtest::RecordingMessenger aheadLog;
+    zw::TZWStatusServer aheadStatus(nullptr);
+    {
+      TFileInfos* list = make();
+      zw::TReadAhead ahead(o);
+      for (TFileInfos* e = list; e; e = e->Next) ahead.Note(e);
+      while (ahead.HasWork()) ahead.ReadNext();
+      TContentComparer cmp(&aheadSets, o);
+      cmp.SetStatus(&aheadStatus);
+      cmp.SetMessenger(&aheadLog);
+      cmp.AddSet(list);
+    }
+    ASSERT_EQ(aheadSets.sets, expectedSets.sets) << where << " (read ahead)";
+    ASSERT_EQ(aheadStatus.Position(), expectedStatus.Position()) << where << " (read ahead)";
+    if (!late) {
+      ASSERT_EQ(lines(aheadLog), lines(expectedLog)) << where << " (read ahead)";
     }
     // A file that shrank may be noticed at another point: then each
     // unreadable path is still logged at most once per entry.
