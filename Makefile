@@ -57,10 +57,12 @@ SAN_CMAKE := $(CMAKE_GEN) -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang
 # one, and every report, also of a program whose exit status a test does not
 # look at, goes to the build folder's sanitizer-reports/, which must stay
 # empty.
-# ThreadSanitizer: the thread tests and the browse threads of the scan tests
-# (the other test binaries start threads too, but building them once more
-# would cost make test minutes).
+# ThreadSanitizer: the thread tests, the browse threads of the scan tests, and
+# of the search tests those that read ahead on a second thread (the other
+# test binaries start threads too, but building them once more would cost
+# make test minutes).
 TSAN_TESTS := zw_test_threads zw_test_scan
+TSAN_DUPES_FILTER := ContentComparerDifferential.*:EngineScan.*
 space := $() $()
 
 build/asan/build.ninja:
@@ -76,8 +78,9 @@ sanitize-address: setup build/asan/build.ninja
 	bash scripts/sanitized-ctest.sh build/asan -j $(JOBS)
 
 sanitize-thread: setup build/tsan/build.ninja
-	cmake --build build/tsan -j $(JOBS) --target $(TSAN_TESTS)
+	cmake --build build/tsan -j $(JOBS) --target $(TSAN_TESTS) zw_test_dupes
 	bash scripts/sanitized-ctest.sh build/tsan -R '^($(subst $(space),|,$(TSAN_TESTS)))$$'
+	GTEST_FILTER='$(TSAN_DUPES_FILTER)' bash scripts/sanitized-ctest.sh build/tsan -R '^zw_test_dupes$$'
 
 # libFuzzer runs of every fuzz target (clang, with AddressSanitizer and
 # UndefinedBehaviorSanitizer), FUZZ_SECONDS each, on a copy of its seed

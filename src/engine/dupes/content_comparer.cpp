@@ -8,6 +8,7 @@
 #include "engine/common/crc32.h"
 #include "engine/common/messages.h"
 #include "engine/common/text_ids.h"
+#include "engine/dupes/read_ahead.h"
 #include "engine/threads/status_server.h"
 #include "engine/threads/suspd_safe_thread.h"
 #include "platform/files.h"
@@ -264,8 +265,9 @@ bool TContentComparer::ReadSample(uint32_t i) {
   const std::string path = it.e->FullName();
   PostStatus(strPiM, &path);
   const uint8_t methods = settings_.methods & (acmCRC32 | acmByteByByte);
+  if (it.e->Ahead == TReadAhead::kLeft && !(readAhead_ && readAhead_->Take(*it.e))) it.e->Ahead = 0;
   if (it.e->Ahead != 0) {
-    // Read by the search while the folders were still being listed.
+    // Read by the search ahead of the comparison.
     it.e->Middle = it.e->AheadMiddle;
     it.e->Flags |= fiflag::kMiddleValid;
     if (it.e->Ahead == 2 && methods == acmCRC32) {

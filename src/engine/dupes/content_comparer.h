@@ -48,6 +48,7 @@
 
 namespace zw {
 
+class TReadAhead;
 class TSuspdSafeThread;
 class TZWStatusServer;
 class IMessenger;
@@ -85,6 +86,8 @@ class TContentComparer : public TResultManager {
   void SetStatus(TZWStatusServer* status) { status_ = status; }
   // Where unreadable files are logged (none: not logged).
   void SetMessenger(IMessenger* messenger) { messenger_ = messenger; }
+  // What the search reads ahead of the comparison (none: nothing).
+  void SetReadAhead(TReadAhead* readAhead) { readAhead_ = readAhead; }
 
   // Takes a null-terminated list of entries, hands every set of equal files
   // (two or more, head first, the others in list order) to the next stage and
@@ -150,6 +153,7 @@ class TContentComparer : public TResultManager {
   TAdvContentOptions settings_;
   TZWStatusServer* status_ = nullptr;
   IMessenger* messenger_ = nullptr;
+  TReadAhead* readAhead_ = nullptr;
   std::unique_ptr<uint8_t[]> small_;
   std::unique_ptr<uint8_t[]> read_;
   std::unique_ptr<uint8_t[]> large_;

@@ -164,6 +164,7 @@ std::unique_ptr<TResultManager> MakeContentComparer(TResultManager& next,
   comparer->SetOwner(context.owner);
   comparer->SetStatus(context.status);
   comparer->SetMessenger(context.messenger);
+  comparer->SetReadAhead(context.readAhead);
   return comparer;
 }
 

@@ -58,6 +58,7 @@ uint32_t DatePartsBucketCount(uint8_t parts);
 uint32_t DatePartsBucket(uint8_t parts, uint32_t currentYear, uint64_t packedDate);
 
 struct TPoolContext;
+class TReadAhead;
 
 // Makes the stage that compares contents; it passes its results to `next`.
 using TContentStageFactory = std::function<std::unique_ptr<TResultManager>(
@@ -78,6 +79,8 @@ struct TPoolContext {
   // that compares contents (empty: MakeContentComparer).
   platform::FileTime nowLocal = 0;
   TContentStageFactory contentStage;
+  // What the search read ahead of the content comparison (none: nothing).
+  TReadAhead* readAhead = nullptr;
   // Told about every entry the pool frees (before it is freed).
   std::function<void(TFileInfos&)> onDrop;
   // Groups with at most this many fresh files are searched for a library

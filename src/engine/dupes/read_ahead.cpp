@@ -14,8 +14,6 @@ TReadAhead::TReadAhead(const TAdvContentOptions& settings)
       withCrc_((settings.methods & (acmCRC32 | acmByteByByte)) == acmCRC32),
       buffer_(new uint8_t[kBufferSize]) {}
 
-TReadAhead::~TReadAhead() = default;
-
 void TReadAhead::Note(TFileInfos* entry) {
   if ((entry->Flags & (fiflag::kInArchive | fiflag::kIOError)) != 0 || entry->Size == 0) return;
   auto [it, added] = firstOfSize_.try_emplace(entry->Size, entry);
@@ -36,9 +34,10 @@ void TReadAhead::ReadNext() {
   }
 }
 
-void TReadAhead::Read(TFileInfos& e) {
-  const TContentRange r = ContentRangeOf(settings_, e.Size);
-  if (r.length == 0) return;
+TReadAhead::Fact TReadAhead::ReadFile(const std::string& path, uint64_t size, uint8_t* buffer) {
+  Fact fact;
+  const TContentRange r = ContentRangeOf(settings_, size);
+  if (r.length == 0) return fact;
   // The sample: four bytes around the middle of the range, or the whole
   // range when it is no longer.
   const int64_t at = r.length > 4 ? r.offset + r.length / 2 - 2 : r.offset;
@@ -46,30 +45,109 @@ void TReadAhead::Read(TFileInfos& e) {
   const bool crc = withCrc_ && r.length > 4 && r.length <= kCrcLength;
   platform::File file;
   platform::OsError err;
-  if (!file.OpenReadListed(e.FullName(), false, err)) return;
-  ++read_;
+  if (!file.OpenReadListed(path, false, err)) return fact;
   uint8_t sample[4] = {0, 0, 0, 0};
   size_t got = 0;
   if (!crc) {
-    if (!file.ReadAt(static_cast<uint64_t>(at), sample, want, got, err) || got < want) return;
+    if (!file.ReadAt(static_cast<uint64_t>(at), sample, want, got, err) || got < want) return fact;
   } else {
     uint32_t c = 0;
     for (int64_t done = 0; done < r.length;) {
       const size_t n = static_cast<size_t>(std::min<int64_t>(r.length - done, kBufferSize));
-      if (!file.ReadAt(static_cast<uint64_t>(r.offset + done), buffer_.get(), n, got, err) || got < n)
-        return;
-      c = Crc32Update(c, buffer_.get(), n);
+      if (!file.ReadAt(static_cast<uint64_t>(r.offset + done), buffer, n, got, err) || got < n)
+        return fact;
+      c = Crc32Update(c, buffer, n);
       // The sample's bytes may lie across two pieces.
       for (size_t k = 0; k < want; ++k) {
         const int64_t pos = at + static_cast<int64_t>(k) - r.offset - done;
-        if (pos >= 0 && pos < static_cast<int64_t>(n)) sample[k] = buffer_[static_cast<size_t>(pos)];
+        if (pos >= 0 && pos < static_cast<int64_t>(n)) sample[k] = buffer[static_cast<size_t>(pos)];
       }
       done += static_cast<int64_t>(n);
     }
-    e.AheadCrc = c;
+    fact.crc = c;
   }
-  std::memcpy(&e.AheadMiddle, sample, 4);
-  e.Ahead = crc ? 2 : 1;
+  std::memcpy(&fact.middle, sample, 4);
+  fact.kind = crc ? 2 : 1;
+  return fact;
+}
+
+void TReadAhead::Read(TFileInfos& e) {
+  ++read_;
+  const Fact fact = ReadFile(e.FullName(), e.Size, buffer_.get());
+  if (fact.kind == 0) return;
+  e.AheadMiddle = fact.middle;
+  e.AheadCrc = fact.crc;
+  e.Ahead = fact.kind;
+}
+
+void TReadAhead::StartHelper(std::function<bool()> stop) {
+  if (helper_.joinable() || !HasWork()) return;
+  slotCount_ = work_.size() - next_;
+  slots_.reset(new Slot[slotCount_]);
+  size_t total = 0;
+  for (size_t k = 0; k < slotCount_; ++k)
+    total += work_[next_ + k]->Path.size() + work_[next_ + k]->Name.size();
+  names_.reserve(total);
+  for (size_t k = 0; k < slotCount_; ++k) {
+    TFileInfos& e = *work_[next_ + k];
+    slots_[k].pathAt = names_.size();
+    names_ += e.Path;
+    names_ += e.Name;
+    slots_[k].pathLength = names_.size() - slots_[k].pathAt;
+    slots_[k].size = e.Size;
+    e.Ahead = kLeft;
+    e.AheadCrc = static_cast<uint32_t>(k);
+  }
+  work_.clear();
+  next_ = 0;
+  firstOfSize_.clear();
+  stopHelper_ = false;
+  helper_ = std::thread([this, stop = std::move(stop)] { HelperLoop(stop); });
+}
+
+void TReadAhead::HelperLoop(std::function<bool()> stop) {
+  try {
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[kBufferSize]);
+    for (size_t k = 0; k < slotCount_; ++k) {
+      if (stopHelper_.load(std::memory_order_relaxed) || (stop && stop())) return;
+      Slot& slot = slots_[k];
+      uint8_t queued = kQueued;
+      if (!slot.state.compare_exchange_strong(queued, kBusy, std::memory_order_acquire)) continue;
+      slot.fact = ReadFile(names_.substr(slot.pathAt, slot.pathLength), slot.size, buffer.get());
+      slot.state.store(kDone, std::memory_order_release);
+    }
+  } catch (...) {
+    // Reading ahead only saves time: the comparison reads what is left.
+  }
+}
+
+void TReadAhead::StopHelper() {
+  stopHelper_ = true;
+  if (helper_.joinable()) helper_.join();
+}
+
+TReadAhead::~TReadAhead() { StopHelper(); }
+
+bool TReadAhead::Take(TFileInfos& e) {
+  const size_t k = e.AheadCrc;
+  e.Ahead = 0;
+  if (e.AheadCrc >= slotCount_ || !slots_) return false;
+  Slot& slot = slots_[k];
+  for (;;) {
+    uint8_t state = slot.state.load(std::memory_order_acquire);
+    if (state == kQueued &&
+        slot.state.compare_exchange_weak(state, kTaken, std::memory_order_acq_rel))
+      return false;
+    if (state == kDone) {
+      if (slot.fact.kind == 0) return false;
+      e.AheadMiddle = slot.fact.middle;
+      e.AheadCrc = slot.fact.crc;
+      e.Ahead = slot.fact.kind;
+      return true;
+    }
+    if (state == kTaken) return false;
+    std::this_thread::yield();  // the helper is reading it just now
+  }
 }
 
 }  // namespace zw

@@ -8,9 +8,21 @@
 // with the same values, flags, steps and log lines. A file that cannot be
 // read ahead is simply left to the comparison, which reads (and logs) it as
 // ever. Nothing is posted or logged here.
+//
+// When browsing is over, what is left of the list goes to a thread of its own
+// (StartHelper), which reads it while the comparison runs. That thread never
+// touches an entry (the pool and the comparison free entries as they go): a
+// left entry gets Ahead = kLeft and its slot's number in AheadCrc, the thread
+// reads its slot's copy of the name, and the comparison asks Take for the
+// entry, which either hands over what was read or, where the thread has not
+// begun the file, takes the file off its list.
 #pragma once
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -34,11 +46,38 @@ class TReadAhead {
   bool HasWork() const { return next_ < work_.size(); }
   // Reads the next noted file that has a partner.
   void ReadNext();
-  // How many files were read ahead (tests).
+  // How many files were read ahead while browsing (tests).
   size_t ReadCount() const { return read_; }
 
+  static constexpr uint8_t kLeft = 3;  // Ahead: left to the helper thread
+  // Hands the files not read yet to a helper thread; `stop` is asked before
+  // each file (it may wait while the search is paused).
+  void StartHelper(std::function<bool()> stop);
+  // Ends and joins the helper (also done on destruction).
+  void StopHelper();
+  // For an entry with Ahead == kLeft: puts what the helper read into the
+  // entry (Ahead 1 or 2) and returns true, or returns false with Ahead 0
+  // when the comparison has to read the file itself.
+  bool Take(TFileInfos& entry);
+
  private:
+  struct Fact {
+    uint32_t middle = 0;
+    uint32_t crc = 0;
+    uint8_t kind = 0;  // 0 unreadable here, 1 sample, 2 sample and CRC32
+  };
+  Fact ReadFile(const std::string& path, uint64_t size, uint8_t* buffer);
   void Read(TFileInfos& entry);
+  void HelperLoop(std::function<bool()> stop);
+
+  enum SlotState : uint8_t { kQueued, kBusy, kDone, kTaken };
+  struct Slot {
+    size_t pathAt = 0;  // the file's full name in names_
+    size_t pathLength = 0;
+    uint64_t size = 0;
+    Fact fact;
+    std::atomic<uint8_t> state{kQueued};
+  };
 
   TAdvContentOptions settings_;
   bool withCrc_;
@@ -47,6 +86,11 @@ class TReadAhead {
   size_t next_ = 0;
   size_t read_ = 0;
   std::unique_ptr<uint8_t[]> buffer_;
+  std::unique_ptr<Slot[]> slots_;
+  std::string names_;
+  size_t slotCount_ = 0;
+  std::atomic<bool> stopHelper_{false};
+  std::thread helper_;
 };
 
 }  // namespace zw

@@ -39,6 +39,14 @@ void TThreadFindDupes::Execute() {
     if (!CheckStop() && pool_ && pool_->FileCount() > 1) {
       if (pool_->Kind() != TPoolKind::PassThru && messenger_) messenger_->LogMsg(logFindDoubles);
       step_ = 4;
+      // The files not read ahead yet are read by a helper thread meanwhile.
+      struct HelperGuard {
+        TReadAhead* ahead;
+        ~HelperGuard() {
+          if (ahead) ahead->StopHelper();
+        }
+      } guard{ahead_.get()};
+      if (ahead_) ahead_->StartHelper([this] { return CheckStop(); });
       pool_->Finish(*results_);
       step_ = 5;
     }
@@ -57,15 +65,17 @@ void TThreadFindDupes::SetUp() {
   context.messenger = messenger_;
   context.results = results_;
   context.nowLocal = nowLocal_;
+  // The size pool keeps every fresh entry until the search ends, so what is
+  // read ahead of them stays theirs.
+  if (readAhead_ && settings_.contentOn && PoolKindOf(keys, settings_) == TPoolKind::BySize) {
+    ahead_ = std::make_unique<TReadAhead>(settings_.content);
+    context.readAhead = ahead_.get();
+  }
   pool_ = CreatePool(settings_, keys, context);
 }
 
 void TThreadFindDupes::Feed() {
-  // The size pool keeps every fresh entry until the search ends, so what is
-  // read ahead of them stays theirs.
-  std::unique_ptr<TReadAhead> ahead;
-  if (readAhead_ && settings_.contentOn && pool_->Kind() == TPoolKind::BySize)
-    ahead = std::make_unique<TReadAhead>(settings_.content);
+  TReadAhead* ahead = ahead_.get();
   bool library = false;
   for (;;) {
     TFileInfos* list = nullptr;

@@ -31,7 +31,7 @@ class TThreadFindDupes : public TSuspdSafeThread {
   void SetNowLocal(platform::FileTime now) { nowLocal_ = now; }
   // Whether the search reads files ahead of the comparison while browsing
   // goes on (on by default; tests switch it off to compare), and how many
-  // files it read so.
+  // files it read so while browsing went on.
   void SetReadAhead(bool on) { readAhead_ = on; }
   size_t ReadAheadCount() const { return readAheadCount_; }
 
@@ -57,6 +57,7 @@ class TThreadFindDupes : public TSuspdSafeThread {
   TCompareSettings records_;  // the window's settings as they were at creation
   TSearchSettings settings_;  // the private copies the search works on
   platform::FileTime nowLocal_ = 0;
+  std::unique_ptr<TReadAhead> ahead_;  // made before the pool, which points to it
   std::unique_ptr<TFilePool> pool_;
   uint8_t step_ = 0;
   bool readAhead_ = true;
