@@ -55,17 +55,17 @@ trap '[ "$keep" = 1 ] || rm -rf "$work"' EXIT
 failed=0
 
 # run_tool NAME COMMAND...: runs COMMAND under GNU time with its output in
-# $work/NAME.out; sets wall, user, sys and rss (KiB). Returns 1 when it failed.
+# $dir/NAME.out; sets wall, user, sys and rss (KiB). Returns 1 when it failed.
 run_tool() {
   local name="$1"
   shift
   local status=0
-  /usr/bin/time -o "$work/$name.time" -f '%e %U %S %M' "$@" \
-    >"$work/$name.out" 2>"$work/$name.err" || status=$?
-  read -r wall user sys rss < <(tail -n 1 "$work/$name.time")
+  /usr/bin/time -o "$dir/$name.time" -f '%e %U %S %M' "$@" \
+    >"$dir/$name.out" 2>"$dir/$name.err" || status=$?
+  read -r wall user sys rss < <(tail -n 1 "$dir/$name.time")
   if [ "$status" -ne 0 ]; then
     echo "$name failed (exit status $status):"
-    head -n 5 "$work/$name.err" | sed 's/^/  /'
+    head -n 5 "$dir/$name.err" | sed 's/^/  /'
     return 1
   fi
 }
@@ -89,30 +89,31 @@ for t in $trees; do
   n=$(find "$tree" -type f | wc -l)
 
   declare -A W U S R SETS FILES OK
-  home="$work/home-$t"
+  dir="$work/$t"  # the lists and logs of the tools
+  home="$dir/home"
   mkdir -p "$home"
   names=(zwillo "${peers[@]}")
   for name in "${names[@]}"; do
-    out="$work/$name.out"
+    out="$dir/$name.out"
     case "$name" in
       zwillo)
-        rm -f "$work/zwillo.txt"
+        rm -f "$dir/zwillo.txt"
         cmd=(env HOME="$home" XDG_CONFIG_HOME="$home/.config" "$build/zwillo" -nosavereg
-             -setcompare s c -addfolder "$tree" -run -exportresults "$work/zwillo.txt")
-        out="$work/zwillo.txt" ;;
+             -setcompare s c -addfolder "$tree" -run -exportresults "$dir/zwillo.txt")
+        out="$dir/zwillo.txt" ;;
       jdupes) cmd=(jdupes -r -q -z "$tree") ;;
       fdupes) cmd=(fdupes -r -q "$tree") ;;
       rdfind)
-        cmd=(rdfind -makeresultsfile true -outputname "$work/rdfind.txt" -dryrun true
+        cmd=(rdfind -makeresultsfile true -outputname "$dir/rdfind.txt" -dryrun true
              -ignoreempty false "$tree")
-        out="$work/rdfind.txt" ;;
+        out="$dir/rdfind.txt" ;;
       duff) cmd=(duff -r -a -f '#' "$tree") ;;
     esac
     OK[$name]=0
     if run_tool "$name" "${cmd[@]}"; then
       W[$name]=$wall U[$name]=$user S[$name]=$sys R[$name]=$rss
       if read -r sets inSets < <(python3 "$here/peer_sets.py" canon "$name" "$out" \
-                                   "$work/$name-$t.sets"); then
+                                   "$dir/$name.sets"); then
         SETS[$name]=$sets FILES[$name]=$inSets OK[$name]=1
       else
         echo "$name: its list could not be read"
@@ -126,8 +127,7 @@ for t in $trees; do
   if [ "${OK[zwillo]}" = 1 ]; then
     for name in "${peers[@]}"; do
       [ "${OK[$name]}" = 1 ] || continue
-      if ! python3 "$here/peer_sets.py" diff "$name" "$work/zwillo-$t.sets" \
-             "$work/$name-$t.sets"; then
+      if ! python3 "$here/peer_sets.py" diff "$name" "$dir/zwillo.sets" "$dir/$name.sets"; then
         same=0 failed=1 keep=1
       fi
     done
