@@ -1,6 +1,7 @@
 #include "engine/dupes/read_ahead.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "engine/common/crc32.h"
@@ -81,26 +82,43 @@ void TReadAhead::Read(TFileInfos& e) {
 }
 
 void TReadAhead::StartHelper(std::function<bool()> stop) {
-  if (helper_.joinable() || !HasWork()) return;
-  slotCount_ = work_.size() - next_;
-  slots_.reset(new Slot[slotCount_]);
-  size_t total = 0;
-  for (size_t k = 0; k < slotCount_; ++k)
-    total += work_[next_ + k]->Path.size() + work_[next_ + k]->Name.size();
-  names_.reserve(total);
-  for (size_t k = 0; k < slotCount_; ++k) {
-    TFileInfos& e = *work_[next_ + k];
-    slots_[k].pathAt = names_.size();
-    names_ += e.Path;
-    names_ += e.Name;
-    slots_[k].pathLength = names_.size() - slots_[k].pathAt;
-    slots_[k].size = e.Size;
-    e.Ahead = kLeft;
-    e.AheadCrc = static_cast<uint32_t>(k);
+  if (helper_.joinable()) return;
+  if (!HasWork()) {
+    std::unordered_map<uint64_t, TFileInfos*>().swap(firstOfSize_);
+    return;
   }
-  work_.clear();
+  slots_.reset(new Slot[work_.size() - next_]);
+  slotCount_ = 0;
+  const std::string* folder = nullptr;
+  uint32_t folderAt = 0;
+  for (size_t k = next_; k < work_.size(); ++k) {
+    TFileInfos& e = *work_[k];
+    const bool newFolder = !folder || *folder != e.Path;
+    const size_t grows = (newFolder ? e.Path.size() : 0) + e.Name.size();
+    // Names too long for a slot, or more than it can point to, stay with
+    // the comparison.
+    if (e.Path.size() > UINT16_MAX || e.Name.size() > UINT16_MAX || names_.size() + grows > UINT32_MAX)
+      continue;
+    if (newFolder) {
+      folder = &e.Path;
+      folderAt = static_cast<uint32_t>(names_.size());
+      names_ += e.Path;
+    }
+    Slot& slot = slots_[slotCount_];
+    slot.size = e.Size;
+    slot.folderAt = folderAt;
+    slot.folderLength = static_cast<uint16_t>(e.Path.size());
+    slot.nameAt = static_cast<uint32_t>(names_.size());
+    slot.nameLength = static_cast<uint16_t>(e.Name.size());
+    names_ += e.Name;
+    e.Ahead = kLeft;
+    e.AheadCrc = static_cast<uint32_t>(slotCount_++);
+  }
+  names_.shrink_to_fit();
+  // What browsing needed goes now; the slots take its place.
+  std::vector<TFileInfos*>().swap(work_);
   next_ = 0;
-  firstOfSize_.clear();
+  std::unordered_map<uint64_t, TFileInfos*>().swap(firstOfSize_);
   stopHelper_ = false;
   helper_ = std::thread([this, stop = std::move(stop)] { HelperLoop(stop); });
 }
@@ -108,12 +126,18 @@ void TReadAhead::StartHelper(std::function<bool()> stop) {
 void TReadAhead::HelperLoop(std::function<bool()> stop) {
   try {
     std::unique_ptr<uint8_t[]> buffer(new uint8_t[kBufferSize]);
+    std::string path;
     for (size_t k = 0; k < slotCount_; ++k) {
       if (stopHelper_.load(std::memory_order_relaxed) || (stop && stop())) return;
       Slot& slot = slots_[k];
       uint8_t queued = kQueued;
       if (!slot.state.compare_exchange_strong(queued, kBusy, std::memory_order_acquire)) continue;
-      slot.fact = ReadFile(names_.substr(slot.pathAt, slot.pathLength), slot.size, buffer.get());
+      path.assign(names_, slot.folderAt, slot.folderLength);
+      path.append(names_, slot.nameAt, slot.nameLength);
+      const Fact fact = ReadFile(path, slot.size, buffer.get());
+      slot.middle = fact.middle;
+      slot.crc = fact.crc;
+      slot.kind = fact.kind;
       slot.state.store(kDone, std::memory_order_release);
     }
   } catch (...) {
@@ -139,10 +163,10 @@ bool TReadAhead::Take(TFileInfos& e) {
         slot.state.compare_exchange_weak(state, kTaken, std::memory_order_acq_rel))
       return false;
     if (state == kDone) {
-      if (slot.fact.kind == 0) return false;
-      e.AheadMiddle = slot.fact.middle;
-      e.AheadCrc = slot.fact.crc;
-      e.Ahead = slot.fact.kind;
+      if (slot.kind == 0) return false;
+      e.AheadMiddle = slot.middle;
+      e.AheadCrc = slot.crc;
+      e.Ahead = slot.kind;
       return true;
     }
     if (state == kTaken) return false;

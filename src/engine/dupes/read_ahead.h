@@ -71,11 +71,17 @@ class TReadAhead {
   void HelperLoop(std::function<bool()> stop);
 
   enum SlotState : uint8_t { kQueued, kBusy, kDone, kTaken };
+  // 32 bytes a file: a million of them must not weigh much. The names lie
+  // in names_, each folder once for the files of it that follow each other.
   struct Slot {
-    size_t pathAt = 0;  // the file's full name in names_
-    size_t pathLength = 0;
     uint64_t size = 0;
-    Fact fact;
+    uint32_t folderAt = 0;
+    uint32_t nameAt = 0;
+    uint32_t middle = 0;
+    uint32_t crc = 0;
+    uint16_t folderLength = 0;
+    uint16_t nameLength = 0;
+    uint8_t kind = 0;
     std::atomic<uint8_t> state{kQueued};
   };
 
