@@ -124,8 +124,9 @@ class TScriptedSource : public IDropSource {
   ULONG refs_ = 1;
 };
 
-// The drop target of --target: takes CF_HDROP, moves the files or not, and
-// says it moved them.
+// The drop target of --target: a folder that takes CF_HDROP and, like the
+// Recycle Bin or a file manager with Shift, moves the files whenever the
+// source allows it (and says so); it copies them otherwise.
 class TMovingTarget : public IDropTarget {
  public:
   explicit TMovingTarget(const wchar_t* folder) : folder_(folder) {}
@@ -140,12 +141,15 @@ class TMovingTarget : public IDropTarget {
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
   ULONG STDMETHODCALLTYPE Release() override { return --refs_; }
+  static DWORD Take(DWORD allowed) {
+    return (allowed & DROPEFFECT_MOVE) ? DROPEFFECT_MOVE : allowed & DROPEFFECT_COPY;
+  }
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
-    *effect &= DROPEFFECT_MOVE;
+    *effect = Take(*effect);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
-    *effect &= DROPEFFECT_MOVE;
+    *effect = Take(*effect);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
@@ -156,23 +160,25 @@ class TMovingTarget : public IDropTarget {
       *effect = DROPEFFECT_NONE;
       return S_OK;
     }
+    const DWORD taken = Take(*effect);
     auto drop = static_cast<HDROP>(medium.hGlobal);
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
       wchar_t name[MAX_PATH * 4];
       if (!DragQueryFileW(drop, i, name, MAX_PATH * 4)) continue;
-      bool moved = false;
+      const char* done = "kept";
       if (folder_) {
         const wchar_t* base = wcsrchr(name, L'\\');
         std::wstring to = std::wstring(folder_) + L"\\" + (base ? base + 1 : name);
-        moved = MoveFileW(name, to.c_str()) != 0;
+        if (taken == DROPEFFECT_MOVE && MoveFileW(name, to.c_str())) done = "moved";
+        if (taken == DROPEFFECT_COPY && CopyFileW(name, to.c_str(), TRUE)) done = "copied";
       }
-      printf("drop_files: %s %ls\n", moved ? "moved" : "kept", name);
+      printf("drop_files: %s %ls\n", done, name);
     }
     ReleaseStgMedium(&medium);
-    // What a shell folder leaves for the source after a move.
+    // What a shell folder leaves for the source.
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
-    *static_cast<DWORD*>(GlobalLock(block)) = DROPEFFECT_MOVE;
+    *static_cast<DWORD*>(GlobalLock(block)) = taken;
     GlobalUnlock(block);
     FORMATETC performed{static_cast<CLIPFORMAT>(RegisterClipboardFormatA("Performed DropEffect")),
                         nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -180,7 +186,7 @@ class TMovingTarget : public IDropTarget {
     value.tymed = TYMED_HGLOBAL;
     value.hGlobal = block;
     if (FAILED(data->SetData(&performed, &value, TRUE))) GlobalFree(block);
-    *effect = DROPEFFECT_MOVE;
+    *effect = taken;
     dropped = true;
     PostQuitMessage(0);
     return S_OK;

@@ -6,8 +6,9 @@
 # named as the first argument, a delete whose countdown box is answered,
 # settings written on closing and read by the next start, and the option
 # pages set by clicks and keys (through the test driver) before a run, a
-# folder dropped on the 'library' list, and a file dragged out of the result
-# list into a folder that moves it. Every run has a
+# folder dropped on the 'library' list and its row dragged to the 'fresh'
+# list, and a file dragged out of the result list into a folder that would
+# move it if it were let. Every run has a
 # time limit, and wine is ended afterwards, so no process stays behind.
 set -u
 prog="$1"
@@ -129,9 +130,9 @@ if [ -n "$drive" ]; then
 fi
 
 # 6. Drag and drop through OLE: a folder dropped from another program on the
-# 'library' list becomes a row (stored on closing); a copy dragged out of
-# the result list onto a folder that moves it leaves the list, and its
-# bytes are in that folder.
+# 'library' list becomes a row (stored on closing); a file dragged out of
+# the result list onto a folder that moves whatever it is allowed to is
+# offered a copy only: the file stays in its place and in the list.
 if [ -n "$drive" ] && [ -n "$dropper" ]; then
   dnd="$work/dnd"
   mkdir -p "$dnd/a" "$dnd/b" "$work/dest"
@@ -146,16 +147,18 @@ if [ -n "$drive" ] && [ -n "$dropper" ]; then
   timeout 60 "$wine" "$drive" "window=Zwillo Pro" sleep=1000 >/dev/null 2>&1
   timeout 60 "$wine" "$dropper" --library "$D" >/dev/null 2>&1
   rc=$?
-  timeout 60 "$wine" "$drive" "window=Zwillo Pro" close "gone=Zwillo Pro" >/dev/null 2>&1
+  timeout 60 "$wine" "$drive" "window=Zwillo Pro" "dragbox=1:0" close "gone=Zwillo Pro" >/dev/null 2>&1
+  moved=$?
   wait "$opened" 2>/dev/null
   check "a folder dropped on the library list is taken" eval '[ $rc -eq 0 ]'
-  check "and stored as a library row" eval '"$wine" reg query "HKCU\\Software\\Corvanta\\Zwillo Pro" /v Scan_DirsS 2>/dev/null | grep -qi "dnd"'
+  reg_dirs() { "$wine" reg query "HKCU\\Software\\Corvanta\\Zwillo Pro" /v "$1" 2>/dev/null | grep -i "$1 "; }
+  check "its row dragged to the fresh list moves there (stored on closing)" eval '[ $moved -eq 0 ] && reg_dirs Scan_DirsN | grep -qi dnd && ! reg_dirs Scan_DirsS | grep -qi dnd'
   clear_settings
 
   printf '@%s -clearfolders -addfolder "%s" -run\r\n' "$(p "$prog")" "$D" > "$work/open.bat"
   timeout 180 "$wine" cmd /c "$(p "$work/open.bat")" >/dev/null 2>&1 &
   opened=$!
-  timeout 120 "$wine" "$dropper" --target "$(p "$work/dest")" >/dev/null 2>&1 &
+  timeout 120 "$wine" "$dropper" --target "$(p "$work/dest")" >"$work/target.txt" 2>&1 &
   target=$!
   sleep 2
   timeout 120 "$wine" "$drive" "window=Zwillo Pro" sleep=3000 "enabled=Run" \
@@ -165,8 +168,8 @@ if [ -n "$drive" ] && [ -n "$dropper" ]; then
   wait "$target" 2>/dev/null
   wait "$opened" 2>/dev/null
   check "a result row is dragged onto a folder" eval '[ $rc -eq 0 ] && [ "$(wc -l < "$work/before.txt")" -eq 4 ]'
-  check "the folder moved the file, its bytes are kept" eval '[ ! -e "$dnd/b/one.dat" ] && cmp -s "$dnd/a/one.dat" "$work/dest/one.dat"'
-  check "the moved file left the list, the others stay" eval '[ "$(wc -l < "$work/after.txt")" -eq 3 ] && ! grep -q "b.one.dat" "$work/after.txt" && grep -q "one.dat" "$work/after.txt"'
+  check "the folder could only copy the file, which stays in its place" eval 'grep -q "drop_files: copied" "$work/target.txt" && ! grep -q "drop_files: moved" "$work/target.txt" && [ -e "$dnd/b/one.dat" ] && cmp -s "$dnd/a/one.dat" "$work/dest/one.dat"'
+  check "and in the list" eval 'cmp -s "$work/before.txt" "$work/after.txt"'
 fi
 
 echo "$passed passed, $failed failed"

@@ -22,6 +22,9 @@
  *   dragrow=N@X,Y    presses the left button on row N of the window's list
  *                    view, moves the pointer in steps to the screen point
  *                    X,Y and lets go there
+ *   dragbox=K:M      drags the first row of the K-th folder list (a visible
+ *                    list box that takes drops, from 0) with the left
+ *                    button and lets go below the last row of the M-th
  *   list=FILE        writes the rows of the window's list view to FILE, a
  *                    line each, columns separated by tabs
  *   close            asks the window to close
@@ -306,6 +309,63 @@ static void Button(int up) {
   SendInput(1, &in, sizeof in);
 }
 
+/* A left-button drag from the client point `from` of `source` to the
+ * screen point `to`. */
+static void Drag(HWND source, POINT from, POINT to) {
+  ClientToScreen(source, &from);
+  Front();
+  MoveTo(from.x, from.y);
+  Sleep(200);
+  Button(0);
+  Sleep(200);
+  /* Away from the start in small steps, so that the list sees a drag. */
+  for (int i = 1; i <= 30; ++i) {
+    MoveTo(from.x + (to.x - from.x) * i / 30, from.y + (to.y - from.y) * i / 30);
+    Sleep(40);
+  }
+  Sleep(500);
+  MoveTo(to.x + 1, to.y + 1);
+  Sleep(300);
+  Button(1);
+  Sleep(1500);
+}
+
+static BOOL CALLBACK FindFolderList(HWND h, LPARAM lp) {
+  struct Child* c = (struct Child*)lp;
+  char cls[64];
+  GetClassNameA(h, cls, sizeof cls);
+  /* RegisterDragDrop marks its window with this property. */
+  if (!IsWindowVisible(h) || _stricmp(cls, "ListBox") != 0 || !GetPropA(h, "OleDropTargetInterface"))
+    return TRUE;
+  if (c->index-- > 0) return TRUE;
+  c->found = h;
+  return FALSE;
+}
+
+static HWND FolderList(int index) {
+  struct Child c = {NULL, NULL, index, NULL};
+  if (target) EnumChildWindows(target, FindFolderList, (LPARAM)&c);
+  return c.found;
+}
+
+static int DragBox(const char* arg) {
+  int from = 0, to = 0;
+  if (sscanf(arg, "%d:%d", &from, &to) != 2) return 0;
+  HWND source = FolderList(from), dest = FolderList(to);
+  if (!source || !dest) return 0;
+  const LRESULT height = SendMessageA(source, LB_GETITEMHEIGHT, 0, 0);
+  if (SendMessageA(source, LB_GETCOUNT, 0, 0) < 1 || height <= 0) return 0;
+  RECT r;
+  GetClientRect(dest, &r);
+  const LRESULT rows = SendMessageA(dest, LB_GETCOUNT, 0, 0);
+  const LRESULT below = SendMessageA(dest, LB_GETITEMHEIGHT, 0, 0) * (rows + 1);
+  POINT at = {(r.left + r.right) / 2, below < r.bottom - 4 ? (LONG)below : r.bottom - 4};
+  ClientToScreen(dest, &at);
+  POINT start = {10, (LONG)height / 2};
+  Drag(source, start, at);
+  return 1;
+}
+
 static int DragRow(const char* arg) {
   int row = 0, x = 0, y = 0;
   if (sscanf(arg, "%d@%d,%d", &row, &x, &y) != 3) return 0;
@@ -321,22 +381,8 @@ static int DragRow(const char* arg) {
   CloseRemote(&r);
   if (!ok) return 0;
   POINT from = {rect.left + 10, (rect.top + rect.bottom) / 2};
-  ClientToScreen(list, &from);
-  Front();
-  MoveTo(from.x, from.y);
-  Sleep(200);
-  Button(0);
-  Sleep(200);
-  /* Away from the start in small steps, so that the list sees a drag. */
-  for (int i = 1; i <= 30; ++i) {
-    MoveTo(from.x + (x - from.x) * i / 30, from.y + (y - from.y) * i / 30);
-    Sleep(40);
-  }
-  Sleep(500);
-  MoveTo(x + 1, y + 1);
-  Sleep(300);
-  Button(1);
-  Sleep(1500);
+  POINT to = {x, y};
+  Drag(list, from, to);
   return 1;
 }
 
@@ -448,6 +494,7 @@ static int Step(const char* step) {
   }
   if (strcmp(verb, "list") == 0) return DumpList(arg);
   if (strcmp(verb, "dragrow") == 0) return DragRow(arg);
+  if (strcmp(verb, "dragbox") == 0) return DragBox(arg);
   if (strcmp(verb, "close") == 0) {
     PostMessageA(target, WM_CLOSE, 0, 0);
     return 1;

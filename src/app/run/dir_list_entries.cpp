@@ -90,6 +90,17 @@ uint32_t FolderListPreferredEffect(bool fromFolderList, bool rightButton) {
   return fromFolderList && !rightButton ? kDropMove : kDropCopy;
 }
 
+TFolderListDrop DecideFolderListDrop(bool ctrl, bool shift, uint32_t allowed, bool ownRow,
+                                     bool rightButton) {
+  // A row of the program's own lists may move although its drag offers
+  // only copy and link to the system.
+  uint32_t action = FolderListDropEffect(ctrl, shift, ownRow ? allowed | kDropMove : allowed,
+                                         FolderListPreferredEffect(ownRow, rightButton));
+  if (action == kDropMove && !ownRow) action = kDropCopy;
+  if (action == kDropNone || !(allowed & kDropCopy)) return {};
+  return {action, kDropCopy};
+}
+
 TDragOutcome DecodeDragOutcome(std::span<const uint8_t> targetClsid,
                                std::span<const uint8_t> logicalPerformed,
                                std::span<const uint8_t> performed) {

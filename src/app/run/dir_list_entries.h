@@ -51,6 +51,20 @@ uint32_t FolderListDropEffect(bool ctrl, bool shift, uint32_t allowed, uint32_t 
 // started in one of the two folder lists, copy for any other.
 uint32_t FolderListPreferredEffect(bool fromFolderList, bool rightButton);
 
+// A drop on a folder list: what the list does, and the effect it tells the
+// drag's source. Only a row dragged from the program's own folder lists
+// moves (it leaves its list), though its drag never offers move to anyone
+// else; anything else dropped only adds rows. The source is never told of a
+// move: a source told so deletes what it dragged, and a folder dragged in
+// from a file manager with Shift would be gone. Both kDropNone when the drop
+// is refused (the source allows no copy).
+struct TFolderListDrop {
+  uint32_t action = kDropNone;
+  uint32_t reported = kDropNone;
+};
+TFolderListDrop DecideFolderListDrop(bool ctrl, bool shift, uint32_t allowed, bool ownRow,
+                                     bool rightButton);
+
 // What became of a finished drag.
 enum class TDragOutcome : uint8_t { None = 0, Copied = 1, Moved = 2, Linked = 3, Recycled = 4 };
 
@@ -68,8 +82,8 @@ TDragOutcome DecodeDragOutcome(std::span<const uint8_t> targetClsid,
 // A drop that copied or linked leaves them. `dropped` false: never.
 bool DragMovedAway(bool dropped, TDragOutcome outcome, uint32_t effect);
 
-// The row of a folder list that was dragged away (moved to the other list
-// or elsewhere): removed only while it still holds the dragged entry (the
+// The row of a folder list that a folder list took as a move (to the
+// other list or to another place in its own): removed only while it still holds the dragged entry (the
 // drop may have changed the lists); the selection and the row to scroll to
 // stay on their rows. True when it was removed.
 bool RemoveDraggedFolderRow(TWindowModel& model, TFolderList list, int32_t row,

@@ -450,10 +450,12 @@ std::optional<std::string> ResolveLink(const std::string& link) {
 
 // The folder-list drag that runs now, if any: the drop targets of both
 // lists prefer move for it, and a drop into its own list moves its row.
+// `movedInside`: a folder list took it as a move, so its row leaves.
 struct TFolderDrag {
   bool active = false;
   TFolderList which = TFolderList::Fresh;
   int32_t row = -1;
+  bool movedInside = false;
 };
 TFolderDrag g_folderDrag;
 
@@ -496,9 +498,8 @@ class TDirListDropTarget : public IDropTarget {
     if (!effect) return E_INVALIDARG;
     accept_ = data && list_ && ctx_ && CanAccept(data);
     right_ = (keys & MK_RBUTTON) != 0;
-    preferred_ = FolderListPreferredEffect(g_folderDrag.active, right_);
     markY_ = -1;
-    *effect = Effect(keys, *effect);
+    *effect = Decide(keys, *effect).reported;
     POINT p{pt.x, pt.y};
     if (helper_ && list_) helper_->DragEnter(list_, data, &p, *effect);
     if (accept_) Track(p);
@@ -506,7 +507,7 @@ class TDirListDropTarget : public IDropTarget {
   }
   HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL pt, DWORD* effect) override {
     if (!effect) return E_INVALIDARG;
-    *effect = Effect(keys, *effect);
+    *effect = Decide(keys, *effect).reported;
     POINT p{pt.x, pt.y};
     if (accept_) Track(p);
     if (helper_) helper_->DragOver(&p, *effect);
@@ -523,10 +524,12 @@ class TDirListDropTarget : public IDropTarget {
     if (!effect) return E_INVALIDARG;
     HideMark();
     // The button is up by now: the one that dragged was noted at the start.
-    *effect = Effect(keys | (right_ ? MK_RBUTTON : 0), *effect);
+    const TFolderListDrop drop = Decide(keys | (right_ ? MK_RBUTTON : 0), *effect);
+    *effect = drop.reported;
     POINT p{pt.x, pt.y};
     if (helper_) helper_->Drop(data, &p, *effect);
-    if (*effect == DROPEFFECT_NONE || !data) return S_OK;
+    if (drop.action == kDropNone || !data) return S_OK;
+    if (g_folderDrag.active && drop.action == kDropMove) g_folderDrag.movedInside = true;
     const int32_t position = Position(p, nullptr);
     // The target may ask questions (message boxes): it keeps itself alive.
     AddRef();
@@ -563,10 +566,10 @@ class TDirListDropTarget : public IDropTarget {
     return any;
   }
 
-  DWORD Effect(DWORD keys, DWORD allowed) const {
-    if (!accept_ || !ctx_ || (ctx_->form && ctx_->form->Busy())) return DROPEFFECT_NONE;
-    return FolderListDropEffect((keys & MK_CONTROL) != 0, (keys & MK_SHIFT) != 0, allowed,
-                                preferred_);
+  TFolderListDrop Decide(DWORD keys, DWORD allowed) const {
+    if (!accept_ || !ctx_ || (ctx_->form && ctx_->form->Busy())) return {};
+    return DecideFolderListDrop((keys & MK_CONTROL) != 0, (keys & MK_SHIFT) != 0, allowed,
+                                g_folderDrag.active, right_);
   }
 
   int32_t Count() const {
@@ -717,7 +720,6 @@ class TDirListDropTarget : public IDropTarget {
   bool accept_ = false;
   bool dirEntries_ = false;
   bool right_ = false;
-  DWORD preferred_ = DROPEFFECT_COPY;
   int markY_ = -1;
   DWORD lastScroll_ = 0;
 };
@@ -759,17 +761,16 @@ void DragFolderRow(TFolderListDrag& drag, bool rightButton) {
   // takes over.
   if (GetCapture() == drag.list) ReleaseCapture();
   g_folderDrag = {true, drag.which, row};
+  // The data names the real folder: a file manager or the Recycle Bin
+  // offered a move would move or recycle it. Only the folder lists move a
+  // row, and they say so through g_folderDrag.
   DWORD effect = DROPEFFECT_NONE;
-  const HRESULT hr = DoDragDrop(data, source,
-                                DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
-  const TDragOutcome outcome = Outcome(data);
+  const HRESULT hr = DoDragDrop(data, source, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect);
   const TFolderDrag done = g_folderDrag;
   g_folderDrag = {};
   data->Release();
   source->Release();
-  const bool moved = outcome == TDragOutcome::Moved || outcome == TDragOutcome::Recycled ||
-                     (effect & DROPEFFECT_MOVE) != 0;
-  if (hr == DRAGDROP_S_DROP && moved && drag.ctx && drag.ctx->form &&
+  if (hr == DRAGDROP_S_DROP && done.movedInside && drag.ctx && drag.ctx->form &&
       RemoveDraggedFolderRow(drag.ctx->form->Model(), done.which, done.row, entry))
     drag.ctx->host->ModelChanged();
 }
@@ -881,9 +882,11 @@ TResultDragEnd DragFilesOutOfResultList(HWND list, TResultList& results, int32_t
   }
 
   auto* source = new TDropSource(rightButton);
+  // Copy and link only: a folder or the Recycle Bin offered a move would
+  // take the files away without a kept copy proven at that moment. A target
+  // that moves them anyway is followed (the rows of files gone leave).
   DWORD effect = DROPEFFECT_NONE;
-  const HRESULT hr = DoDragDrop(data, source,
-                                DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+  const HRESULT hr = DoDragDrop(data, source, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect);
   const TDragOutcome outcome = Outcome(data);
   source->Release();
   data->Release();

@@ -5,9 +5,12 @@
 // them) dropped on them from the shell. All of it is the system's OLE drag
 // and drop; OleInitialize must have run on the window's thread.
 //
-// A drag out of the window never deletes or moves a file itself: the shell
-// or the target program copies or moves; the window only stops listing what
-// the target took away.
+// A drag out of the window never deletes or moves a file, and offers the
+// target copy and link only: nothing leaves its place without a kept copy
+// proven at that moment, which no drop target does. A folder row dragged
+// from one folder list to the other, or within one, still moves its row:
+// the lists know their own drag. Nor is a source ever told that a drop
+// moved what it dragged (it would delete the original).
 #pragma once
 #include <windows.h>
 #include <shellapi.h>
@@ -40,8 +43,9 @@ struct TResultDragEnd {
 
 // ListView1BeginDrag: drags the selected files of the result list `list`
 // (started at `startRow`, `start` in client coordinates, with the right
-// button or not). Files a drop moved or recycled leave the list when they
-// are really gone. The caller stops the list from accepting dropped files
+// button or not), offered for copy and link. Should a target move or
+// recycle them all the same, the entries of files really gone leave the
+// list. The caller stops the list from accepting dropped files
 // for the duration and reselects the rows afterwards (the model's
 // selection flags are right).
 TResultDragEnd DragFilesOutOfResultList(HWND list, TResultList& results, int32_t startRow,

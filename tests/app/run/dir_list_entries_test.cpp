@@ -103,6 +103,34 @@ TEST(DropEffects, KeysAllowedAndPreferred) {
   EXPECT_EQ(FolderListPreferredEffect(false, false), kDropCopy);
 }
 
+// A source is never told of a move; only the lists' own rows move.
+TEST(DropEffects, FolderListDropMovesOnlyItsOwnRows) {
+  constexpr uint32_t all = kDropCopy | kDropMove | kDropLink;
+  constexpr uint32_t own = kDropCopy | kDropLink;  // what a row's drag offers
+  struct Case {
+    bool ctrl, shift, ownRow, right;
+    uint32_t allowed, action, reported;
+  };
+  const Case cases[] = {
+      {false, true, false, false, all, kDropCopy, kDropCopy},  // a folder from a file manager, Shift
+      {false, false, false, false, all, kDropCopy, kDropCopy},
+      {false, false, false, false, kDropMove, kDropNone, kDropNone},  // a source that only moves
+      {false, false, false, false, kDropLink, kDropNone, kDropNone},
+      {false, false, true, false, own, kDropMove, kDropCopy},  // a row moves, told as a copy
+      {false, true, true, true, own, kDropMove, kDropCopy},
+      {false, false, true, true, own, kDropCopy, kDropCopy},   // right button copies
+      {true, false, true, false, own, kDropCopy, kDropCopy},
+      {true, true, true, false, own, kDropCopy, kDropCopy},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.ctrl << c.shift << c.ownRow << c.right << " allowed "
+                                    << c.allowed);
+    const TFolderListDrop d = DecideFolderListDrop(c.ctrl, c.shift, c.allowed, c.ownRow, c.right);
+    EXPECT_EQ(d.action, c.action);
+    EXPECT_EQ(d.reported, c.reported);
+  }
+}
+
 TEST(DragOutcome, DecodedFromTheTargetsData) {
   const auto recycle = Bytes({0x40, 0xF0, 0x5F, 0x64, 0x81, 0x50, 0x1B, 0x10, 0x9F, 0x08, 0x00,
                               0xAA, 0x00, 0x2F, 0x95, 0x4E});
