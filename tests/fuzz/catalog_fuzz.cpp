@@ -58,7 +58,7 @@ int ZwFuzzOne(const uint8_t* data, size_t size) {
   uint64_t produced = 0;
   zw::TZWCatReader reader(path);
   reader.Read(filters, [&](zw::TFileInfos* e) {
-    if (e->Path.compare(0, reader.CatalogName().size() + 1, reader.CatalogName() + ">") != 0)
+    if (e->Path.str().compare(0, reader.CatalogName().size() + 1, reader.CatalogName() + ">") != 0)
       __builtin_trap();
     if (e->Path.size() > zw::TZWCatReader::kMaxPath) __builtin_trap();
     if (!(e->Flags & zw::fiflag::kInArchive)) __builtin_trap();

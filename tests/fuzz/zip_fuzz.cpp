@@ -33,7 +33,7 @@ int ZwFuzzOne(const uint8_t* data, size_t size) {
   target.nameFilter = &names;
   uint64_t produced = 0;
   target.emit = [&](zw::TFileInfos* e) {
-    if (e->Name.empty() || e->Path.find('>') == std::string::npos) __builtin_trap();
+    if (e->Name.empty() || e->Path.str().find('>') == std::string::npos) __builtin_trap();
     ++produced;
     zw::FreeFileInfos(e);
   };

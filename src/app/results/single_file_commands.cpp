@@ -64,9 +64,9 @@ bool TSingleFileCommands::OpenDirectory(int32_t row) {
     const TResultEntry* e = Entry(row);
     if (!e) return false;
     if (e->Flags & reflag::kInZip) {
-      const size_t gt = e->Path.rfind('>');
+      const size_t gt = e->Path.str().rfind('>');
       if (gt == std::string::npos || gt == 0) return false;
-      target = e->Path.substr(0, gt);  // the archive file itself
+      target = e->Path.str().substr(0, gt);  // the archive file itself
     } else if (e->InArchive()) {
       return false;  // a catalog entry has no folder to show
     } else {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/common/folder_path.h"
 #include "platform/filetime.h"
 
 namespace zw {
@@ -24,7 +25,7 @@ struct TFileInfos {
   TFileInfos* Next = nullptr;
   std::string Name;                      // file name without path
   std::unique_ptr<std::string> NameKey;  // comparison key of the name, built on demand
-  std::string Path;                      // folder, ending with the separator
+  TFolderPath Path;                      // folder, ending with the separator (shared)
   uint64_t Size = 0;
   platform::FileTime Time = 0;           // last write, local time (or packed date, flag 0x40)
   uint32_t Attr = 0;

@@ -59,7 +59,7 @@ TReadAhead::Fact TReadAhead::ReadFile(const std::string& path, uint64_t size, ui
         return fact;
       c = Crc32Update(c, buffer, n);
       // The sample's bytes may lie across two pieces.
-      for (size_t k = 0; k < want; ++k) {
+      for (size_t k = 0; k < want && k < sizeof sample; ++k) {
         const int64_t pos = at + static_cast<int64_t>(k) - r.offset - done;
         if (pos >= 0 && pos < static_cast<int64_t>(n)) sample[k] = buffer[static_cast<size_t>(pos)];
       }
@@ -89,11 +89,11 @@ void TReadAhead::StartHelper(std::function<bool()> stop) {
   }
   slots_.reset(new Slot[work_.size() - next_]);
   slotCount_ = 0;
-  const std::string* folder = nullptr;
+  const TFolderPath* folder = nullptr;
   uint32_t folderAt = 0;
   for (size_t k = next_; k < work_.size(); ++k) {
     TFileInfos& e = *work_[k];
-    const bool newFolder = !folder || *folder != e.Path;
+    const bool newFolder = !folder || !(folder->SharesWith(e.Path) || *folder == e.Path);
     const size_t grows = (newFolder ? e.Path.size() : 0) + e.Name.size();
     // Names too long for a slot, or more than it can point to, stay with
     // the comparison.

@@ -40,7 +40,7 @@ constexpr uint8_t kSampleValid = 0x40;  // Sample holds the middle sample
 struct TResultEntry {
   uint32_t Set = 0;                 // 0-based number of the duplicate set
   std::string Name;                 // file name without path
-  std::string Path;                 // folder (with separator; archive part for archive entries)
+  TFolderPath Path;                 // folder (with separator; archive part for archive entries)
   uint64_t Size = 0;                // bytes
   platform::FileTime Time = 0;      // last write, local time
   // Last write in UTC, for a file on disk: what tells, after a change of

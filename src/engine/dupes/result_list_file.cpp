@@ -144,6 +144,8 @@ int LoadResultList(TResultList& list, const std::string& path, uint16_t* headerF
   uint64_t position = kResultHeaderSize;
   bool failed = false;
   uint8_t rec[kResultRecordSizeV1];
+  std::string folderText;
+  TFolderPath folder;
   for (int32_t i = 0; i < entryCount && !failed; ++i) {
     if (!in.Read(rec, recordSize, got, err) || got < recordSize) {
       failed = true;
@@ -174,12 +176,15 @@ int LoadResultList(TResultList& list, const std::string& path, uint16_t* headerF
       failed = true;
       break;
     }
-    entry->Path.resize(pathLen);
+    folderText.resize(pathLen);
     entry->Name.resize(nameLen);
-    if (pathLen > 0 && (!in.Read(entry->Path.data(), pathLen, got, err) || got < pathLen)) {
+    if (pathLen > 0 && (!in.Read(folderText.data(), pathLen, got, err) || got < pathLen)) {
       failed = true;
       break;
     }
+    // The entries of one folder follow each other: they share its name.
+    if (!(folder == folderText)) folder = folderText;
+    entry->Path = folder;
     if (nameLen > 0 && (!in.Read(entry->Name.data(), nameLen, got, err) || got < nameLen)) {
       failed = true;
       break;

@@ -390,6 +390,7 @@ uint32_t TZWCatReader::Read(const TCatReadFilters& filters, const TSink& sink,
   const uint64_t fileSize = cat.FileSize();
   const size_t slots = DirTableSlots(cat);
   std::vector<std::string> table(slots);
+  std::vector<TFolderPath> shared(slots);  // made at a folder's first file, for all of them
   const std::string prefix = catalogName_ + ">" + platform::kPathSep;
   const uint64_t base = std::min<uint64_t>(cat.BaseIndex(), slots - 1);
   for (uint64_t i = 0; i <= base; ++i) table[static_cast<size_t>(i)] = prefix;
@@ -439,7 +440,9 @@ uint32_t TZWCatReader::Read(const TCatReadFilters& filters, const TSink& sink,
         if (filters.name && !filters.name->Accept(rec.Name)) return false;
         auto* entry = new TFileInfos;
         entry->Name = std::move(rec.Name);
-        entry->Path = *parent;
+        TFolderPath& folder = shared[rec.Dir];
+        if (folder.empty()) folder = *parent;
+        entry->Path = folder;
         entry->Size = rec.Size;
         entry->Time = platform::UtcToLocal(static_cast<platform::FileTime>(rec.Time));
         entry->Attr = rec.Attr;

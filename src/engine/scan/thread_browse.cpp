@@ -157,6 +157,7 @@ void TThreadBrowse::BrowseFolder(const std::string& path, bool recursive) {
   }
   const bool library = currentIsLibrary_;
   const bool sizeActive = sizeFilter.mode != fmIgnore;
+  const TFolderPath folder(path);  // shared by the entries of its files
   platform::FindData fd;
   while (!CheckStop() && dir.Next(fd)) {
     // A link leads to something that lies elsewhere: followed, it could loop
@@ -183,7 +184,7 @@ void TThreadBrowse::BrowseFolder(const std::string& path, bool recursive) {
 
     auto* entry = new TFileInfos;
     entry->Name = std::move(fd.name);
-    entry->Path = path;
+    entry->Path = folder;
     entry->Size = fd.size;
     entry->Flags = library ? fiflag::kLibrary : 0;
     entry->Time = platform::UtcToLocal(fd.lastWriteUtc);

@@ -402,6 +402,7 @@ bool TZWZipReader::ReadInto(const std::string& path, bool insideFolder, TTarget&
   const uint8_t flags = static_cast<uint8_t>(fiflag::kCrcValid | fiflag::kInArchive |
                                              fiflag::kInZip |
                                              (target.library ? fiflag::kLibrary : 0));
+  TFolderPath lastFolder;
   auto handle = [&](const TZipCentralHeader& h, const std::string& raw) {
     if (!target.attribFilter->Accept(h.externalAttributes)) return;
     if (sizeActive && !target.sizeFilter->Accept(h.uncompressedSize)) return;
@@ -411,7 +412,10 @@ bool TZWZipReader::ReadInto(const std::string& path, bool insideFolder, TTarget&
 
     auto* entry = new TFileInfos;
     entry->Name = std::move(file);
-    entry->Path = EntryPath(path, insideFolder, folder);
+    // Members of one folder mostly follow each other: they share its name.
+    std::string place = EntryPath(path, insideFolder, folder);
+    if (!(lastFolder == place)) lastFolder = std::move(place);
+    entry->Path = lastFolder;
     entry->Size = h.uncompressedSize;
     platform::FileTime ft = 0;
     entry->Time = platform::DosDateTimeToFileTime(h.dosDate, h.dosTime, ft)

@@ -55,7 +55,7 @@ std::string Fields(const zw::TResultEntry& e) {
                      uint64_t{e.Attributes}, uint64_t{e.Crc}, uint64_t{e.Sample},
                      uint64_t{e.Flags}})
     out += std::to_string(v) + " ";
-  return out + e.Path + e.Name;
+  return out + e.Path.str() + e.Name;
 }
 
 // A temporary folder and a result list; unless `empty`, two sets as the

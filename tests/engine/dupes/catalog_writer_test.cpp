@@ -69,7 +69,7 @@ class CatalogWriter : public ::testing::Test {
     f.attrib = attrib;
     const std::string prefix = std::string("backup.zwc>") + kSep;
     TZWCatReader(catalog).Read(f, [&](TFileInfos* e) {
-      EXPECT_EQ(e->Path.rfind(prefix, 0), 0u) << e->Path;
+      EXPECT_EQ(e->Path.str().rfind(prefix, 0), 0u) << e->Path;
       read[e->FullName().substr(prefix.size())] = e;
     });
     return read;
