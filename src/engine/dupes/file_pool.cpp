@@ -426,12 +426,26 @@ struct TFPSorted::Impl {
     SecKeys sec;
     TFileInfos* rep;
   };
+  // A fresh file waiting to be sorted: the numeric part of its ClassKey.
+  // A name primary key and the secondary keys, when the criteria have them
+  // (`moreKeys`), wait in `pendingMore` by arrival: most searches have
+  // neither, and a million files then take 24 bytes each here, not 80.
+  struct PendingKey {
+    uint32_t bucket;
+    uint32_t arrival;
+    uint64_t num;
+    TFileInfos* rep;
+  };
+  struct MoreKeys {
+    std::string_view str;
+    SecKeys sec;
+  };
   // Bucket, primary key, secondary keys, then arrival.
   struct KeyLess {
     Impl* impl;
-    bool operator()(const ClassKey& a, const ClassKey& b) const {
-      int r = impl->ComparePrimaryKeys(a, b);
-      if (r == 0) r = impl->SecondaryHeld(a.sec, *a.rep, b.sec, *b.rep, false);
+    bool operator()(const PendingKey& a, const PendingKey& b) const {
+      int r = impl->ComparePendingPrimary(a, b);
+      if (r == 0) r = impl->ComparePendingSecondary(a, b);
       return r != 0 ? r < 0 : a.arrival < b.arrival;
     }
   };
@@ -457,7 +471,9 @@ struct TFPSorted::Impl {
   // The fresh files as they came (only pointers: their keys are made in one
   // go when they are sorted), and those already sorted, with their keys.
   std::vector<TFileInfos*> arrivals;
-  std::vector<ClassKey> pending;
+  std::vector<PendingKey> pending;
+  std::vector<MoreKeys> pendingMore;
+  bool moreKeys = false;
   bool frozen = false;
 
   std::vector<Group> groups;
@@ -492,6 +508,7 @@ struct TFPSorted::Impl {
       toleranceSec[i] = toleranceOf(k);
     }
     tolerancePrimary = toleranceOf(p.keys_.primary);
+    moreKeys = p.keys_.primary == ckFilename || !secondary.empty();
   }
 
   const TSearchSettings& S() const { return pool.settings_; }
@@ -576,13 +593,24 @@ struct TFPSorted::Impl {
     }
     return k;
   }
-  int ComparePrimaryKeys(const ClassKey& a, const ClassKey& b) const {
+  // Bucket and primary key of two waiting files (without more keys their
+  // strings are empty, and there are no secondary keys).
+  int ComparePendingPrimary(const PendingKey& a, const PendingKey& b) const {
     if (a.bucket != b.bucket) return a.bucket < b.bucket ? -1 : 1;
     if (a.num != b.num) return a.num < b.num ? -1 : 1;
-    if (a.str.empty() && b.str.empty()) return 0;  // a numeric primary key
-    return CompareOrdinal(a.str, b.str);
+    if (!moreKeys) return 0;
+    const std::string_view sa = pendingMore[a.arrival].str, sb = pendingMore[b.arrival].str;
+    if (sa.empty() && sb.empty()) return 0;  // a numeric primary key
+    return CompareOrdinal(sa, sb);
   }
-  bool SameGroup(const ClassKey& a, const ClassKey& b) { return ComparePrimaryKeys(a, b) == 0; }
+  int ComparePendingSecondary(const PendingKey& a, const PendingKey& b) {
+    if (secondary.empty()) return 0;
+    return SecondaryHeld(pendingMore[a.arrival].sec, *a.rep, pendingMore[b.arrival].sec, *b.rep,
+                         false);
+  }
+  bool SameGroup(const PendingKey& a, const PendingKey& b) const {
+    return ComparePendingPrimary(a, b) == 0;
+  }
 
   // ---- fresh phase
 
@@ -598,10 +626,11 @@ struct TFPSorted::Impl {
     if (arrivals.empty()) return;
     const size_t sorted = pending.size();
     pending.reserve(sorted + arrivals.size());
+    if (moreKeys) pendingMore.reserve(sorted + arrivals.size());
     for (TFileInfos* e : arrivals) {
-      ClassKey key = KeyOf(*e);
-      key.arrival = static_cast<uint32_t>(pending.size());
-      pending.push_back(key);
+      const ClassKey key = KeyOf(*e);
+      pending.push_back({key.bucket, static_cast<uint32_t>(pending.size()), key.num, key.rep});
+      if (moreKeys) pendingMore.push_back({key.str, key.sec});
     }
     std::vector<TFileInfos*>().swap(arrivals);
     KeyLess less{this};
@@ -626,15 +655,17 @@ struct TFPSorted::Impl {
       fresh.reserve(pending.size());
       freshKeys.reserve(pending.size());
     }
-    auto sameClass = [&](const ClassKey& a, const ClassKey& b) {
-      return ComparePrimaryKeys(a, b) == 0 && SecondaryHeld(a.sec, *a.rep, b.sec, *b.rep, false) == 0;
+    auto sameClass = [&](const PendingKey& a, const PendingKey& b) {
+      return ComparePendingPrimary(a, b) == 0 && ComparePendingSecondary(a, b) == 0;
     };
+    const MoreKeys noMore{};
     const size_t n = pending.size();
     uint32_t lowerSince = UINT32_MAX;  // first arrival of a lower class of the group
     for (size_t begin = 0; begin < n;) {
       size_t end = begin + 1;
       while (end < n && sameClass(pending[begin], pending[end])) ++end;
-      const ClassKey& key = pending[begin];
+      const PendingKey& key = pending[begin];
+      const MoreKeys& more = moreKeys ? pendingMore[key.arrival] : noMore;
       const bool opensGroup = begin == 0 || !SameGroup(pending[begin - 1], key);
       if (opensGroup) lowerSince = UINT32_MAX;
       // The class's chain: later arrivals (after lowerSince) newest first,
@@ -653,7 +684,7 @@ struct TFPSorted::Impl {
         e->Next = nullptr;
         if (forLibrary) {
           fresh.push_back(e);
-          freshKeys.push_back(key.sec);
+          freshKeys.push_back(more.sec);
         }
       };
       for (size_t i = end; i > split; --i) link(pending[i - 1].rep);
@@ -663,7 +694,7 @@ struct TFPSorted::Impl {
       // (which point into the class's anchor, alive as long as the pool).
       if (opensGroup) {
         if (!groups.empty()) groups.back().freshEnd = freshBefore;
-        groups.push_back(Group{first, last, key.bucket, key.num, key.str, freshBefore, 0});
+        groups.push_back(Group{first, last, key.bucket, key.num, more.str, freshBefore, 0});
       } else {
         groups.back().last->Next = first;
         groups.back().last = last;
@@ -672,7 +703,8 @@ struct TFPSorted::Impl {
       begin = end;
     }
     if (!groups.empty()) groups.back().freshEnd = fresh.size();
-    std::vector<ClassKey>().swap(pending);
+    std::vector<PendingKey>().swap(pending);
+    std::vector<MoreKeys>().swap(pendingMore);
     assert(static_cast<int64_t>(groups.size()) == pool.groupCount_);
     if (!forLibrary) return;
 
@@ -971,9 +1003,10 @@ struct TFPSorted::Impl {
 
   void FreeAll() {
     if (!frozen) {
-      for (const ClassKey& k : pending) pool.Drop(k.rep);
+      for (const PendingKey& k : pending) pool.Drop(k.rep);
       for (TFileInfos* e : arrivals) pool.Drop(e);
       pending.clear();
+      pendingMore.clear();
       arrivals.clear();
       return;
     }
