@@ -80,6 +80,35 @@ void ReleaseAndClear(T*& p) {
   p = nullptr;
 }
 
+// The IUnknown of an object with one interface: counted, deleted at zero
+// (through the derived class's destructor).
+template <class Interface, const IID& kIid>
+class TCounted : public Interface {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    if (iid == IID_IUnknown || iid == kIid) {
+      *out = static_cast<Interface*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG n = InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return static_cast<ULONG>(n);
+  }
+
+ protected:
+  virtual ~TCounted() = default;
+
+ private:
+  LONG refs_ = 1;
+};
+
 // ---------------------------------------------------------------------------
 // TShellDataObject: the files of a drag as the shell itself offers them. It
 // keeps the files' item identifiers and hands every request on to the
@@ -87,7 +116,7 @@ void ReleaseAndClear(T*& p) {
 // the drag-image service stores with SetData is kept here and handed out
 // before anything else.
 
-class TShellDataObject : public IDataObject {
+class TShellDataObject : public TCounted<IDataObject, IID_IDataObject> {
  public:
   // `several`: the names are parsed by My Computer and the shell's data
   // object comes from there for all of them; otherwise one name, parsed by
@@ -126,24 +155,6 @@ class TShellDataObject : public IDataObject {
     return true;
   }
   size_t Count() const { return items_.size(); }
-
-  // --- IUnknown ---
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDataObject) {
-      *out = static_cast<IDataObject*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-  }
 
   // --- IDataObject ---
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* fmt, STGMEDIUM* medium) override {
@@ -340,7 +351,6 @@ class TShellDataObject : public IDataObject {
     return inner_;
   }
 
-  LONG refs_ = 1;
   bool several_;
   std::vector<LPITEMIDLIST> items_;
   std::vector<std::wstring> names_;  // full names, as the item identifiers
@@ -395,27 +405,11 @@ class TDirListDataObject : public TShellDataObject {
 
 // The drag source: the drag ends when its button is let go, and is
 // cancelled by Escape or the other button.
-class TDropSource : public IDropSource {
+class TDropSource : public TCounted<IDropSource, IID_IDropSource> {
  public:
   explicit TDropSource(bool rightButton)
       : button_(rightButton ? MK_RBUTTON : MK_LBUTTON),
         other_(rightButton ? MK_LBUTTON : MK_RBUTTON) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDropSource) {
-      *out = static_cast<IDropSource*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-  }
   HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
     if (escape || (keys & other_)) return DRAGDROP_S_CANCEL;
     if (!(keys & button_)) return DRAGDROP_S_DROP;
@@ -427,7 +421,6 @@ class TDropSource : public IDropSource {
 
  private:
   virtual ~TDropSource() = default;
-  LONG refs_ = 1;
   DWORD button_;
   DWORD other_;
 };
@@ -462,7 +455,7 @@ TFolderDrag g_folderDrag;
 // ---------------------------------------------------------------------------
 // TDirListDropTarget: a folder list as a drop target.
 
-class TDirListDropTarget : public IDropTarget {
+class TDirListDropTarget : public TCounted<IDropTarget, IID_IDropTarget> {
  public:
   TDirListDropTarget(HWND list, TFolderList which, TPageContext& context)
       : list_(list), which_(which), ctx_(&context), format_(Format(kDirListEntriesFormat)) {
@@ -476,22 +469,6 @@ class TDirListDropTarget : public IDropTarget {
     ReleaseAndClear(helper_);
   }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDropTarget) {
-      *out = static_cast<IDropTarget*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-  }
 
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL pt,
                                       DWORD* effect) override {
@@ -711,7 +688,6 @@ class TDirListDropTarget : public IDropTarget {
     if (added && ctx_) ctx_->host->ModelChanged();
   }
 
-  LONG refs_ = 1;
   HWND list_;
   TFolderList which_;
   TPageContext* ctx_;
