@@ -1047,6 +1047,8 @@ void TFPSorted::AddLibrary(TFileInfos* entry) {
 
 void TFPSorted::Finish(TResultManager& results) { impl_->Finish(results); }
 
+void TFPSorted::Settle() { impl_->Freeze(false); }  // nothing when library files froze it
+
 int64_t TFPSorted::GroupCount() const {
   if (!impl_->frozen) impl_->SortPending();
   return groupCount_;

@@ -103,6 +103,10 @@ class TFilePool {
   // content is compared, else `results`) and frees every entry in no set.
   // Called once, after feeding; the search calls it only with more than one file.
   virtual void Finish(TResultManager& results) = 0;
+  // Orders what was fed, as Finish would first (the sets do not change):
+  // the search calls it before the read-ahead helper takes its memory, so
+  // that the sort's passing memory and the helper's are not needed at once.
+  virtual void Settle() {}
 
   TPoolKind Kind() const { return kind_; }
   const TKeyChoice& Keys() const { return keys_; }
@@ -176,6 +180,7 @@ class TFPSorted : public TFilePool {
   void AddFresh(TFileInfos* entry) override;
   void AddLibrary(TFileInfos* entry) override;
   void Finish(TResultManager& results) override;
+  void Settle() override;
   // During the fresh phase the groups are counted on demand.
   int64_t GroupCount() const override;
 

@@ -46,7 +46,10 @@ void TThreadFindDupes::Execute() {
           if (ahead) ahead->StopHelper();
         }
       } guard{ahead_.get()};
-      if (ahead_) ahead_->StartHelper([this] { return CheckStop(); });
+      if (ahead_) {
+        pool_->Settle();
+        ahead_->StartHelper([this] { return CheckStop(); });
+      }
       pool_->Finish(*results_);
       step_ = 5;
     }
