@@ -152,7 +152,7 @@ if [ -n "$drive" ] && [ -n "$dropper" ]; then
   wait "$opened" 2>/dev/null
   check "a folder dropped on the library list is taken" eval '[ $rc -eq 0 ]'
   reg_dirs() { "$wine" reg query "HKCU\\Software\\Corvanta\\Zwillo Pro" /v "$1" 2>/dev/null | grep -i "$1 "; }
-  check "its row dragged to the fresh list moves there (stored on closing)" eval '[ $moved -eq 0 ] && reg_dirs Scan_DirsN | grep -qi dnd && ! reg_dirs Scan_DirsS | grep -qi dnd'
+  check "its row dragged to the fresh list moves there, still recursive (stored on closing)" eval '[ $moved -eq 0 ] && reg_dirs Scan_DirsN | grep -qi dnd && reg_dirs Scan_DirsNStates | grep -q "REG_SZ[[:space:]]*1[[:space:]]*\$" && ! reg_dirs Scan_DirsS | grep -qi dnd'
   clear_settings
 
   printf '@%s -clearfolders -addfolder "%s" -run\r\n' "$(p "$prog")" "$D" > "$work/open.bat"

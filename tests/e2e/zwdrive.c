@@ -23,8 +23,9 @@
  *                    view, moves the pointer in steps to the screen point
  *                    X,Y and lets go there
  *   dragbox=K:M      drags the first row of the K-th folder list (a visible
- *                    list box that takes drops, from 0) with the left
- *                    button and lets go below the last row of the M-th
+ *                    list box that takes drops, from 0) by its text with
+ *                    the left button and lets go below the last row of the
+ *                    M-th
  *   list=FILE        writes the rows of the window's list view to FILE, a
  *                    line each, columns separated by tabs
  *   close            asks the window to close
@@ -361,7 +362,8 @@ static int DragBox(const char* arg) {
   const LRESULT below = SendMessageA(dest, LB_GETITEMHEIGHT, 0, 0) * (rows + 1);
   POINT at = {(r.left + r.right) / 2, below < r.bottom - 4 ? (LONG)below : r.bottom - 4};
   ClientToScreen(dest, &at);
-  POINT start = {10, (LONG)height / 2};
+  /* On the row's text: a press on its state icon would change its state. */
+  POINT start = {60, (LONG)height / 2};
   Drag(source, start, at);
   return 1;
 }
