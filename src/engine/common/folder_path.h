@@ -39,7 +39,6 @@ class TFolderPath {
   operator std::string_view() const { return str(); }
   size_t size() const { return str().size(); }
   bool empty() const { return node_ == nullptr; }
-  const char* c_str() const { return str().c_str(); }
   // Both name the same block (so the same text): no need to compare it.
   bool SharesWith(const TFolderPath& other) const { return node_ && node_ == other.node_; }
 
