@@ -92,7 +92,7 @@ double RunYardstick(zw::poolshapes::TShapeKind kind, size_t n) {
   std::sort(all.begin(), all.end(), [](const zw::TFileInfos* a, const zw::TFileInfos* b) {
     if (a->Size != b->Size) return a->Size < b->Size;
     if (a->Time != b->Time) return a->Time < b->Time;
-    return a->Name < b->Name;
+    return a->Name.view() < b->Name.view();
   });
   for (size_t i = 0; i + 1 < all.size(); ++i) all[i]->Next = all[i + 1];
   if (!all.empty()) all.back()->Next = nullptr;

@@ -13,6 +13,7 @@
 #include "cli/terminal_host.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
+#include "platform/process.h"
 #include "app/text_ids.h"
 
 namespace {
@@ -128,6 +129,7 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  zw::platform::UseOneHeap();
   zw::platform::PrepareConsole();
   zw::platform::CatchInterrupts();
   zw::TProgram program;

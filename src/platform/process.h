@@ -10,6 +10,14 @@
 
 namespace zw::platform {
 
+// Lets every thread allocate from one heap. File entries are made by the
+// thread that lists folders and freed by the one that compares them, while
+// the result list's entries are made there: with a heap a thread (glibc's
+// default) the memory of the freed file entries cannot serve the results,
+// and a million files would hold both at once. Windows has one process heap
+// anyway. Call before the first thread starts.
+void UseOneHeap();
+
 // The running executable's full path; empty when it cannot be found.
 std::string ExecutablePath();
 uint32_t CurrentProcessId();

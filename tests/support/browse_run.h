@@ -51,7 +51,7 @@ class BrowseRun {
   // Takes entries until the end marker, then waits for the thread's end.
   void Drain() {
     while (zw::TFileInfos* e = PopServing()) {
-      found.push_back({e->Name, e->Path, e->Size, e->Crc, e->Attr, e->Flags, e->Time});
+      found.push_back({e->Name.str(), e->Path, e->Size, e->Crc, e->Attr, e->Flags, e->Time});
       zw::FreeFileInfos(e);
     }
     while (!thread->Finished()) events.DispatchWait(std::chrono::milliseconds(1));

@@ -265,15 +265,20 @@ bool TContentComparer::ReadSample(uint32_t i) {
   const std::string path = it.e->FullName();
   PostStatus(strPiM, &path);
   const uint8_t methods = settings_.methods & (acmCRC32 | acmByteByByte);
-  if (it.e->Ahead == TReadAhead::kLeft && !(readAhead_ && readAhead_->Take(*it.e))) it.e->Ahead = 0;
+  if (it.e->Ahead == TReadAhead::kLeft && !(readAhead_ && readAhead_->Take(*it.e))) {
+    it.e->Ahead = 0;
+    it.e->Crc = 0;  // held the helper's slot
+  }
   if (it.e->Ahead != 0) {
-    // Read by the search ahead of the comparison.
-    it.e->Middle = it.e->AheadMiddle;
+    // Read by the search ahead of the comparison: the sample is in Middle
+    // already, the CRC32 of the range moves to the item until it counts.
     it.e->Flags |= fiflag::kMiddleValid;
     if (it.e->Ahead == 2 && methods == acmCRC32) {
-      it.fullCrc = it.e->AheadCrc;
+      it.fullCrc = it.e->Crc;
       it.hasFull = true;
     }
+    it.e->Crc = 0;
+    it.e->Ahead = 0;
     AddToClass(i);
     return true;
   }

@@ -251,8 +251,8 @@ bool NameIsItsOwnKey(const TFilenameSettings& s) {
   return s.mode == afnComplete && !s.ignoreCase;
 }
 
-const std::string& NameKeyOf(TFileInfos& entry, const TFilenameSettings& s) {
-  if (NameIsItsOwnKey(s)) return entry.Name;
+std::string_view NameKeyOf(TFileInfos& entry, const TFilenameSettings& s) {
+  if (NameIsItsOwnKey(s)) return entry.Name.view();
   if (!entry.NameKey) entry.NameKey = std::make_unique<std::string>(BuildNameKey(entry.Name, s));
   return *entry.NameKey;
 }

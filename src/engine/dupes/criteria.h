@@ -137,7 +137,7 @@ std::string BuildNameKey(std::string_view name, const TFilenameSettings& setting
 bool NameIsItsOwnKey(const TFilenameSettings& settings);
 // The entry's key, built the first time it is needed and kept in NameKey
 // (for the complete case-sensitive name: the name itself).
-const std::string& NameKeyOf(TFileInfos& entry, const TFilenameSettings& settings);
+std::string_view NameKeyOf(TFileInfos& entry, const TFilenameSettings& settings);
 // Ordinal byte comparison of two names or keys (unsigned bytes, whole strings).
 int CompareOrdinal(std::string_view a, std::string_view b);
 

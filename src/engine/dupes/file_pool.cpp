@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
 #include "engine/dupes/content_comparer.h"
 
@@ -81,7 +82,7 @@ uint32_t SizeBucket(uint64_t size) {
   return 2 * static_cast<uint32_t>(b) + t;
 }
 
-uint32_t FilenameBucket(const std::string& key) {
+uint32_t FilenameBucket(std::string_view key) {
   return key.empty() ? 0 : static_cast<unsigned char>(key[0]);
 }
 
@@ -468,9 +469,13 @@ struct TFPSorted::Impl {
   TCompareFunc primary;
   std::vector<TCompareFunc> secondary;
 
-  // The fresh files as they came (only pointers: their keys are made in one
-  // go when they are sorted), and those already sorted, with their keys.
-  std::vector<TFileInfos*> arrivals;
+  // The fresh files as they came, chained through their Next in order of
+  // arrival (their keys are made in one go when they are sorted; a chain
+  // costs nothing where a list of a million pointers would be 8 MB beside
+  // the sort's keys), and those already sorted, with their keys.
+  TFileInfos* arrivalsFirst = nullptr;
+  TFileInfos* arrivalsLast = nullptr;
+  size_t arrivalCount = 0;
   std::vector<PendingKey> pending;
   std::vector<MoreKeys> pendingMore;
   bool moreKeys = false;
@@ -614,25 +619,38 @@ struct TFPSorted::Impl {
 
   // ---- fresh phase
 
+  TFileInfos* TakeArrivals() {
+    arrivalsLast = nullptr;
+    arrivalCount = 0;
+    return std::exchange(arrivalsFirst, nullptr);
+  }
+
   void AddFresh(TFileInfos* x) {
     x->Next = nullptr;
-    arrivals.push_back(x);
+    (arrivalsLast ? arrivalsLast->Next : arrivalsFirst) = x;
+    arrivalsLast = x;
+    ++arrivalCount;
     ++pool.fileCount_;
   }
 
   // Sorts what came so far (the order is total, so sorting again after more
   // files came gives the same order as sorting once) and counts the groups.
   void SortPending() {
-    if (arrivals.empty()) return;
+    if (!arrivalsFirst) return;
     const size_t sorted = pending.size();
-    pending.reserve(sorted + arrivals.size());
-    if (moreKeys) pendingMore.reserve(sorted + arrivals.size());
-    for (TFileInfos* e : arrivals) {
+    pending.reserve(sorted + arrivalCount);
+    if (moreKeys) pendingMore.reserve(sorted + arrivalCount);
+    // A file leaves the chain once its keys are in (should making a key
+    // throw, it is still in the chain and freed with it).
+    while (arrivalsFirst) {
+      TFileInfos* e = arrivalsFirst;
       const ClassKey key = KeyOf(*e);
       pending.push_back({key.bucket, static_cast<uint32_t>(pending.size()), key.num, key.rep});
       if (moreKeys) pendingMore.push_back({key.str, key.sec});
+      arrivalsFirst = std::exchange(e->Next, nullptr);
+      --arrivalCount;
     }
-    std::vector<TFileInfos*>().swap(arrivals);
+    arrivalsLast = nullptr;
     KeyLess less{this};
     auto mid = pending.begin() + static_cast<std::ptrdiff_t>(sorted);
     std::sort(mid, pending.end(), less);
@@ -1004,10 +1022,13 @@ struct TFPSorted::Impl {
   void FreeAll() {
     if (!frozen) {
       for (const PendingKey& k : pending) pool.Drop(k.rep);
-      for (TFileInfos* e : arrivals) pool.Drop(e);
+      for (TFileInfos* e = TakeArrivals(); e;) {
+        TFileInfos* next = std::exchange(e->Next, nullptr);
+        pool.Drop(e);
+        e = next;
+      }
       pending.clear();
       pendingMore.clear();
-      arrivals.clear();
       return;
     }
     for (size_t i = consumed; i < groups.size(); ++i) pool.DropList(groups[i].first);

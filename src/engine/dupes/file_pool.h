@@ -49,7 +49,7 @@ constexpr uint32_t kSizeBuckets = 128;
 constexpr uint32_t kFilenameBuckets = 256;
 constexpr uint32_t kDateAgeBuckets = 593;
 uint32_t SizeBucket(uint64_t size);
-uint32_t FilenameBucket(const std::string& key);
+uint32_t FilenameBucket(std::string_view key);
 // Complete date: by age against the local time taken when the pool was made;
 // older files lie lower, files more than 2^32 units in the future above 400.
 uint32_t DateAgeBucket(platform::FileTime now, platform::FileTime time);

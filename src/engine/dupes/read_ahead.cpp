@@ -16,7 +16,11 @@ TReadAhead::TReadAhead(const TAdvContentOptions& settings)
       buffer_(new uint8_t[kBufferSize]) {}
 
 void TReadAhead::Note(TFileInfos* entry) {
-  if ((entry->Flags & (fiflag::kInArchive | fiflag::kIOError)) != 0 || entry->Size == 0) return;
+  // What is read ahead waits in Crc and Middle, so only a file that comes
+  // with neither (as listed files do) is read ahead.
+  const uint8_t known = fiflag::kInArchive | fiflag::kIOError | fiflag::kCrcValid | fiflag::kMiddleValid;
+  if ((entry->Flags & known) != 0 || entry->Size == 0 || entry->Crc != 0 || entry->Middle != 0)
+    return;
   auto [it, added] = firstOfSize_.try_emplace(entry->Size, entry);
   if (added) return;
   if (it->second) {
@@ -76,8 +80,8 @@ void TReadAhead::Read(TFileInfos& e) {
   ++read_;
   const Fact fact = ReadFile(e.FullName(), e.Size, buffer_.get());
   if (fact.kind == 0) return;
-  e.AheadMiddle = fact.middle;
-  e.AheadCrc = fact.crc;
+  e.Middle = fact.middle;
+  e.Crc = fact.crc;
   e.Ahead = fact.kind;
 }
 
@@ -106,13 +110,13 @@ void TReadAhead::StartHelper(std::function<bool()> stop) {
     }
     Slot& slot = slots_[slotCount_];
     slot.size = e.Size;
-    slot.folderAt = folderAt;
+    slot.u.where.folderAt = folderAt;
     slot.folderLength = static_cast<uint16_t>(e.Path.size());
-    slot.nameAt = static_cast<uint32_t>(names_.size());
+    slot.u.where.nameAt = static_cast<uint32_t>(names_.size());
     slot.nameLength = static_cast<uint16_t>(e.Name.size());
     names_ += e.Name;
     e.Ahead = kLeft;
-    e.AheadCrc = static_cast<uint32_t>(slotCount_++);
+    e.Crc = static_cast<uint32_t>(slotCount_++);
   }
   names_.shrink_to_fit();
   // What browsing needed goes now; the slots take its place.
@@ -132,11 +136,10 @@ void TReadAhead::HelperLoop(std::function<bool()> stop) {
       Slot& slot = slots_[k];
       uint8_t queued = kQueued;
       if (!slot.state.compare_exchange_strong(queued, kBusy, std::memory_order_acquire)) continue;
-      path.assign(names_, slot.folderAt, slot.folderLength);
-      path.append(names_, slot.nameAt, slot.nameLength);
+      path.assign(names_, slot.u.where.folderAt, slot.folderLength);
+      path.append(names_, slot.u.where.nameAt, slot.nameLength);
       const Fact fact = ReadFile(path, slot.size, buffer.get());
-      slot.middle = fact.middle;
-      slot.crc = fact.crc;
+      slot.u.read = {fact.middle, fact.crc};
       slot.kind = fact.kind;
       slot.state.store(kDone, std::memory_order_release);
     }
@@ -153,9 +156,10 @@ void TReadAhead::StopHelper() {
 TReadAhead::~TReadAhead() { StopHelper(); }
 
 bool TReadAhead::Take(TFileInfos& e) {
-  const size_t k = e.AheadCrc;
+  const size_t k = e.Crc;
   e.Ahead = 0;
-  if (e.AheadCrc >= slotCount_ || !slots_) return false;
+  e.Crc = 0;
+  if (k >= slotCount_ || !slots_) return false;
   Slot& slot = slots_[k];
   for (;;) {
     uint8_t state = slot.state.load(std::memory_order_acquire);
@@ -164,8 +168,8 @@ bool TReadAhead::Take(TFileInfos& e) {
       return false;
     if (state == kDone) {
       if (slot.kind == 0) return false;
-      e.AheadMiddle = slot.middle;
-      e.AheadCrc = slot.crc;
+      e.Middle = slot.u.read.middle;
+      e.Crc = slot.u.read.crc;
       e.Ahead = slot.kind;
       return true;
     }

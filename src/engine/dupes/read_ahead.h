@@ -3,8 +3,9 @@
 // comparison will need of files that already have a partner of their size:
 // the sample from the middle of the content range and, for a range of at most
 // kCrcLength bytes, the CRC32 of the range (CRC32 as the only method). What
-// it learns goes into the entry (Ahead, AheadMiddle, AheadCrc); the comparison
-// takes it from there instead of opening the file, and so finds the same sets
+// it learns goes into the entry (Ahead, and Middle and Crc without their
+// flags); the comparison takes it from there instead of opening the file,
+// clears it, and so finds the same sets
 // with the same values, flags, steps and log lines. A file that cannot be
 // read ahead is simply left to the comparison, which reads (and logs) it as
 // ever. Nothing is posted or logged here.
@@ -12,7 +13,7 @@
 // When browsing is over, what is left of the list goes to a thread of its own
 // (StartHelper), which reads it while the comparison runs. That thread never
 // touches an entry (the pool and the comparison free entries as they go): a
-// left entry gets Ahead = kLeft and its slot's number in AheadCrc, the thread
+// left entry gets Ahead = kLeft and its slot's number in Crc, the thread
 // reads its slot's copy of the name, and the comparison asks Take for the
 // entry, which either hands over what was read or, where the thread has not
 // begun the file, takes the file off its list.
@@ -56,8 +57,8 @@ class TReadAhead {
   // Ends and joins the helper (also done on destruction).
   void StopHelper();
   // For an entry with Ahead == kLeft: puts what the helper read into the
-  // entry (Ahead 1 or 2) and returns true, or returns false with Ahead 0
-  // when the comparison has to read the file itself.
+  // entry (Ahead 1 or 2) and returns true, or returns false with Ahead and
+  // Crc 0 when the comparison has to read the file itself.
   bool Take(TFileInfos& entry);
 
  private:
@@ -71,19 +72,28 @@ class TReadAhead {
   void HelperLoop(std::function<bool()> stop);
 
   enum SlotState : uint8_t { kQueued, kBusy, kDone, kTaken };
-  // 32 bytes a file: a million of them must not weigh much. The names lie
+  // 24 bytes a file: a million of them must not weigh much. The names lie
   // in names_, each folder once for the files of it that follow each other.
+  // Where the name lies is needed until the file is read, what was read
+  // from then on: the two share their place, and the state says which.
   struct Slot {
     uint64_t size = 0;
-    uint32_t folderAt = 0;
-    uint32_t nameAt = 0;
-    uint32_t middle = 0;
-    uint32_t crc = 0;
+    union {
+      struct {
+        uint32_t folderAt;
+        uint32_t nameAt;
+      } where;             // kQueued, kBusy (and kTaken)
+      struct {
+        uint32_t middle;
+        uint32_t crc;
+      } read;              // kDone
+    } u{{0, 0}};
     uint16_t folderLength = 0;
     uint16_t nameLength = 0;
     uint8_t kind = 0;
     std::atomic<uint8_t> state{kQueued};
   };
+  static_assert(sizeof(Slot) == 24);
 
   TAdvContentOptions settings_;
   bool withCrc_;

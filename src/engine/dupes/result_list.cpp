@@ -88,8 +88,11 @@ void FillEntry(TResultEntry& e, const TFileInfos& file, uint32_t set) {
     e.Time = TResultList::UnpackDate(file.Time, t) ? t : 0;
   }
   e.Attributes = file.Attr;
-  e.Crc = file.Crc;
-  e.Sample = file.Middle;
+  // A file never compared may still hold what was read ahead of the
+  // comparison there: that is no CRC32 or sample of it yet.
+  const bool ahead = file.Ahead != 0;
+  e.Crc = ahead ? 0 : file.Crc;
+  e.Sample = ahead ? 0 : file.Middle;
   if (file.Flags & fiflag::kInArchive)
     e.Flags |= reflag::kInArchive;
   else if (e.Time != 0)

@@ -5,11 +5,20 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "platform/handover_window.h"
 #include "platform/process.h"
 
 namespace zw::platform {
+
+void UseOneHeap() {
+#ifdef __GLIBC__
+  mallopt(M_ARENA_MAX, 1);
+#endif
+}
 
 std::string ExecutablePath() {
   std::string buffer(4096, '\0');

@@ -13,6 +13,8 @@
 
 namespace zw::platform {
 
+void UseOneHeap() {}
+
 std::string ExecutablePath() {
   std::string buffer(MAX_PATH + 1, '\0');
   for (;;) {

@@ -52,7 +52,7 @@ struct Collector : zw::TResultManager {
   std::vector<std::vector<Snap>> sets;
   void AddSet(TFileInfos* first) override {
     sets.emplace_back();
-    for (TFileInfos* e = first; e; e = e->Next) sets.back().push_back({e->Name, e->Flags, e->Crc, e->Middle});
+    for (TFileInfos* e = first; e; e = e->Next) sets.back().push_back({e->Name.str(), e->Flags, e->Crc, e->Middle});
     zw::FreeFileInfosList(first);
   }
   NameSets Names() const {

@@ -181,10 +181,10 @@ TEST(CriteriaNameKeys, KeysAreBuiltOnceAndKeptUnlessTheNameIsItsOwnKey) {
   Ent e("ABCD");
   EXPECT_EQ(NameKeyOf(e, s), "ab");
   ASSERT_NE(e.NameKey, nullptr);
-  EXPECT_EQ(&NameKeyOf(e, s), e.NameKey.get());
+  EXPECT_EQ(NameKeyOf(e, s).data(), e.NameKey->data());
 
   Ent own("Name");
-  EXPECT_EQ(&NameKeyOf(own, NameMode(afnComplete)), &own.Name);
+  EXPECT_EQ(NameKeyOf(own, NameMode(afnComplete)).data(), own.Name.data());
   EXPECT_EQ(own.NameKey, nullptr);
   EXPECT_FALSE(NameIsItsOwnKey(NameMode(afnComplete, 0, 0, 0, true)));
   EXPECT_FALSE(NameIsItsOwnKey(NameMode(afnFirstN, 3)));

@@ -51,7 +51,7 @@ struct Sink {
 
   bool Read(const std::string& path, bool insideFolder = false, bool library = false) {
     zw::TZWZipReader::TTarget t{&attrib, &size, &names, library, [this](zw::TFileInfos* e) {
-                                  found.push_back({e->Name, e->Path, e->Size, e->Crc, e->Attr, e->Flags, e->Time});
+                                  found.push_back({e->Name.str(), e->Path, e->Size, e->Crc, e->Attr, e->Flags, e->Time});
                                   zw::FreeFileInfos(e);
                                 },
                                 {}};

@@ -135,7 +135,7 @@ zw::TFileInfos* Entry(const std::string& name) {
 
 std::vector<std::string> Names(zw::TFileInfos* list) {
   std::vector<std::string> names;
-  for (zw::TFileInfos* e = list; e; e = e->Next) names.push_back(e->Name);
+  for (zw::TFileInfos* e = list; e; e = e->Next) names.push_back(e->Name.str());
   zw::FreeFileInfosList(list);
   return names;
 }
@@ -224,7 +224,7 @@ TEST(StatusServer, PostedEventsArriveInOrderAndSentOnesWaitForTheWindow) {
   worker.join();
   queue.DispatchPending();
   // The first text may have been replaced by the second before it was shown.
-  if (events.size() == 5u) EXPECT_EQ(events[0].path, nullptr);
+  if (events.size() == 5u) { EXPECT_EQ(events[0].path, nullptr); }
   if (events.size() == 5u) events.erase(events.begin());
   ASSERT_EQ(events.size(), 4u);
   EXPECT_EQ(handledOn, std::this_thread::get_id());
