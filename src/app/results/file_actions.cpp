@@ -322,9 +322,9 @@ TFileActions::TFileState TFileActions::FileState(const TResultEntry& entry) {
   if (fd.size != entry.Size) return TFileState::Changed;
   // In UTC where the entry knows it (a change of time zone since the scan
   // changes no file); else as the scan kept it, in local time.
-  const bool sameTime = entry.TimeUtc != 0
-                            ? SameTime(entry.TimeUtc, fd.lastWriteUtc)
-                            : SameTime(entry.Time, platform::UtcToLocal(fd.lastWriteUtc));
+  const platform::FileTime utc = entry.TimeUtc();
+  const bool sameTime = utc != 0 ? SameTime(utc, fd.lastWriteUtc)
+                                 : SameTime(entry.Time, platform::UtcToLocal(fd.lastWriteUtc));
   return sameTime ? TFileState::Same : TFileState::Changed;
 }
 

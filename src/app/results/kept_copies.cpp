@@ -126,7 +126,7 @@ TKeptCopies::TOutcome TKeptCopies::TryZipMember(platform::File& file, uint64_t s
   }
   for (const std::string& archive : archives) {
     TZipMemberSource member;
-    if (!member.Open(archive, inner, kept.Name)) continue;
+    if (!member.Open(archive, inner, kept.Name.str())) continue;
     if (member.Size() != size) continue;
     TFileByteSource source(file);
     switch (CompareByteSources(member, source)) {

@@ -158,7 +158,7 @@ std::string TResultListModel::CellText(int32_t row, int column) const {
   const TResultEntry* e = Entry(row);
   if (!e) return std::string();
   switch (column) {
-    case 0: return e->Name;
+    case 0: return e->Name.str();
     case 1: return e->Path;
     case 2: return SizeText(e->Size);
     case 3: return platform::DateTimeText(e->Time, view_.displaySecs);
@@ -377,9 +377,9 @@ int32_t TResultListModel::FindPrefix(int32_t startRow, std::string_view text, bo
   if (n == 0) return -1;
   if (startRow < 0 || startRow >= n) startRow = 0;
   const auto matches = [&](int32_t row) {
-    const std::string& name = list_.Item(row)->Name;
+    const std::string_view name = list_.Item(row)->Name.view();
     if (name.size() < text.size()) return false;
-    return platform::CompareTextNoCase(std::string_view(name).substr(0, text.size()), text) == 0;
+    return platform::CompareTextNoCase(name.substr(0, text.size()), text) == 0;
   };
   for (int32_t i = startRow; i < n; ++i)
     if (matches(i)) return i;

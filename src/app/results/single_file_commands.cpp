@@ -112,9 +112,9 @@ bool TSingleFileCommands::RenameEditText(int32_t row, std::string& text) {
   TBusyGuard guard(list_, model_.busy);
   const TResultEntry* e = Entry(row);
   if (!e || e->InArchive()) return false;
-  text = e->Name;
-  if (HidesExtension(e->Name)) {
-    const size_t dot = e->Name.rfind('.');
+  text = e->Name.str();
+  if (HidesExtension(text)) {
+    const size_t dot = text.rfind('.');
     if (dot != std::string::npos) text.erase(dot);
   }
   return true;
@@ -139,7 +139,7 @@ bool TSingleFileCommands::RenameFinish(int32_t row, const std::string& typedName
   TBusyGuard guard(list_, model_.busy);
   TResultEntry* e = Entry(row);
   if (!e || e->InArchive()) return false;
-  const std::string old = e->Name;
+  const std::string old = e->Name.str();
   const std::string ext = NameExtension(old);
   std::string name = typedName;
   if (HidesExtension(old)) {

@@ -96,7 +96,7 @@ void FillEntry(TResultEntry& e, const TFileInfos& file, uint32_t set) {
   if (file.Flags & fiflag::kInArchive)
     e.Flags |= reflag::kInArchive;
   else if (e.Time != 0)
-    e.TimeUtc = platform::LocalToUtc(e.Time);
+    e.SetTimeUtc(platform::LocalToUtc(e.Time));
   if (file.Flags & fiflag::kInZip) e.Flags |= reflag::kInZip;
   if (file.Flags & fiflag::kCrcValid) e.Flags |= reflag::kCrcValid;
   if (file.Flags & fiflag::kMiddleValid) e.Flags |= reflag::kSampleValid;

@@ -36,26 +36,50 @@ constexpr uint8_t kCrcValid = 0x20;     // Crc holds the CRC32 of the file
 constexpr uint8_t kSampleValid = 0x40;  // Sample holds the middle sample
 }  // namespace reflag
 
-// One file of the result; owned by the result list.
-struct TResultEntry {
-  uint32_t Set = 0;                 // 0-based number of the duplicate set
-  std::string Name;                 // file name without path
+// One file of the result; owned by the result list. It fits the block of a
+// file entry: the result entries of a search take the blocks its freed file
+// entries leave, instead of memory of their own.
+struct TResultEntry : TInEntryBlock {
+  TEntryName Name;                  // file name without path
   TFolderPath Path;                 // folder (with separator; archive part for archive entries)
   uint64_t Size = 0;                // bytes
   platform::FileTime Time = 0;      // last write, local time
-  // Last write in UTC, for a file on disk: what tells, after a change of
-  // time zone, whether the file is still the one listed. 0: not known.
-  platform::FileTime TimeUtc = 0;
+  TResultEntry* Next = nullptr;     // next entry of the same set (the set's chain)
+  uint32_t Set = 0;                 // 0-based number of the duplicate set
   uint32_t Attributes = 0;
   uint32_t Crc = 0;                 // valid with kCrcValid
   uint32_t Sample = 0;              // valid with kSampleValid
-  TResultEntry* Next = nullptr;     // next entry of the same set (the set's chain)
   uint8_t Flags = 0;                // reflag bits
 
   bool IsChecked() const { return (Flags & reflag::kChecked) != 0; }
   bool InArchive() const { return (Flags & reflag::kInArchive) != 0; }
-  std::string FullName() const { return Path + Name; }
+  std::string FullName() const { return Path + Name.view(); }
+
+  // Last write in UTC, for a file on disk: what tells, after a change of
+  // time zone, whether the file is still the one listed. 0: not known.
+  // Kept as its distance from Time in whole seconds (a time zone's offset);
+  // a time that is not that far from Time in whole seconds is not kept.
+  platform::FileTime TimeUtc() const {
+    if (utcBias_ == kNoUtc) return 0;
+    return Time - static_cast<platform::FileTime>(int64_t{utcBias_} * kTicksPerSecond);
+  }
+  // Set Time first.
+  void SetTimeUtc(platform::FileTime utc) {
+    utcBias_ = kNoUtc;
+    if (utc == 0) return;
+    const int64_t d = static_cast<int64_t>(Time - utc);
+    if (d % kTicksPerSecond != 0) return;
+    const int64_t seconds = d / kTicksPerSecond;
+    if (seconds > INT32_MIN && seconds <= INT32_MAX) utcBias_ = static_cast<int32_t>(seconds);
+  }
+
+ private:
+  static constexpr int32_t kNoUtc = INT32_MIN;
+  static constexpr int64_t kTicksPerSecond = 10000000;
+  int32_t utcBias_ = kNoUtc;  // Time - TimeUtc in seconds
 };
+
+static_assert(sizeof(TResultEntry) <= TEntryBlocks::kSize && alignof(TResultEntry) <= 8);
 
 using TResultEntries = std::vector<TResultEntry*>;
 

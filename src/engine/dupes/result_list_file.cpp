@@ -88,7 +88,7 @@ std::string ResultUtcTrailer(const std::vector<const TResultEntry*>& entries) {
   out.reserve(sizeof kResultUtcMagic + 4 + 8 * entries.size());
   out.append(kResultUtcMagic, sizeof kResultUtcMagic);
   le::Put32(out, static_cast<uint32_t>(entries.size()));
-  for (const TResultEntry* e : entries) le::Put64(out, static_cast<uint64_t>(e->TimeUtc));
+  for (const TResultEntry* e : entries) le::Put64(out, static_cast<uint64_t>(e->TimeUtc()));
   return out;
 }
 
@@ -144,7 +144,7 @@ int LoadResultList(TResultList& list, const std::string& path, uint16_t* headerF
   uint64_t position = kResultHeaderSize;
   bool failed = false;
   uint8_t rec[kResultRecordSizeV1];
-  std::string folderText;
+  std::string folderText, nameText;
   TFolderPath folder;
   for (int32_t i = 0; i < entryCount && !failed; ++i) {
     if (!in.Read(rec, recordSize, got, err) || got < recordSize) {
@@ -177,7 +177,7 @@ int LoadResultList(TResultList& list, const std::string& path, uint16_t* headerF
       break;
     }
     folderText.resize(pathLen);
-    entry->Name.resize(nameLen);
+    nameText.resize(nameLen);
     if (pathLen > 0 && (!in.Read(folderText.data(), pathLen, got, err) || got < pathLen)) {
       failed = true;
       break;
@@ -185,10 +185,11 @@ int LoadResultList(TResultList& list, const std::string& path, uint16_t* headerF
     // The entries of one folder follow each other: they share its name.
     if (!(folder == folderText)) folder = folderText;
     entry->Path = folder;
-    if (nameLen > 0 && (!in.Read(entry->Name.data(), nameLen, got, err) || got < nameLen)) {
+    if (nameLen > 0 && (!in.Read(nameText.data(), nameLen, got, err) || got < nameLen)) {
       failed = true;
       break;
     }
+    entry->Name = nameText;
     position += static_cast<uint64_t>(pathLen) + nameLen;
     if (!list.AppendEntry(entry.get())) {
       failed = true;
@@ -210,8 +211,8 @@ int LoadResultList(TResultList& list, const std::string& path, uint16_t* headerF
       std::vector<uint8_t> times(8 * static_cast<size_t>(entryCount));
       if (in.Read(times.data(), times.size(), got, err) && got == times.size())
         for (int32_t i = 0; i < entryCount; ++i)
-          list.Item(i)->TimeUtc =
-              static_cast<platform::FileTime>(le::Get64(times.data() + 8 * static_cast<size_t>(i)));
+          list.Item(i)->SetTimeUtc(
+              static_cast<platform::FileTime>(le::Get64(times.data() + 8 * static_cast<size_t>(i))));
     }
   }
   list.SetGroupingMode(grouping);

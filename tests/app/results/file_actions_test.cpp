@@ -389,12 +389,16 @@ TEST(FileActions, NeverLoseTheLastCopy) {
        .logged = "X:File \"{a}\" no longer exists; it was not touched"},
       // A list of another time zone: every local time an hour off; the UTC time decides.
       {.what = "time zone changed, UTC known", .sets = "+a=same b=same", .change = [](Bench& b) {
-         for (TResultEntry* e : b.list.Items()) e->Time += 36000000000LL;
+         for (TResultEntry* e : b.list.Items()) {
+           const zw::platform::FileTime utc = e->TimeUtc();
+           e->Time += 36000000000LL;
+           e->SetTimeUtc(utc);
+         }
        }, .ok = true, .handled = "a"},
       {.what = "time zone changed, UTC unknown", .sets = "+a=same b=same", .change = [](Bench& b) {
          for (TResultEntry* e : b.list.Items()) {
            e->Time += 36000000000LL;
-           e->TimeUtc = 0;
+           e->SetTimeUtc(0);
          }
        }, .logged = "X:File \"{a}\" has changed since the scan"},
       // Failures leave the file (its attributes too) and its entry, and ask at the end.

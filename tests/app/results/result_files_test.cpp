@@ -51,7 +51,7 @@ std::string RecordV0(uint32_t set, const std::string& path, const std::string& n
 // Everything a record holds, for comparing entries.
 std::string Fields(const zw::TResultEntry& e) {
   std::string out;
-  for (uint64_t v : {uint64_t{e.Set}, e.Size, uint64_t(e.Time), uint64_t(e.TimeUtc),
+  for (uint64_t v : {uint64_t{e.Set}, e.Size, uint64_t(e.Time), uint64_t(e.TimeUtc()),
                      uint64_t{e.Attributes}, uint64_t{e.Crc}, uint64_t{e.Sample},
                      uint64_t{e.Flags}})
     out += std::to_string(v) + " ";
@@ -106,8 +106,8 @@ TEST(ResultFileLayout, ExportedFileIsHeaderRecordsInListOrderAndUtcTimes) {
                                   0x0102030405060708ll, 0x21, 0xCAFEBABE, 0x0A0B0C0D, 0x22) +
                          RecordV1(1, "/x/", "b1", 7) + RecordV1(1, "/y/", "b2", 7) +
                          RecordV1(1, "/z/", "b3", 7) + "ZWReUt" + LE(5, 4);
-  for (int32_t i = 0; i < 5; ++i) expected += LE(f.list.Item(i)->TimeUtc, 8);
-  EXPECT_NE(f.list.Item(0)->TimeUtc, 0u);
+  for (int32_t i = 0; i < 5; ++i) expected += LE(f.list.Item(i)->TimeUtc(), 8);
+  EXPECT_NE(f.list.Item(0)->TimeUtc(), 0u);
   EXPECT_EQ(ReadAll(f.t.PathOf("out.zwr")), expected);
 
   // Without a focused row the first selected one goes into the header, else 0; no

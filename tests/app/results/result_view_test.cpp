@@ -49,10 +49,19 @@ class ResultViewTest : public ::testing::Test {
 
 TEST(CompareEntries, ComparesByEachKeyAndTheDescendingBitReverses) {
   // b's size has a larger low word than 5 GiB's; a's CRC32 compares unsigned.
-  TResultEntry a{.Set = 2, .Name = "apple.txt", .Path = "/z/", .Size = 5 * GiB, .Time = 100,
-                 .Crc = 0xFFFFFFFF};
-  const TResultEntry b{.Set = 7, .Name = "Banana", .Path = "/a/longer/", .Size = GiB + 1,
-                       .Time = 200, .Crc = 1};
+  const auto entry = [](uint32_t set, const char* name, const char* path, uint64_t size,
+                        zw::platform::FileTime time, uint32_t crc) {
+    TResultEntry e;
+    e.Set = set;
+    e.Name = name;
+    e.Path = path;
+    e.Size = size;
+    e.Time = time;
+    e.Crc = crc;
+    return e;
+  };
+  TResultEntry a = entry(2, "apple.txt", "/z/", 5 * GiB, 100, 0xFFFFFFFF);
+  const TResultEntry b = entry(7, "Banana", "/a/longer/", GiB + 1, 200, 1);
   const int sign[] = {-1, 1, 1, -1, 1, -1, 1, -1};  // name (case ignored) .. path length
   for (uint8_t mode = 0; mode < 8; ++mode) {
     EXPECT_EQ(CompareEntries(a, b, mode) > 0 ? 1 : -1, sign[mode]) << int(mode);

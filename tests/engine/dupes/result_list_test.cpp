@@ -112,6 +112,28 @@ TEST(ResultListAddSet, CopiesFieldsTranslatesFlagsAndUnpacksDates) {
   // A packed date comes back exactly; library and I/O-error bits have no counterpart.
   EXPECT_EQ(list.Item(1)->Time, time);
   EXPECT_EQ(list.Item(1)->Flags, reflag::kShaded);
+  // Only a file on disk has a UTC time.
+  EXPECT_EQ(e->TimeUtc(), 0u);
+  EXPECT_EQ(list.Item(1)->TimeUtc(), platform::LocalToUtc(time));
+}
+
+TEST(ResultEntry, KeepsAUtcTimeWholeSecondsAwayFromTheLocalTimeAndForgetsAnyOther) {
+  constexpr int64_t kSecond = 10000000;
+  TResultEntry e;
+  e.Time = 133000000000000000ull + 1234567;  // with a fraction of a second
+  struct Case {
+    int64_t minusLocal;  // UTC minus local time
+    bool kept;
+  } cases[] = {{0, true}, {-14 * 3600 * kSecond, true}, {(5 * 3600 + 1800) * kSecond, true},
+               {int64_t{INT32_MAX} * kSecond, true}, {(int64_t{INT32_MAX} + 1) * kSecond, false},
+               {kSecond / 2, false}, {-1, false}};
+  for (const Case& c : cases) {
+    const platform::FileTime utc = e.Time + static_cast<platform::FileTime>(c.minusLocal);
+    e.SetTimeUtc(utc);
+    EXPECT_EQ(e.TimeUtc(), c.kept ? utc : 0u) << c.minusLocal;
+  }
+  e.SetTimeUtc(0);
+  EXPECT_EQ(e.TimeUtc(), 0u);
 }
 
 TEST(ResultListAddSet, StartsWithRoomFor512SetsAnd1024EntriesAndGrowsByHalfPlusOne) {
@@ -233,7 +255,7 @@ TEST(ResultList, OrderBySetsRestoresTheSearchOrderAndShadesNonEmptySetsInTurn) {
   Add(list, {"s3a", "s3b"});
   auto items = list.MutableItems();
   std::shuffle(items.begin(), items.end(), std::mt19937(7));
-  std::sort(items.begin(), items.end(), [](const TResultEntry* a, const TResultEntry* b) { return a->Name > b->Name; });
+  std::sort(items.begin(), items.end(), [](const TResultEntry* a, const TResultEntry* b) { return a->Name.view() > b->Name.view(); });
   list.OrderBySets();
   EXPECT_EQ(Items(list), "s0a s0b s1a s1b s1c s2a s2b s3a s3b");
   EXPECT_EQ(Shades(list), "##...##..");
