@@ -93,28 +93,48 @@ void TReadAhead::StartHelper(std::function<bool()> stop) {
   }
   slots_.reset(new Slot[work_.size() - next_]);
   slotCount_ = 0;
+  // The names take their room in one go: grown piece by piece, they would
+  // need up to twice it for a moment.
+  auto folderChanges = [](const TFolderPath* folder, const TFileInfos& e) {
+    return !folder || !(folder->SharesWith(e.Path) || *folder == e.Path);
+  };
   const TFolderPath* folder = nullptr;
+  size_t room = 0;
+  for (size_t k = next_; k < work_.size(); ++k) {
+    const TFileInfos& e = *work_[k];
+    if (folderChanges(folder, e)) {
+      folder = &e.Path;
+      room += e.Path.size() + 1;
+    }
+    room += e.Name.size() + 1;
+  }
+  names_.reserve(std::min<size_t>(room, UINT32_MAX));
+  folder = nullptr;
   uint32_t folderAt = 0;
   for (size_t k = next_; k < work_.size(); ++k) {
     TFileInfos& e = *work_[k];
-    const bool newFolder = !folder || !(folder->SharesWith(e.Path) || *folder == e.Path);
-    const size_t grows = (newFolder ? e.Path.size() : 0) + e.Name.size();
-    // Names too long for a slot, or more than it can point to, stay with
-    // the comparison.
-    if (e.Path.size() > UINT16_MAX || e.Name.size() > UINT16_MAX || names_.size() + grows > UINT32_MAX)
+    const bool newFolder = folderChanges(folder, e);
+    const std::string_view name = e.Name.view();
+    const size_t grows = (newFolder ? e.Path.size() + 1 : 0) + name.size() + 1;
+    // Sizes beyond a slot, names with a zero in them, or more names than a
+    // slot can point to stay with the comparison.
+    if (e.Size >> 48 != 0 || name.find('\0') != std::string_view::npos ||
+        (newFolder && e.Path.str().find('\0') != std::string::npos) ||
+        names_.size() + grows > UINT32_MAX)
       continue;
     if (newFolder) {
       folder = &e.Path;
       folderAt = static_cast<uint32_t>(names_.size());
       names_ += e.Path;
+      names_ += '\0';
     }
     Slot& slot = slots_[slotCount_];
-    slot.size = e.Size;
+    slot.sizeLow = static_cast<uint32_t>(e.Size);
+    slot.sizeHigh = static_cast<uint16_t>(e.Size >> 32);
     slot.u.where.folderAt = folderAt;
-    slot.folderLength = static_cast<uint16_t>(e.Path.size());
     slot.u.where.nameAt = static_cast<uint32_t>(names_.size());
-    slot.nameLength = static_cast<uint16_t>(e.Name.size());
-    names_ += e.Name;
+    names_ += name;
+    names_ += '\0';
     e.Ahead = kLeft;
     e.Crc = static_cast<uint32_t>(slotCount_++);
   }
@@ -136,9 +156,9 @@ void TReadAhead::HelperLoop(std::function<bool()> stop) {
       Slot& slot = slots_[k];
       uint8_t queued = kQueued;
       if (!slot.state.compare_exchange_strong(queued, kBusy, std::memory_order_acquire)) continue;
-      path.assign(names_, slot.u.where.folderAt, slot.folderLength);
-      path.append(names_, slot.u.where.nameAt, slot.nameLength);
-      const Fact fact = ReadFile(path, slot.size, buffer.get());
+      path.assign(names_.data() + slot.u.where.folderAt);
+      path.append(names_.data() + slot.u.where.nameAt);
+      const Fact fact = ReadFile(path, slot.Size(), buffer.get());
       slot.u.read = {fact.middle, fact.crc};
       slot.kind = fact.kind;
       slot.state.store(kDone, std::memory_order_release);

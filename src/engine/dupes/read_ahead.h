@@ -72,12 +72,13 @@ class TReadAhead {
   void HelperLoop(std::function<bool()> stop);
 
   enum SlotState : uint8_t { kQueued, kBusy, kDone, kTaken };
-  // 24 bytes a file: a million of them must not weigh much. The names lie
-  // in names_, each folder once for the files of it that follow each other.
-  // Where the name lies is needed until the file is read, what was read
-  // from then on: the two share their place, and the state says which.
+  // 16 bytes a file: a million of them must not weigh much. The names lie
+  // in names_, each ending in a zero, each folder once for the files of it
+  // that follow each other. Where the name lies is needed until the file is
+  // read, what was read from then on: the two share their place, and the
+  // state says which. The size takes 48 bits (256 TiB; a larger file stays
+  // with the comparison).
   struct Slot {
-    uint64_t size = 0;
     union {
       struct {
         uint32_t folderAt;
@@ -88,12 +89,13 @@ class TReadAhead {
         uint32_t crc;
       } read;              // kDone
     } u{{0, 0}};
-    uint16_t folderLength = 0;
-    uint16_t nameLength = 0;
+    uint32_t sizeLow = 0;
+    uint16_t sizeHigh = 0;
     uint8_t kind = 0;
     std::atomic<uint8_t> state{kQueued};
+    uint64_t Size() const { return uint64_t{sizeHigh} << 32 | sizeLow; }
   };
-  static_assert(sizeof(Slot) == 24);
+  static_assert(sizeof(Slot) == 16);
 
   TAdvContentOptions settings_;
   bool withCrc_;
