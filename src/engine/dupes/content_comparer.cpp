@@ -66,6 +66,17 @@ void ResetMap(Map& map) {
     map.clear();
 }
 
+// The rows of a large set are not kept for the next one, as the maps are
+// not: they would be held to the end of the search, while most sets are
+// small.
+template <typename Row>
+void ResetRows(std::vector<Row>& rows) {
+  if (rows.capacity() > 4096)
+    std::vector<Row>().swap(rows);
+  else
+    rows.clear();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -444,8 +455,8 @@ void TContentComparer::AddSet(TFileInfos* first) {
   if (!first) return;
   const uint8_t methods = settings_.methods & (acmCRC32 | acmByteByByte);
 
-  items_.clear();
-  buckets_.clear();
+  ResetRows(items_);
+  ResetRows(buckets_);
   ResetMap(bucketIndex_);
   ResetMap(groupIndex_);
   empties_.clear();
