@@ -41,9 +41,9 @@ constexpr uint8_t kSampleValid = 0x40;  // Sample holds the middle sample
 // entries leave, instead of memory of their own.
 struct TResultEntry : TInEntryBlock {
   TEntryName Name;                  // file name without path
-  TFolderPath Path;                 // folder (with separator; archive part for archive entries)
   uint64_t Size = 0;                // bytes
   platform::FileTime Time = 0;      // last write, local time
+  TFolderPath Path;                 // folder (with separator; archive part for archive entries)
   TResultEntry* Next = nullptr;     // next entry of the same set (the set's chain)
   uint32_t Set = 0;                 // 0-based number of the duplicate set
   uint32_t Attributes = 0;
