@@ -453,6 +453,11 @@ bool TContentComparer::EnsureFull(uint32_t i) {
 
 void TContentComparer::AddSet(TFileInfos* first) {
   if (!first) return;
+  // The read-ahead helper gives back every entry of the set before anything
+  // here can free one (or hand it on).
+  if (readAhead_)
+    for (TFileInfos* e = first; e; e = e->Next)
+      if (e->Ahead == TReadAhead::kLeft) readAhead_->Take(*e);
   const uint8_t methods = settings_.methods & (acmCRC32 | acmByteByByte);
 
   ResetRows(items_);

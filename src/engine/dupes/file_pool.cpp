@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/dupes/content_comparer.h"
+#include "engine/dupes/read_ahead.h"
 
 namespace zw {
 
@@ -183,6 +184,8 @@ void TFilePool::Step() {
 
 void TFilePool::Drop(TFileInfos* entry) {
   if (context_.onDrop) context_.onDrop(*entry);
+  // The read-ahead helper may still be about to read it.
+  if (context_.readAhead && entry->Ahead == TReadAhead::kLeft) context_.readAhead->Take(*entry);
   FreeFileInfos(entry);
 }
 

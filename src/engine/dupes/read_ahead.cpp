@@ -93,52 +93,12 @@ void TReadAhead::StartHelper(std::function<bool()> stop) {
   }
   slots_.reset(new Slot[work_.size() - next_]);
   slotCount_ = 0;
-  // The names take their room in one go: grown piece by piece, they would
-  // need up to twice it for a moment.
-  auto folderChanges = [](const TFolderPath* folder, const TFileInfos& e) {
-    return !folder || !(folder->SharesWith(e.Path) || *folder == e.Path);
-  };
-  const TFolderPath* folder = nullptr;
-  size_t room = 0;
-  for (size_t k = next_; k < work_.size(); ++k) {
-    const TFileInfos& e = *work_[k];
-    if (folderChanges(folder, e)) {
-      folder = &e.Path;
-      room += e.Path.size() + 1;
-    }
-    room += e.Name.size() + 1;
-  }
-  names_.reserve(std::min<size_t>(room, UINT32_MAX));
-  folder = nullptr;
-  uint32_t folderAt = 0;
   for (size_t k = next_; k < work_.size(); ++k) {
     TFileInfos& e = *work_[k];
-    const bool newFolder = folderChanges(folder, e);
-    const std::string_view name = e.Name.view();
-    const size_t grows = (newFolder ? e.Path.size() + 1 : 0) + name.size() + 1;
-    // Sizes beyond a slot, names with a zero in them, or more names than a
-    // slot can point to stay with the comparison.
-    if (e.Size >> 48 != 0 || name.find('\0') != std::string_view::npos ||
-        (newFolder && e.Path.str().find('\0') != std::string::npos) ||
-        names_.size() + grows > UINT32_MAX)
-      continue;
-    if (newFolder) {
-      folder = &e.Path;
-      folderAt = static_cast<uint32_t>(names_.size());
-      names_ += e.Path;
-      names_ += '\0';
-    }
-    Slot& slot = slots_[slotCount_];
-    slot.sizeLow = static_cast<uint32_t>(e.Size);
-    slot.sizeHigh = static_cast<uint16_t>(e.Size >> 32);
-    slot.u.where.folderAt = folderAt;
-    slot.u.where.nameAt = static_cast<uint32_t>(names_.size());
-    names_ += name;
-    names_ += '\0';
+    slots_[slotCount_].u.entry = &e;
     e.Ahead = kLeft;
     e.Crc = static_cast<uint32_t>(slotCount_++);
   }
-  names_.shrink_to_fit();
   // What browsing needed goes now; the slots take its place.
   std::vector<TFileInfos*>().swap(work_);
   next_ = 0;
@@ -148,6 +108,7 @@ void TReadAhead::StartHelper(std::function<bool()> stop) {
 }
 
 void TReadAhead::HelperLoop(std::function<bool()> stop) {
+  Slot* busy = nullptr;
   try {
     std::unique_ptr<uint8_t[]> buffer(new uint8_t[kBufferSize]);
     std::string path;
@@ -156,15 +117,24 @@ void TReadAhead::HelperLoop(std::function<bool()> stop) {
       Slot& slot = slots_[k];
       uint8_t queued = kQueued;
       if (!slot.state.compare_exchange_strong(queued, kBusy, std::memory_order_acquire)) continue;
-      path.assign(names_.data() + slot.u.where.folderAt);
-      path.append(names_.data() + slot.u.where.nameAt);
-      const Fact fact = ReadFile(path, slot.Size(), buffer.get());
+      busy = &slot;
+      // The entry stays as it is while the slot is busy (see Take).
+      const TFileInfos& e = *slot.u.entry;
+      path.assign(e.Path.str());
+      path.append(e.Name.view());
+      const Fact fact = ReadFile(path, e.Size, buffer.get());
       slot.u.read = {fact.middle, fact.crc};
       slot.kind = fact.kind;
       slot.state.store(kDone, std::memory_order_release);
+      busy = nullptr;
     }
   } catch (...) {
-    // Reading ahead only saves time: the comparison reads what is left.
+    // Reading ahead only saves time: the comparison reads what is left,
+    // the file of a slot held just now included (Take must not wait for it).
+    if (busy) {
+      busy->kind = 0;
+      busy->state.store(kDone, std::memory_order_release);
+    }
   }
 }
 

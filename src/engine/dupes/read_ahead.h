@@ -11,12 +11,14 @@
 // ever. Nothing is posted or logged here.
 //
 // When browsing is over, what is left of the list goes to a thread of its own
-// (StartHelper), which reads it while the comparison runs. That thread never
-// touches an entry (the pool and the comparison free entries as they go): a
-// left entry gets Ahead = kLeft and its slot's number in Crc, the thread
-// reads its slot's copy of the name, and the comparison asks Take for the
-// entry, which either hands over what was read or, where the thread has not
-// begun the file, takes the file off its list.
+// (StartHelper), which reads it while the comparison runs. A left entry gets
+// Ahead = kLeft and its slot's number in Crc; the thread reads the entry's
+// folder, name and size only while it holds the slot (kBusy), and never
+// writes to the entry. Whoever frees an entry or hands it on gives its slot
+// back first with Take, which waits while the thread holds the slot, and
+// either hands over what was read or, where the thread has not begun the
+// file, takes it off the thread's list: the content comparison does so for
+// every entry of a set it receives, the pool for every entry it drops.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -56,6 +58,10 @@ class TReadAhead {
   void StartHelper(std::function<bool()> stop);
   // Ends and joins the helper (also done on destruction).
   void StopHelper();
+  // Waits until the helper has been through its whole list (tests).
+  void WaitForHelper() {
+    if (helper_.joinable()) helper_.join();
+  }
   // For an entry with Ahead == kLeft: puts what the helper read into the
   // entry (Ahead 1 or 2) and returns true, or returns false with Ahead and
   // Crc 0 when the comparison has to read the file itself.
@@ -72,28 +78,19 @@ class TReadAhead {
   void HelperLoop(std::function<bool()> stop);
 
   enum SlotState : uint8_t { kQueued, kBusy, kDone, kTaken };
-  // 16 bytes a file: a million of them must not weigh much. The names lie
-  // in names_, each ending in a zero, each folder once for the files of it
-  // that follow each other. Where the name lies is needed until the file is
-  // read, what was read from then on: the two share their place, and the
-  // state says which. The size takes 48 bits (256 TiB; a larger file stays
-  // with the comparison).
+  // 16 bytes a file: a million of them must not weigh much. The entry is
+  // needed until the file is read, what was read from then on: the two
+  // share their place, and the state says which.
   struct Slot {
     union {
-      struct {
-        uint32_t folderAt;
-        uint32_t nameAt;
-      } where;             // kQueued, kBusy (and kTaken)
+      TFileInfos* entry;   // kQueued, kBusy (and kTaken)
       struct {
         uint32_t middle;
         uint32_t crc;
       } read;              // kDone
-    } u{{0, 0}};
-    uint32_t sizeLow = 0;
-    uint16_t sizeHigh = 0;
+    } u{nullptr};
     uint8_t kind = 0;
     std::atomic<uint8_t> state{kQueued};
-    uint64_t Size() const { return uint64_t{sizeHigh} << 32 | sizeLow; }
   };
   static_assert(sizeof(Slot) == 16);
 
@@ -105,7 +102,6 @@ class TReadAhead {
   size_t read_ = 0;
   std::unique_ptr<uint8_t[]> buffer_;
   std::unique_ptr<Slot[]> slots_;
-  std::string names_;
   size_t slotCount_ = 0;
   std::atomic<bool> stopHelper_{false};
   std::thread helper_;

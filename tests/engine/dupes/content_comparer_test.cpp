@@ -583,11 +583,13 @@ TEST(ContentComparerDifferential, SameSetsFlagsStepsAndLogsAsThePlainComparison)
       TFileInfos* list = make();
       zw::TReadAhead ahead(o);
       for (TFileInfos* e = list; e; e = e->Next) ahead.Note(e);
-      // Some read before the comparison, the rest by the helper thread
-      // while the comparison runs (and takes files the helper has not
-      // begun).
+      // Some read before the comparison, the rest by the helper thread:
+      // in some trials all of it before the comparison begins, in the
+      // others while the comparison takes the set back (and so the files
+      // the helper has not begun).
       for (int k = trial % 4; k > 0 && ahead.HasWork(); --k) ahead.ReadNext();
       ahead.StartHelper(nullptr);
+      if (trial % 3 == 0) ahead.WaitForHelper();
       TContentComparer cmp(&aheadSets, o);
       cmp.SetStatus(&aheadStatus);
       cmp.SetMessenger(&aheadLog);
