@@ -47,7 +47,9 @@ Blocks& TheBlocks() {
 
 #ifdef ZW_BLOCKS_FROM_HEAP
 
+namespace {
 std::atomic<size_t> inUse{0};
+}  // namespace
 
 void* TEntryBlocks::Take() {
   void* block = ::operator new(kSize);
@@ -90,11 +92,13 @@ void TEntryBlocks::Give(void* block) noexcept {
   f->next = b.free;
   b.free = f;
   if (--b.inUse > 0) return;
-  // Nothing lives in the slabs any more: they all go.
-  for (char* slab : b.slabs) ::operator delete(slab);
-  std::vector<char*>().swap(b.slabs);
+  // Nothing lives in the slabs any more: all but the first go (it stays
+  // for the next blocks, so that one entry made and freed over and over
+  // does not take and give back a slab each time).
+  for (size_t i = 1; i < b.slabs.size(); ++i) ::operator delete(b.slabs[i]);
+  if (b.slabs.size() > 1) b.slabs.resize(1);
   b.free = nullptr;
-  b.cut = kPerSlab;
+  b.cut = 0;
 }
 
 size_t TEntryBlocks::InUse() {

@@ -6,7 +6,7 @@
 // made and freed in between cannot scatter them over the heap.
 //
 // Any thread may take and give blocks. When the last block is given back,
-// the slabs go back to the system. Under the address sanitizer every block is
+// the slabs but one go back to the system. Under the address sanitizer every block is
 // an allocation of its own, so that a use after free is still caught.
 #pragma once
 #include <cstddef>
