@@ -96,7 +96,7 @@ void TEntryBlocks::Give(void* block) noexcept {
   // for the next blocks, so that one entry made and freed over and over
   // does not take and give back a slab each time).
   for (size_t i = 1; i < b.slabs.size(); ++i) ::operator delete(b.slabs[i]);
-  if (b.slabs.size() > 1) b.slabs.resize(1);
+  if (b.slabs.size() > 1) b.slabs.erase(b.slabs.begin() + 1, b.slabs.end());
   b.free = nullptr;
   b.cut = 0;
 }
