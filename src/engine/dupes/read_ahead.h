@@ -92,7 +92,7 @@ class TReadAhead {
     uint8_t kind = 0;
     std::atomic<uint8_t> state{kQueued};
   };
-  static_assert(sizeof(Slot) == 16);
+  static_assert(sizeof(Slot) <= 16);
 
   TAdvContentOptions settings_;
   bool withCrc_;
