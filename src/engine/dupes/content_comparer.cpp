@@ -276,10 +276,6 @@ bool TContentComparer::ReadSample(uint32_t i) {
   const std::string path = it.e->FullName();
   PostStatus(strPiM, &path);
   const uint8_t methods = settings_.methods & (acmCRC32 | acmByteByByte);
-  if (it.e->Ahead == TReadAhead::kLeft && !(readAhead_ && readAhead_->Take(*it.e))) {
-    it.e->Ahead = 0;
-    it.e->Crc = 0;  // held the helper's slot
-  }
   if (it.e->Ahead != 0) {
     // Read by the search ahead of the comparison: the sample is in Middle
     // already, the CRC32 of the range moves to the item until it counts.
@@ -454,10 +450,14 @@ bool TContentComparer::EnsureFull(uint32_t i) {
 void TContentComparer::AddSet(TFileInfos* first) {
   if (!first) return;
   // The read-ahead helper gives back every entry of the set before anything
-  // here can free one (or hand it on).
-  if (readAhead_)
-    for (TFileInfos* e = first; e; e = e->Next)
-      if (e->Ahead == TReadAhead::kLeft) readAhead_->Take(*e);
+  // here can free one (or hand it on); what it read is in the entry then.
+  for (TFileInfos* e = first; e; e = e->Next) {
+    if (e->Ahead != TReadAhead::kLeft) continue;
+    if (!readAhead_ || !readAhead_->Take(*e)) {
+      e->Ahead = 0;
+      e->Crc = 0;  // held the helper's slot
+    }
+  }
   const uint8_t methods = settings_.methods & (acmCRC32 | acmByteByByte);
 
   ResetRows(items_);
